@@ -1,0 +1,11 @@
+// The image types every part of the program shares.
+#pragma once
+#include "ops/cimg.h"
+
+// A gray-level image of doubles: pixel (x, y) at index x + y * width. Copies are deep.
+using Image = cimg_library::CImg<double>;
+// An ordered list of images; copying a list copies every image.
+using ImageList = cimg_library::CImgList<double>;
+
+// White in a binary image is exactly this value; black is 0.
+inline constexpr double kWhite = 255.0;

@@ -1,0 +1,37 @@
+// Reading image files as gray levels and writing the 8-bit rendering.
+#pragma once
+#include <QImage>
+#include <QString>
+
+#include "ops/image.h"
+
+class Progress;
+
+// Outcome of a read: the image, or an empty image and a message in plain words.
+struct LoadResult {
+    Image image;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Reads any picture the image readers recognise and converts it to gray levels with
+// (11 r + 16 g + 5 b) / 32, reporting progress once per column. Pictures beyond the
+// reader's allocation limit, or too large to hold as doubles, are refused.
+LoadResult loadGrayImage(const QString &path, Progress &progress);
+
+// Reads CImg's native .cimg format of doubles as it is (NaN and infinities included).
+LoadResult loadCimgImage(const QString &path);
+
+// loadCimgImage for a .cimg suffix (case-insensitive), loadGrayImage for anything else.
+LoadResult loadAnyImage(const QString &path, Progress &progress);
+
+// Writes picture to path in format ("png", "bmp", "jpg", "tif") through a temporary file
+// that replaces path only when everything was written, so an existing file is never left
+// half-written. Returns false and a message on failure.
+bool savePicture(const QImage &picture, const QString &path, const char *format, QString *error);
+
+// Writes the values losslessly as .cimg (doubles), through a temporary file as above.
+bool saveCimgImage(const Image &image, const QString &path, QString *error);
+
+// The largest picture the readers accept, in megabytes of decoded data.
+inline constexpr int kReaderAllocationLimitMB = 1024;

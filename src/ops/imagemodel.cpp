@@ -1,0 +1,64 @@
+#include "ops/imagemodel.h"
+
+#include <algorithm>
+
+ImageModel::ImageModel(const ImageList &list) : imageList(list)
+{
+    currentIndex = std::max(0, count() - 1);
+    if (!isEmpty()) previewImage = imageList.back();
+}
+
+ImageModel::ImageModel(const Image &image)
+{
+    imageList.push_back(image);
+    previewImage = image;
+}
+
+void ImageModel::duplicateCurrent()
+{
+    const Image copy = current();
+    imageList.push_back(copy);
+    currentIndex = count() - 1;
+}
+
+void ImageModel::previewToCurrent()
+{
+    if (!isEmpty()) imageList.remove(imageList.size() - 1);
+    imageList.push_back(previewImage);
+    currentIndex = std::clamp(currentIndex, 0, count() - 1);
+}
+
+bool ImageModel::deleteCurrent()
+{
+    if (count() < 2) return false;
+    imageList.remove(currentIndex);
+    if (currentIndex > 0) --currentIndex;
+    return true;
+}
+
+void ImageModel::replaceCurrent(Image image) { image.move_to(current()); }
+
+void ImageModel::append(const Image &image) { imageList.push_back(image); }
+
+void ImageModel::currentToPreview()
+{
+    const Image &src = current();
+    const int w = std::min(src.width(), previewImage.width());
+    const int h = std::min(src.height(), previewImage.height());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) previewImage(x, y) = src(x, y);
+}
+
+ImageModel::Mark ImageModel::mark() const
+{
+    return {count(), currentIndex, isEmpty() ? Image() : current(), previewImage};
+}
+
+void ImageModel::rollback(const Mark &m)
+{
+    while (count() > m.count) imageList.remove(imageList.size() - 1);
+    while (count() < m.count) imageList.push_back(m.current);
+    currentIndex = std::clamp(m.currentIndex, 0, std::max(0, count() - 1));
+    if (!isEmpty()) current() = m.current;
+    previewImage = m.preview;
+}

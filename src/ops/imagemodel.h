@@ -1,0 +1,52 @@
+// The data of one document: an ordered list of images with a current index, a preview
+// (working) image and the reference image of the hysteresis pre-step. The view shows it;
+// the command-line tool runs operations on it headless. Every edit keeps the list
+// non-empty and the index inside it.
+#pragma once
+#include "ops/image.h"
+
+class ImageModel {
+public:
+    ImageModel() = default;
+    // A model over copies of all images of list; the last becomes current.
+    explicit ImageModel(const ImageList &list);
+    // A model holding one image.
+    explicit ImageModel(const Image &image);
+
+    ImageList imageList;
+    int currentIndex = 0;
+    Image previewImage;
+    Image referenceImage;
+
+    int count() const { return int(imageList.size()); }
+    bool isEmpty() const { return imageList.size() == 0; }
+    Image &current() { return imageList[currentIndex]; }
+    const Image &current() const { return imageList[currentIndex]; }
+
+    // Appends a copy of the current image and makes it current.
+    void duplicateCurrent();
+    // Removes the last image (not necessarily the current one) and appends a copy of the
+    // preview in its place; the index stays.
+    void previewToCurrent();
+    // Removes the current image if at least two remain; the image before becomes current.
+    bool deleteCurrent();
+    // Replaces the current image by image.
+    void replaceCurrent(Image image);
+    // Appends image at the end without changing the index.
+    void append(const Image &image);
+    // Copies the current image into the preview, each addressed with its own width, over
+    // the area both share; the preview keeps its size.
+    void currentToPreview();
+
+    // A record of the list's extent, so a failed operation can be undone: images appended
+    // after it are removed and the index restored. Operations only ever change the
+    // current working copy or append; the images before stay as they were.
+    struct Mark {
+        int count;
+        int currentIndex;
+        Image current;
+        Image preview;
+    };
+    Mark mark() const;
+    void rollback(const Mark &mark);
+};

@@ -1,0 +1,68 @@
+#include "ops/operations.h"
+
+#include "ops/pointops.h"
+
+namespace {
+
+using P = Preparation;
+
+std::vector<OperationRow> buildTable()
+{
+    // Keep the rows in code order: row i is code i.
+    return {
+        {0, "f_erode", "Erosion", true, P::Edit, "erode", {{"size", "3", "disc size"}}, nullptr, "grayscale erosion with a disc"},
+        {1, "f_dilate", "Dilation", true, P::Edit, "dilate", {{"size", "3", "disc size"}}, nullptr, "grayscale dilation with a disc"},
+        {2, "f_open", "Opening", true, P::Edit, "open", {{"size", "3", "disc size"}}, nullptr, "erosion, then dilation"},
+        {3, "f_close", "Closing", true, P::Edit, "close", {{"size", "3", "disc size"}}, nullptr, "dilation, then erosion"},
+        {4, "f_invert", "Invert", true, P::Edit, "invert", {}, runInvert, "v -> 255 - v"},
+        {5, "f_tophat", "Top-hat", true, P::Edit, "tophat", {{"size", "3", "disc size"}}, nullptr, "white top-hat"},
+        {6, "f_mgradient", "Morph. gradient", true, P::Edit, "gradient", {{"size", "3", "disc size"}}, nullptr, "dilation minus erosion"},
+        {7, "f_normalize", "Normalize", true, P::Edit, "normalize", {}, nullptr, "stretch the values to 0..255"},
+        {8, "f_gaussblur", "Gaussian blur", true, P::Edit, "", {}, runNothing, "the working copy only"},
+        {9, "f_sqrt", "Square root", true, P::Edit, "sqrt", {}, nullptr, "square root, normalized"},
+        {10, "f_power", "Power", true, P::Edit, "power", {{"exponent", "2", "0 to 100"}}, nullptr, "power, normalized"},
+        {11, "f_log2", "Logarithm 2", true, P::Edit, "log", {}, nullptr, "logarithm, normalized"},
+        {12, "f_fft", "Magnitude spectrum", true, P::Edit, "fft", {}, nullptr, "Fourier magnitude spectrum"},
+        {13, "f_invfft", "Inverse FFT", false, P::Edit, "invfft", {}, nullptr, "inverse Fourier transform"},
+        {14, "f_eigenv", "Eigenvls. of hessian M.", false, P::Edit, "eigen", {}, nullptr, "eigenvalues of the Hessian"},
+        {15, "f_laplenh", "Laplacian pyramid", true, P::Edit, "laplacian", {}, nullptr, "Laplacian pyramid enhancement"},
+        {16, "f_hessenh", "Hessian enhancement", true, P::Edit, "hessian", {}, nullptr, "Hessian vessel enhancement"},
+        {17, "f_homoves", "Homomorphic filter", true, P::Edit, "homomorphic", {}, nullptr, "homomorphic filter"},
+        {18, "f_vesnonl", "Non-linear filter", true, P::Edit, "nonlinear", {}, nullptr, "non-linear vessel filter"},
+        {19, "f_hystthres", "Hysteresis thresholding", true, P::Edit, "hysteresis",
+         {{"disc", "13", "top-hat disc size"}, {"preset", "retina", "retina, skin or coronary"},
+          {"vessel", "", "vessel coverage in percent"}, {"background", "", "background coverage in percent"}},
+         nullptr, "vessel segmentation by hysteresis thresholding"},
+        {20, "f_threshold", "Thresholding", false, P::Edit, "threshold",
+         {{"border", "0", "threshold border 0..255"}, {"invert", "0", "invert afterwards (0 or 1)"}}, nullptr,
+         "binary threshold"},
+        {21, "f_fuzzyclust", "Fuzzy clustering", true, P::Edit, "fuzzy", {}, nullptr, "automatic segmentation"},
+        {22, "f_thinning", "Skeletonizing", true, P::Edit, "skeletonize", {}, nullptr, "hit-or-miss skeleton"},
+        {23, "f_selectrect", "Select rectangle", true, P::Tool, "", {}, nullptr, ""},
+        {24, "f_selectellipse", "Select ellipse", true, P::Tool, "", {}, nullptr, ""},
+        {25, "f_selectarea", "Selection mode", true, P::AreaTool, "", {}, nullptr, ""},
+        {26, "f_graystats", "Graylevel image statistics", true, P::ReadOnly, "", {}, nullptr, ""},
+        {27, "f_bwstats", "Binary image statistics", true, P::ReadOnly, "", {}, nullptr, ""},
+        {28, "f_erase", "Erase tool", false, P::Edit, "", {}, nullptr, ""},
+        {29, "f_zhangsuen", "Thinning", true, P::Edit, "thin", {}, nullptr, "Zhang-Suen thinning"},
+        {30, "f_selectpoly", "Select polygon", true, P::Tool, "", {}, nullptr, ""},
+    };
+}
+
+}  // namespace
+
+const std::vector<OperationRow> &operationTable()
+{
+    static const std::vector<OperationRow> table = buildTable();
+    return table;
+}
+
+const OperationRow &operationRow(int code) { return operationTable().at(size_t(code)); }
+
+const OperationRow *findOperation(const QString &cliName)
+{
+    if (cliName.isEmpty()) return nullptr;
+    for (const OperationRow &row : operationTable())
+        if (cliName == QLatin1String(row.cliName)) return &row;
+    return nullptr;
+}
