@@ -1,0 +1,213 @@
+#include "cli.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <exception>
+#include <map>
+
+#include "ops/display.h"
+#include "ops/imageio.h"
+#include "ops/operations.h"
+#include "ops/progress.h"
+#if __has_include("ops/statistics.h")
+#include "ops/statistics.h"
+#define QUENDRA_HAVE_STATS 1
+#endif
+#include "terminalprogress.h"
+
+namespace {
+
+constexpr const char *kVersion = "0.1.4";
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+QString usageText()
+{
+    QString text =
+        "Usage:\n"
+        "  quendra-cli apply OPERATION INPUT OUTPUT [NAME=VALUE ...] [--all]\n"
+        "  quendra-cli stats INPUT [--binary] [--json]\n"
+        "  quendra-cli --help | --version\n\n"
+        "INPUT is an image file (read as gray levels) or a .cimg file of doubles. A .cimg OUTPUT holds\n"
+        "the values losslessly; .png, .bmp, .tif and .jpg hold the 8-bit display rendering. --all also\n"
+        "writes every image the operation appended, as OUTPUT with .1, .2, ... before the suffix.\n\n"
+        "Operations:\n"
+        "  display        the input's display rendering\n";
+    for (const OperationRow &row : operationTable()) {
+        if (!*row.cliName || !row.run) continue;
+        QString line = QString("  %1 %2").arg(QString(row.cliName).leftJustified(14), row.summary);
+        for (const ParamSpec &p : row.params)
+            line += QString("\n  %1 %2=%3 (%4)").arg(QString().leftJustified(14), p.name,
+                                                     *p.defaultValue ? p.defaultValue : "-", p.help);
+        text += line + "\n";
+    }
+    text += "\nExit status: 0 success, 1 some inputs failed, 2 usage error, 3 unreadable input, 4 operation failed.\n";
+    return text;
+}
+
+// OUTPUT with ".n" inserted before its suffix: out.png -> out.1.png.
+QString numberedPath(const QString &path, int n)
+{
+    const QFileInfo info(path);
+    const QString suffix = info.suffix();
+    const QString base = suffix.isEmpty() ? path : path.left(path.size() - suffix.size() - 1);
+    return suffix.isEmpty() ? QString("%1.%2").arg(base).arg(n) : QString("%1.%2.%3").arg(base).arg(n).arg(suffix);
+}
+
+// Writes image to path: lossless doubles for .cimg, the display rendering otherwise.
+void writeImage(const Image &image, const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    static const std::map<QString, const char *> formats = {
+        {"png", "png"}, {"bmp", "bmp"}, {"tif", "tif"}, {"tiff", "tif"}, {"jpg", "jpg"}, {"jpeg", "jpg"}};
+    QString error;
+    if (suffix == "cimg") {
+        if (!saveCimgImage(image, path, &error)) throw std::runtime_error(QString("cannot write %1: %2").arg(path, error).toStdString());
+        return;
+    }
+    const auto format = formats.find(suffix);
+    if (format == formats.end()) throw UsageError(QString("unknown output format \"%1\"").arg(path).toStdString());
+    if (!savePicture(toDisplayImage(image), path, format->second, &error))
+        throw std::runtime_error(QString("cannot write %1: %2").arg(path, error).toStdString());
+}
+
+void checkOutputSuffix(const QString &path)
+{
+    static const QStringList known = {"cimg", "png", "bmp", "tif", "tiff", "jpg", "jpeg"};
+    if (!known.contains(QFileInfo(path).suffix().toLower()))
+        throw UsageError(QString("OUTPUT must end in .cimg, .png, .bmp, .tif or .jpg: %1").arg(path).toStdString());
+}
+
+Params parseParams(const OperationRow *row, const QStringList &pairs)
+{
+    Params params;
+    for (const QString &pair : pairs) {
+        const int eq = pair.indexOf('=');
+        if (eq <= 0) throw UsageError(QString("expected NAME=VALUE, got \"%1\"").arg(pair).toStdString());
+        const QString name = pair.left(eq);
+        bool known = false;
+        if (row)
+            for (const ParamSpec &p : row->params) known = known || name == QLatin1String(p.name);
+        if (!known) throw UsageError(QString("unknown parameter \"%1\"").arg(name).toStdString());
+        params.set(name, pair.mid(eq + 1));
+    }
+    return params;
+}
+
+Image loadInput(const QString &path, Progress &progress)
+{
+    LoadResult loaded = loadAnyImage(path, progress);
+    if (!loaded.ok()) throw loaded.error;
+    return loaded.image;
+}
+
+int apply(const QStringList &args, QTextStream &err)
+{
+    QStringList rest = args;
+    const bool all = rest.removeAll("--all") > 0;
+    if (rest.size() < 3) throw UsageError("apply needs OPERATION INPUT OUTPUT");
+    const QString name = rest[0], input = rest[1], output = rest[2];
+    const OperationRow *row = name == "display" ? nullptr : findOperation(name);
+    if (name != "display" && (!row || !row->run)) throw UsageError(QString("unknown operation \"%1\"").arg(name).toStdString());
+    const Params params = parseParams(row, rest.mid(3));
+    checkOutputSuffix(output);
+
+    TerminalProgress progress(err);
+    Image image;
+    try {
+        image = loadInput(input, progress);
+    } catch (const QString &message) {
+        err << "quendra-cli: " << message << "\n";
+        return kUnreadable;
+    }
+    ImageModel model(image);
+    if (row) {
+        // The operation works on a working copy, as in a document window.
+        model.duplicateCurrent();
+        Notes notes;
+        try {
+            row->run(model, params, progress, notes);
+        } catch (const std::invalid_argument &e) {
+            throw UsageError(e.what());
+        }
+        progress.finish();
+        for (const QString &note : notes) err << "quendra-cli: note: " << QString(note).remove(QRegularExpression("<[^>]*>")) << "\n";
+    }
+    writeImage(model.current(), output);
+    if (all)
+        for (int i = 1; i < model.count(); ++i) writeImage(model.imageList[i], numberedPath(output, i));
+    return kOk;
+}
+
+int stats(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    QStringList rest = args;
+    const bool binary = rest.removeAll("--binary") > 0;
+    const bool json = rest.removeAll("--json") > 0;
+    if (rest.size() != 1) throw UsageError("stats needs exactly one INPUT");
+    NullProgress progress;
+    Image image;
+    try {
+        image = loadInput(rest[0], progress);
+    } catch (const QString &message) {
+        err << "quendra-cli: " << message << "\n";
+        return kUnreadable;
+    }
+    QJsonObject figures;
+#ifndef QUENDRA_HAVE_STATS
+    (void)out; (void)binary; (void)json;
+    throw std::runtime_error("statistics are not available in this build");
+#else
+    if (binary) {
+        const BinaryStats s = binaryStatistics(image);
+        figures = {{"width", s.width}, {"height", s.height}, {"area", double(s.area)}, {"length", double(s.length)},
+                   {"white_coverage", s.coverage}};
+    } else {
+        const GrayStats s = grayStatistics(image);
+        figures = {{"width", s.width}, {"height", s.height}, {"minimum", s.minimum}, {"maximum", s.maximum},
+                   {"mean", s.mean}, {"variance", s.variance}};
+    }
+    if (json) {
+        out << QJsonDocument(figures).toJson(QJsonDocument::Indented);
+        return kOk;
+    }
+    const QStringList order = binary ? QStringList{"width", "height", "area", "length", "white_coverage"}
+                                     : QStringList{"width", "height", "minimum", "maximum", "mean", "variance"};
+    for (const QString &key : order) out << key << ": " << QString::number(figures[key].toDouble(), 'g', 17) << "\n";
+    return kOk;
+#endif
+}
+
+}  // namespace
+
+int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    try {
+        if (args.isEmpty()) throw UsageError("no command given (try --help)");
+        const QString command = args[0];
+        if (command == "--help" || command == "-h") {
+            out << usageText();
+            return kOk;
+        }
+        if (command == "--version") {
+            out << kVersion << "\n";
+            return kOk;
+        }
+        if (command == "apply") return apply(args.mid(1), err);
+        if (command == "stats") return stats(args.mid(1), out, err);
+        throw UsageError(QString("unknown command \"%1\" (try --help)").arg(command).toStdString());
+    } catch (const UsageError &e) {
+        err << "quendra-cli: usage error: " << e.what() << "\n";
+        return kUsage;
+    } catch (const std::bad_alloc &) {
+        err << "quendra-cli: not enough memory for this operation\n";
+        return kOperationFailed;
+    } catch (const std::exception &e) {
+        err << "quendra-cli: operation failed: " << e.what() << "\n";
+        return kOperationFailed;
+    }
+}

@@ -1,0 +1,152 @@
+// Actions, menus and toolbars of the main window.
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include "app/mainwindow.h"
+#include "ops/operations.h"
+
+namespace {
+
+QString actionText(const OperationRow &row)
+{
+    return row.translated ? QCoreApplication::translate("MainWindow", row.actionText) : QString::fromLatin1(row.actionText);
+}
+
+}  // namespace
+
+void MainWindow::buildActions()
+{
+    for (const OperationRow &row : operationTable()) {
+        auto *action = new QAction(actionText(row), this);
+        action->setObjectName(QLatin1String(row.slot));
+        const int code = row.code;
+        connect(action, &QAction::triggered, this, [this, code] { applyOperation(code, code == 26 || code == 27); });
+        operationActions.insert(code, action);
+    }
+    for (int code : {23, 24, 25, 30}) operationActions[code]->setCheckable(true);
+    operationActions[15]->setStatusTip(tr("Vessel enhancement with laplacian pyramid decomposition"));
+    operationActions[16]->setStatusTip(tr("Vessel enhancement with hessian matrix calculations"));
+    operationActions[17]->setStatusTip(tr("Vessel enhancement by high-pass channel amplifiction"));
+
+    const auto make = [this](const QString &text, const QString &shortcut, const QString &icon, const QString &tip) {
+        auto *action = new QAction(text, this);
+        if (!shortcut.isEmpty()) action->setShortcut(QKeySequence(shortcut));
+        if (!icon.isEmpty()) action->setIcon(QIcon(icon));
+        if (!tip.isEmpty()) action->setStatusTip(tip);
+        return action;
+    };
+    actOpen = make(tr("&Open..."), tr("Ctrl+O"), ":/images/fileopen.png", tr("Open an existing file"));
+    connect(actOpen, &QAction::triggered, this, &MainWindow::open);
+    actSaveAs = make(tr("Save &As..."), {}, ":/images/filesaveas.png", tr("Save the document under a new name"));
+    connect(actSaveAs, &QAction::triggered, this, &MainWindow::saveAs);
+    actPrint = make(tr("&Print..."), {}, ":/images/fileprint.png", tr("Prints the active image"));
+    connect(actPrint, &QAction::triggered, this, &MainWindow::print);
+    actSettings = make(tr("&Settings..."), {}, ":/images/configure.png", tr("Opens the configuration"));
+    connect(actSettings, &QAction::triggered, this, &MainWindow::settings);
+    actExit = make(tr("E&xit"), tr("Ctrl+Q"), ":/images/gohome.png", tr("Exit the application"));
+    connect(actExit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
+    actImgNav = make(tr("Show image navigation"), {}, {}, {});
+    connect(actImgNav, &QAction::triggered, this, &MainWindow::toggleImgNav);
+    actNewWindow = make(tr("New window when editing"), {}, {}, tr("When activated, opens a new window when editing an image"));
+    actNewWindow->setCheckable(true);
+    actNewWindow->setChecked(true);
+    actShowToolbar = make(tr("Show toolbar"), {}, {}, {});
+    connect(actShowToolbar, &QAction::triggered, this, &MainWindow::showFileToolbar);
+    actMinimize = make(tr("Minimize window"), {}, {}, {});
+    connect(actMinimize, &QAction::triggered, this, &MainWindow::minimizeWndw);
+    actClose = make(tr("Cl&ose"), tr("Ctrl+F4"), {}, tr("Close the active window"));
+    connect(actClose, &QAction::triggered, workspace, &QMdiArea::closeActiveSubWindow);
+    actCloseAll = make(tr("Close &All"), {}, {}, tr("Close all the windows"));
+    connect(actCloseAll, &QAction::triggered, workspace, &QMdiArea::closeAllSubWindows);
+    actTile = make(tr("&Tile"), {}, {}, tr("Tile the windows"));
+    connect(actTile, &QAction::triggered, workspace, &QMdiArea::tileSubWindows);
+    actCascade = make(tr("&Cascade"), {}, {}, tr("Cascade the windows"));
+    connect(actCascade, &QAction::triggered, workspace, &QMdiArea::cascadeSubWindows);
+    actArrangeIcons = make(tr("Arrange &icons"), {}, {}, tr("Arrange the icons"));
+    connect(actArrangeIcons, &QAction::triggered, this, &MainWindow::arrangeIcons);
+    actNext = make(tr("Ne&xt"), tr("Ctrl+F6"), {}, tr("Move the focus to the next window"));
+    connect(actNext, &QAction::triggered, workspace, &QMdiArea::activateNextSubWindow);
+    actPrevious = make(tr("Pre&vious"), tr("Ctrl+Shift+F6"), {}, tr("Move the focus to the previous window"));
+    connect(actPrevious, &QAction::triggered, workspace, &QMdiArea::activatePreviousSubWindow);
+    actWindowSeparator = new QAction(this);
+    actWindowSeparator->setSeparator(true);
+    actHelp = make(tr("&Help"), tr("F1"), {}, {});
+    connect(actHelp, &QAction::triggered, this, &MainWindow::help);
+    actAbout = make(tr("&About"), {}, {}, tr("Show the application's About box"));
+    connect(actAbout, &QAction::triggered, this, &MainWindow::about);
+    actAboutQt = make(tr("About &Qt"), {}, {}, tr("Show the Qt library's About box"));
+    connect(actAboutQt, &QAction::triggered, qApp, &QApplication::aboutQt);
+}
+
+void MainWindow::buildMenus()
+{
+    const auto add = [this](QMenu *menu, std::initializer_list<int> codes) {
+        for (int code : codes) menu->addAction(operationActions[code]);
+    };
+    menuFile = menuBar()->addMenu(tr("&File"));
+    menuFile->addAction(actOpen);
+    menuFile->addAction(actSaveAs);
+    menuFile->addAction(actPrint);
+    menuFile->addSeparator();
+    menuFile->addAction(actSettings);
+    menuFile->addSeparator();
+    menuFile->addAction(actExit);
+
+    menuImage = menuBar()->addMenu(tr("&Image"));
+    menuSelect = menuImage->addMenu(tr("Select"));
+    add(menuSelect, {23, 24, 30, 25});
+    menuStats = menuImage->addMenu(tr("Image statistics"));
+    add(menuStats, {26, 27});
+    menuImage->addSeparator();
+    menuGeneral = menuImage->addMenu(tr("&General actions"));
+    add(menuGeneral, {4, 7, 20, 12, 14});
+    menuMorph = menuImage->addMenu(tr("Morphological filters"));
+    add(menuMorph, {0, 1, 2, 3, 5, 6, 22, 29});
+    menuVessel = menuImage->addMenu(tr("Vessel enhancement filters"));
+    add(menuVessel, {19, 21});
+    menuVessel->addSeparator();
+    add(menuVessel, {15, 16, 17, 18});
+    menuNonlinear = menuImage->addMenu(tr("Non-linear filters"));
+    add(menuNonlinear, {9, 10});
+    menuImage->addSeparator();
+    menuImage->addAction(actNewWindow);
+    menuImage->addAction(actImgNav);
+
+    menuWindow = menuBar()->addMenu(tr("&View"));
+    connect(menuWindow, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
+    updateWindowMenu();
+    menuBar()->addSeparator();
+    menuHelp = menuBar()->addMenu(tr("&Help"));
+    menuHelp->addAction(actHelp);
+    menuHelp->addSeparator();
+    menuHelp->addAction(actAbout);
+    menuHelp->addAction(actAboutQt);
+}
+
+void MainWindow::buildToolBars()
+{
+    const auto bar = [this](const QString &title, const char *name) {
+        QToolBar *toolBar = addToolBar(title);
+        toolBar->setObjectName(QLatin1String(name));
+        toolBar->setToolButtonStyle(Qt::ToolButtonFollowStyle);
+        return toolBar;
+    };
+    fileToolBar = bar(tr("File"), "objFileToolBar");
+    fileToolBar->addActions({actOpen, actSaveAs, actPrint, actExit});
+    const auto add = [this](QToolBar *toolBar, std::initializer_list<int> codes) {
+        for (int code : codes) toolBar->addAction(operationActions[code]);
+    };
+    add(bar(tr("General actions"), "objGeneralFToolBar"), {4, 7});
+    add(bar(tr("Morphological operations"), "objMorphoToolbar"), {0, 1, 2, 3, 5, 6});
+    add(bar(tr("Non-linear filters"), "objNonlinearToolbar"), {9, 10});
+    QToolBar *vessel = bar(tr("Vessel enhancement operations"), "objVesselEnhToolBar");
+    add(vessel, {19, 21});
+    vessel->addSeparator();
+    add(vessel, {23, 24, 30, 25});
+    vessel->addSeparator();
+    add(vessel, {27});
+    bar(tr("New Window"), "objNewwindowToolBar")->addAction(actNewWindow);
+}

@@ -1,0 +1,15 @@
+// The program's per-user settings store.
+#pragma once
+#include <QSettings>
+
+inline constexpr const char *kOrganisation = "Korvel, Zentrilo";
+inline constexpr const char *kApplication = "Quendra Tool";
+inline constexpr const char *kVersionText = "0.1.4";
+
+inline QSettings appSettings() { return QSettings(kOrganisation, kApplication); }
+
+// The catalogue code of a stored language: 0 English "en", 1 German "gr", else none.
+inline QString languageCode(int language)
+{
+    return language == 0 ? QStringLiteral("en") : language == 1 ? QStringLiteral("gr") : QString();
+}

@@ -1,0 +1,289 @@
+// Operation dispatch and window management of the main window.
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QSignalMapper>
+#include <QStatusBar>
+#include <exception>
+
+#include "app/mainwindow.h"
+#include "dialogs/userdialogs.h"
+#include "document/cimgdoc.h"
+#include "document/imgnavdlg.h"
+#include "ops/operations.h"
+#include "view/pixmapwidget.h"
+#include "view/viewhandlers.h"
+
+CImgDoc *MainWindow::activeDocument() const
+{
+    QMdiSubWindow *window = workspace->activeSubWindow();
+    return window ? qobject_cast<CImgDoc *>(window->widget()) : nullptr;
+}
+
+QList<CImgDoc *> MainWindow::documents() const
+{
+    QList<CImgDoc *> list;
+    for (QMdiSubWindow *window : workspace->subWindowList(QMdiArea::CreationOrder))
+        if (auto *doc = qobject_cast<CImgDoc *>(window->widget())) list << doc;
+    return list;
+}
+
+QList<int> MainWindow::windowNumbers() const
+{
+    QList<int> numbers;
+    for (CImgDoc *doc : documents()) numbers << doc->imageNumber;
+    return numbers;
+}
+
+CImgDoc *MainWindow::numberCImgDoc(int nr) const
+{
+    for (CImgDoc *doc : documents())
+        if (doc->imageNumber == nr) return doc;
+    return nullptr;
+}
+
+CImgDoc *MainWindow::findDocument(const QString &name) const
+{
+    const QString canonical = QFileInfo(name).canonicalFilePath();
+    for (CImgDoc *doc : documents())
+        if (doc->fileName == canonical) return doc;
+    return nullptr;
+}
+
+void MainWindow::connectDocument(CImgDoc *doc)
+{
+    connect(this, &MainWindow::newWindowList, doc, &CImgDoc::updateWindowList);
+    connect(doc, &CImgDoc::updateStatusBar, this, &MainWindow::updateStatusBar);
+    connect(doc, &CImgDoc::doCreateNewWindow, this, &MainWindow::createNewWindow);
+    connect(doc, &CImgDoc::setCurrentIndex, imgNavDlg, &ImgNavDlg::setCurrentIndexSlot);
+    connect(doc, &CImgDoc::addToImg, this, &MainWindow::addToImgSlot);
+    connect(doc, &CImgDoc::transmitState, this, &MainWindow::setSelectionModeBtn);
+}
+
+QMdiSubWindow *MainWindow::addDocument(CImgDoc *doc)
+{
+    QMdiSubWindow *window = workspace->addSubWindow(doc);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    return window;
+}
+
+CImgDoc *MainWindow::createCImgDoc(CImgDoc *parent)
+{
+    auto *doc = new CImgDoc(workspace, parent);
+    connectDocument(doc);
+    addDocument(doc);
+    return doc;
+}
+
+CImgDoc *MainWindow::createCImgDoc(const ImageList &img)
+{
+    auto *doc = new CImgDoc(workspace, img);
+    connectDocument(doc);
+    addDocument(doc);
+    return doc;
+}
+
+void MainWindow::fitToImage(CImgDoc *doc)
+{
+    if (!doc->view) return;
+    QWidget *window = doc->parentWidget() ? doc->parentWidget() : doc;
+    const QSize frame = window->size() - doc->size();
+    window->resize(QSize(doc->view->pixmap->width() + 10, doc->view->pixmap->height() + 10) + frame);
+}
+
+void MainWindow::showDocument(CImgDoc *doc)
+{
+    fitToImage(doc);
+    if (QWidget *window = doc->parentWidget()) {
+        window->show();
+        workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(window));
+    }
+    doc->show();
+    doc->setFocus();
+}
+
+void MainWindow::createNewWindow(ImageList img)
+{
+    CImgDoc *doc = createCImgDoc(img);
+    showDocument(doc);
+    emit newWindowList(windowNumbers());
+}
+
+void MainWindow::addToImgSlot(int nr, Image img)
+{
+    // The number may belong to a document closed since the list was sent: then nothing happens.
+    if (CImgDoc *doc = numberCImgDoc(nr); doc && doc->view) doc->view->pasteWhite(img);
+}
+
+void MainWindow::applyOperation(int code, bool readOnly)
+{
+    CImgDoc *doc = activeDocument();
+    if (!doc || !doc->view) return;
+    const bool isSelection = code == 23 || code == 24 || code == 25 || code == 30;
+    CImgDoc *target = doc;
+    const ImageModel::Mark mark = doc->view->model.mark();
+    if (!readOnly) {
+        if (actNewWindow->isChecked() && !isSelection) {
+            target = createCImgDoc(doc);
+            showDocument(target);
+            emit newWindowList(windowNumbers());
+        } else if (code != 25) {
+            doc->view->duplicateCurrent();
+        }
+    }
+    QString failure;
+    try {
+        runPrepared(target, code);
+        return;
+    } catch (const std::bad_alloc &) {
+        failure = tr("There is not enough memory for this operation.");
+    } catch (const std::exception &e) {
+        failure = QString::fromLocal8Bit(e.what());
+    }
+    // Leave the document as it was before the operation.
+    if (target != doc) {
+        if (QWidget *window = target->parentWidget()) window->close();
+        emit newWindowList(windowNumbers());
+    } else {
+        doc->view->model.rollback(mark);
+        doc->view->refreshView();
+        doc->view->update();
+        doc->forwardCurrentIndex();
+    }
+    const QString text = QCoreApplication::translate("MainWindow", operationRow(code).actionText);
+    dialogs().warning(this, tr("Operation failed"), tr("%1 failed: %2").arg(text, failure));
+}
+
+void MainWindow::runPrepared(CImgDoc *doc, int code)
+{
+    switch (code) {
+    case 23:
+    case 24:
+    case 25:
+    case 30:
+        applySelectionRule(code);
+        return;
+    case 20:
+        toggleImgNav();
+        break;
+    default:
+        break;
+    }
+    if (ViewHandler handler = viewHandler(code)) (doc->view->*handler)();
+}
+
+void MainWindow::applySelectionRule(int code)
+{
+    static const QMap<int, int> modes = {{23, 1}, {24, 4}, {25, 7}, {30, 9}};
+    QAction *trigger = operationActions[code];
+    for (int other : modes.keys())
+        if (other != code) operationActions[other]->setChecked(false);
+    const int mode = trigger->isChecked() ? modes[code] : 0;
+    if (CImgDoc *doc = activeDocument(); doc && doc->view) doc->view->setSelectionMode(mode);
+}
+
+void MainWindow::setSelectionModeBtn(int state)
+{
+    static const QMap<int, int> actions = {{1, 23}, {4, 24}, {7, 25}, {9, 30}};
+    for (int code : actions) operationActions[code]->setChecked(false);
+    if (actions.contains(state)) operationActions[actions[state]]->setChecked(true);
+}
+
+CImgDoc *MainWindow::openFile(const QString &name)
+{
+    if (CImgDoc *open = findDocument(name)) {
+        workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(open->parentWidget()));
+        return open;
+    }
+    auto *doc = new CImgDoc(workspace, nullptr);
+    if (!doc->openImageFile(QFileInfo(name).canonicalFilePath().isEmpty() ? name : QFileInfo(name).canonicalFilePath())) {
+        const QString error = doc->loadError();
+        delete doc;
+        dialogs().warning(this, tr("Image not loaded"), error);
+        return nullptr;
+    }
+    connectDocument(doc);
+    addDocument(doc);
+    statusBar()->showMessage(tr("File loaded"), 2000);
+    showDocument(doc);
+    emit newWindowList(windowNumbers());
+    return doc;
+}
+
+void MainWindow::open()
+{
+    const QString name = dialogs().getOpenFileName(this, tr("Open File"), QDir::currentPath(),
+                                                   "Images (*.png *.bmp *.jpg *.tif)");
+    if (!name.isEmpty()) openFile(name);
+}
+
+void MainWindow::saveAs()
+{
+    CImgDoc *doc = activeDocument();
+    if (!doc || !doc->saveAs()) return;
+    dialogs().information(this, tr("Image saved"), tr("Image saved"));
+    statusBar()->showMessage(tr("File saved"), 2000);
+}
+
+void MainWindow::print()
+{
+    if (CImgDoc *doc = activeDocument()) doc->print();
+}
+
+void MainWindow::updateMenus()
+{
+    const bool active = activeDocument() != nullptr;
+    for (QAction *action : {actSaveAs, actClose, actCloseAll, actTile, actCascade, actArrangeIcons, actNext, actPrevious})
+        action->setEnabled(active);
+    actWindowSeparator->setVisible(active);
+    actMinimize->setVisible(active);
+}
+
+void MainWindow::updateWindowMenu()
+{
+    menuWindow->clear();
+    menuWindow->addAction(actShowToolbar);
+    menuWindow->addSeparator();
+    menuWindow->addActions({actMinimize, actClose, actCloseAll});
+    menuWindow->addSeparator();
+    menuWindow->addActions({actTile, actCascade, actArrangeIcons});
+    menuWindow->addSeparator();
+    menuWindow->addActions({actNext, actPrevious, actWindowSeparator});
+    const QList<QMdiSubWindow *> windows = workspace->subWindowList(QMdiArea::CreationOrder);
+    actWindowSeparator->setVisible(!windows.isEmpty());
+    CImgDoc *active = activeDocument();
+    for (int i = 0; i < windows.size(); ++i) {
+        auto *doc = qobject_cast<CImgDoc *>(windows[i]->widget());
+        if (!doc) continue;
+        const QString text = i < 9 ? tr("&%1 %2").arg(i + 1).arg(doc->shortFileName())
+                                   : tr("%1 %2").arg(i + 1).arg(doc->shortFileName());
+        QAction *action = menuWindow->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(doc == active);
+        connect(action, &QAction::triggered, windowMapper, qOverload<>(&QSignalMapper::map));
+        windowMapper->setMapping(action, windows[i]);
+    }
+}
+
+void MainWindow::toggleImgNav() { imgNavDlg->show(); }
+
+void MainWindow::minimizeWndw()
+{
+    if (QMdiSubWindow *window = workspace->activeSubWindow()) window->showMinimized();
+}
+
+void MainWindow::arrangeIcons()
+{
+    // Minimised documents are laid out in a row along the bottom of the workspace.
+    int x = 0;
+    for (QMdiSubWindow *window : workspace->subWindowList(QMdiArea::CreationOrder)) {
+        if (!window->isMinimized()) continue;
+        const QSize size = window->size();
+        window->move(x, workspace->viewport()->height() - size.height());
+        x += size.width();
+    }
+}

@@ -1,0 +1,94 @@
+// The main window: the workspace of document windows, every action, menu and toolbar,
+// the one dispatcher that sends each operation to the active document, and window
+// management.
+#pragma once
+#include <QList>
+#include <QMainWindow>
+#include <QMap>
+
+#include "ops/image.h"
+
+class CImgDoc;
+class ImgNavDlg;
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QSignalMapper;
+class QToolBar;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    MainWindow();
+
+    // Runs operation code on the active document, after the preparation its row names.
+    void applyOperation(int code, bool readOnly);
+    CImgDoc *activeDocument() const;
+    CImgDoc *numberCImgDoc(int nr) const;
+    QList<int> windowNumbers() const;
+    QList<CImgDoc *> documents() const;
+    // Opens name as a new document (or activates the document already showing it).
+    CImgDoc *openFile(const QString &name);
+    QAction *operationAction(int code) const { return operationActions.value(code); }
+
+    QMdiArea *workspace = nullptr;
+    ImgNavDlg *imgNavDlg = nullptr;
+
+public slots:
+    void updateStatusBar(QString s);
+    void createNewWindow(ImageList img);
+    void addToImgSlot(int nr, Image img);
+
+signals:
+    void newWindowList(QList<int> list);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void open();
+    void saveAs();
+    void print();
+    void settings();
+    void help();
+    void about();
+    void updateMenus();
+    void updateWindowMenu();
+    void toggleImgNav();
+    void minimizeWndw();
+    void showFileToolbar();
+    void setSelectionModeBtn(int state);
+    void arrangeIcons();
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildToolBars();
+    void loadWindowSettings();
+    void saveWindowSettings();
+    CImgDoc *createCImgDoc(CImgDoc *parent);
+    CImgDoc *createCImgDoc(const ImageList &img);
+    void connectDocument(CImgDoc *doc);
+    QMdiSubWindow *addDocument(CImgDoc *doc);
+    CImgDoc *findDocument(const QString &name) const;
+    void fitToImage(CImgDoc *doc);
+    void showDocument(CImgDoc *doc);
+    void applySelectionRule(int code);
+    void runPrepared(CImgDoc *doc, int code);
+
+    QSignalMapper *windowMapper = nullptr;
+    QMenu *menuFile = nullptr, *menuImage = nullptr, *menuWindow = nullptr, *menuHelp = nullptr;
+    QMenu *menuSelect = nullptr, *menuStats = nullptr, *menuGeneral = nullptr, *menuMorph = nullptr;
+    QMenu *menuVessel = nullptr, *menuNonlinear = nullptr;
+    QToolBar *fileToolBar = nullptr;
+    QMap<int, QAction *> operationActions;
+    QAction *actOpen = nullptr, *actSaveAs = nullptr, *actPrint = nullptr, *actSettings = nullptr;
+    QAction *actExit = nullptr, *actImgNav = nullptr, *actNewWindow = nullptr, *actShowToolbar = nullptr;
+    QAction *actMinimize = nullptr, *actClose = nullptr, *actCloseAll = nullptr, *actTile = nullptr;
+    QAction *actCascade = nullptr, *actArrangeIcons = nullptr, *actNext = nullptr, *actPrevious = nullptr;
+    QAction *actWindowSeparator = nullptr, *actHelp = nullptr, *actAbout = nullptr, *actAboutQt = nullptr;
+
+    friend class MainWindowTest;
+};

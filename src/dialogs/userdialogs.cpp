@@ -1,0 +1,96 @@
+#include "dialogs/userdialogs.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+
+namespace {
+
+UserDialogs realDialogs;
+UserDialogs *current = &realDialogs;
+
+int ask(QMessageBox::Icon icon, QWidget *parent, const QString &title, const QString &text,
+        const QStringList &buttons, int defaultButton, int escapeButton)
+{
+    QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+    QList<QPushButton *> made;
+    for (const QString &label : buttons) {
+        const auto role = made.isEmpty() ? QMessageBox::YesRole : QMessageBox::NoRole;
+        made << box.addButton(label, role);
+    }
+    if (defaultButton >= 0 && defaultButton < made.size()) box.setDefaultButton(made[defaultButton]);
+    if (escapeButton >= 0 && escapeButton < made.size()) box.setEscapeButton(made[escapeButton]);
+    box.exec();
+    const int index = made.indexOf(qobject_cast<QPushButton *>(box.clickedButton()));
+    return index >= 0 ? index : escapeButton;
+}
+
+}  // namespace
+
+UserDialogs &dialogs() { return *current; }
+void setDialogs(UserDialogs *replacement) { current = replacement ? replacement : &realDialogs; }
+
+void UserDialogs::information(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::information(parent, title, text);
+}
+
+void UserDialogs::warning(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::warning(parent, title, text);
+}
+
+int UserDialogs::question(QWidget *parent, const QString &title, const QString &text, const QStringList &buttons,
+                          int defaultButton, int escapeButton)
+{
+    return ask(QMessageBox::Question, parent, title, text, buttons, defaultButton, escapeButton);
+}
+
+int UserDialogs::warningQuestion(QWidget *parent, const QString &title, const QString &text,
+                                 const QStringList &buttons, int defaultButton, int escapeButton)
+{
+    return ask(QMessageBox::Warning, parent, title, text, buttons, defaultButton, escapeButton);
+}
+
+double UserDialogs::getDouble(QWidget *parent, const QString &title, const QString &label, double value,
+                              double minimum, double maximum, int decimals, bool *ok)
+{
+    return QInputDialog::getDouble(parent, title, label, value, minimum, maximum, decimals, ok);
+}
+
+QString UserDialogs::getItem(QWidget *parent, const QString &title, const QString &label, const QStringList &items,
+                             int current, bool *ok)
+{
+    return QInputDialog::getItem(parent, title, label, items, current, false, ok);
+}
+
+QString UserDialogs::getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                     const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString UserDialogs::getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                     const QStringList &filters, QString *selectedFilter)
+{
+    QFileDialog dialog(parent, caption, dir);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setViewMode(QFileDialog::List);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setModal(true);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    if (selectedFilter) *selectedFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().first();
+}
+
+int UserDialogs::exec(QDialog *dialog) { return dialog->exec(); }
+
+bool UserDialogs::print(QWidget *parent, QPrinter *printer)
+{
+    QPrintDialog dialog(printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}

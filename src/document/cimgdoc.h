@@ -1,0 +1,73 @@
+// A document window: a scroll area around one image view. It names the window after its
+// number and zoom, remembers the file it came from, and relays the view's signals to the
+// main window and the navigation dialog. It never touches pixel data itself.
+#pragma once
+#include <QList>
+#include <QScrollArea>
+
+#include "ops/image.h"
+
+class PixmapWidget;
+class QPrinter;
+
+class CImgDoc : public QScrollArea {
+    Q_OBJECT
+
+public:
+    // A bare document (source null; openImageFile follows) or a clone of source.
+    CImgDoc(QWidget *parent, CImgDoc *source);
+    // A document over a copy of images.
+    CImgDoc(QWidget *parent, const ImageList &images);
+
+    // Creates the view from the file; false (with loadError set) when it cannot be read.
+    bool openImageFile(const QString &name);
+    QString shortFileName() const;
+    const QString &loadError() const { return loadError_; }
+
+    // Saves the current rendering through the save dialog; true when a file was written.
+    bool saveAs();
+    // Prints the current rendering through the print dialog.
+    void print();
+    // Prints the current rendering on printer without asking.
+    void printOn(QPrinter *printer);
+
+    int imageNumber = 0;
+    PixmapWidget *view = nullptr;
+    QString fileName;
+    float zoomFactor = 1.0f;
+    bool focusReported = false;
+
+    // The number the next document will take is one more than this.
+    static int documentCounter;
+
+public slots:
+    void forwardCurrentIndex();
+    void changeToImageSlot(int idx);
+    void updateWindowList(QList<int> list);
+
+signals:
+    void doCreateNewWindow(ImageList img);
+    void updateStatusBar(QString msg);
+    void setCurrentIndex(CImgDoc *ptr, int curIndex, int size);
+    void transmitState(int state);
+    void addToImg(int nr, Image img);
+
+protected:
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void getZoomFactorChanged(float f);
+    void forwardStatusBarMsg(QString msg);
+    void forwardCreateNewWindowMsg(ImageList img);
+    void forwardAddToImgMsg(int nr, Image img);
+    void forwardState(int stateNr);
+
+private:
+    void initWindow();
+    void setTitle();
+    void wireView();
+    QString loadError_;
+};

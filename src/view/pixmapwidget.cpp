@@ -1,0 +1,146 @@
+// Image model and conversions of the view: construction, display conversion, list edits.
+#include "view/pixmapwidget.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+
+#include "dialogs/userdialogs.h"
+#include "ops/display.h"
+#include "ops/imageio.h"
+#include "view/guiprogress.h"
+
+PixmapWidget::PixmapWidget(const ImageList &list, int number, QWidget *parent)
+    : QWidget(parent), model(list), imageNumber(number)
+{
+    const int w = model.isEmpty() ? 0 : model.imageList[0].width();
+    const int h = model.isEmpty() ? 0 : model.imageList[0].height();
+    QImage blank(w, h, QImage::Format_RGB32);
+    blank.fill(Qt::black);
+    pixmap = std::make_unique<QPixmap>(QPixmap::fromImage(blank));
+    if (model.isEmpty()) model = ImageModel(Image(1, 1, 1, 1, 0.0));
+    refreshView();
+    finishConstruction();
+}
+
+PixmapWidget::PixmapWidget(const QPixmap &picture, int number, QWidget *parent)
+    : QWidget(parent), model(Image(picture.width(), picture.height(), 1, 1, 0.0)), imageNumber(number)
+{
+    pixmap = std::make_unique<QPixmap>(picture);
+    pixmapToImage(false);
+    finishConstruction();
+}
+
+PixmapWidget::PixmapWidget(const QString &fileName, int number, QWidget *parent)
+    : QWidget(parent), imageNumber(number)
+{
+    GuiProgress progress(this);
+    LoadResult loaded = loadGrayImage(fileName, progress);
+    if (!loaded.ok()) {
+        loadError_ = loaded.error;
+        loaded.image.assign(1, 1, 1, 1, 0.0);
+    }
+    model = ImageModel(loaded.image);
+    model.previewImage.assign(loaded.image.width(), loaded.image.height(), 1, 1, 0.0);
+    pixmap = std::make_unique<QPixmap>(QPixmap::fromImage(toDisplayImage(model.current())));
+    finishConstruction();
+    if (loadError_.isEmpty())
+        dialogs().information(this, tr("Image loaded"), tr("Image was loaded and converted to grayscale"));
+}
+
+PixmapWidget::~PixmapWidget() = default;
+
+void PixmapWidget::finishConstruction()
+{
+    zoomFactor = 1.0f;
+    xOffset = yOffset = 0;
+    state = 0;
+    polygonClosed = false;
+    buildContextMenu();
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void PixmapWidget::renderToPixmap(const Image &source, bool withMarks)
+{
+    QImage picture = pixmap->toImage().convertToFormat(QImage::Format_RGB32);
+    renderInto(source, picture);
+    if (withMarks) {
+        const QRgb green = qRgb(0, 230, 0);
+        for (const PointRecord &p : areaPoints)
+            if (picture.valid(p.x, p.y)) picture.setPixel(p.x, p.y, green);
+    }
+    *pixmap = QPixmap::fromImage(picture);
+}
+
+void PixmapWidget::refreshView() { renderToPixmap(model.current(), state == 7); }
+
+void PixmapWidget::showPreviewImage() { renderToPixmap(model.previewImage, false); }
+
+void PixmapWidget::currentToPreview()
+{
+    // The preview takes the current image's pixels over the pixmap's extent.
+    Image &preview = model.previewImage;
+    const Image &src = model.current();
+    const int w = std::min({pixmap->width(), preview.width(), src.width()});
+    const int h = std::min({pixmap->height(), preview.height(), src.height()});
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) preview(x, y) = src(x, y);
+}
+
+void PixmapWidget::pixmapToImage(bool toPreview)
+{
+    Image &target = toPreview ? model.previewImage : model.current();
+    grayInto(pixmap->toImage(), target);
+}
+
+void PixmapWidget::duplicateCurrent() { model.duplicateCurrent(); }
+
+void PixmapWidget::previewToCurrent(int) { model.previewToCurrent(); }
+
+void PixmapWidget::deleteImg(bool confirm)
+{
+    if (model.count() < 2) return;
+    if (confirm) {
+        const int answer = dialogs().warningQuestion(this, tr("Delete image"),
+                                                     tr("Do you really want to delete the image?"),
+                                                     {tr("Yes"), tr("No")}, 1, 1);
+        if (answer != 0) return;
+    }
+    model.deleteCurrent();
+    refreshView();
+    update();
+    if (confirm) dialogs().information(this, tr("Delete image"), tr("Image deleted."));
+}
+
+void PixmapWidget::setImage(int nr)
+{
+    if (nr < 0 || nr >= model.count()) return;
+    model.currentIndex = nr;
+    refreshView();
+    update();
+}
+
+void PixmapWidget::decIndex()
+{
+    if (model.currentIndex <= 0) return;
+    --model.currentIndex;
+    refreshView();
+    update();
+    emit updateImgNav();
+}
+
+void PixmapWidget::incIndex()
+{
+    if (model.currentIndex >= model.count() - 1) return;
+    ++model.currentIndex;
+    refreshView();
+    update();
+    emit updateImgNav();
+}
+
+void PixmapWidget::closeEvent(QCloseEvent *event)
+{
+    emit closeDlg();
+    event->accept();
+}

@@ -1,0 +1,143 @@
+// The image view of a document window and the owner of its data: the image list with its
+// current index, the preview image and the displayed 8-bit pixmap. It converts images to
+// the pixmap, loads, saves and prints, paints and zooms, carries the selection tools, and
+// runs the operations on its model (one thin method per operation).
+#pragma once
+#include <QList>
+#include <QPixmap>
+#include <QPointer>
+#include <QPolygon>
+#include <QRect>
+#include <QWidget>
+#include <memory>
+
+#include "ops/imagemodel.h"
+#include "ops/params.h"
+
+class Progress;
+class QMenu;
+class QPrinter;
+class QAction;
+
+// A pixel picked by the area tool: x, y, an unused third value (always 0) and a count
+// (the number of records of its region in a region's header, 0 otherwise).
+// fileName with "." and format appended, unless it already ends with them (any case).
+QString withSuffix(const QString &fileName, const char *format);
+
+struct PointRecord {
+    int x = 0, y = 0, z = 0, count = 0;
+};
+
+class PixmapWidget : public QWidget {
+    Q_OBJECT
+
+public:
+    PixmapWidget(const ImageList &list, int number, QWidget *parent);
+    PixmapWidget(const QPixmap &picture, int number, QWidget *parent);
+    // Reads and converts the file; loadError() tells whether that failed.
+    PixmapWidget(const QString &fileName, int number, QWidget *parent);
+    ~PixmapWidget() override;
+
+    // The window's images (never empty), its preview and reference images.
+    ImageModel model;
+    QList<int> windowList;
+    std::unique_ptr<QPixmap> pixmap;
+    int xOffset = 0, yOffset = 0;
+    int imageNumber = 0;
+    float zoomFactor = 1.0f;
+    int xCenterOffset = 0, yCenterOffset = 0;
+    int state = 0;
+    QList<PointRecord> areaPoints;
+    QRect selectionRect;
+    QPoint lastMousePos;
+    QPolygon polygon;
+    bool polygonClosed = false;
+    int selectionArea = 0;
+    int whiteCount = 0;
+    // The hysteresis dialog this view has open, if any.
+    QPointer<QWidget> hystDialog;
+
+    int currentIndex() const { return model.currentIndex; }
+    int imageCount() const { return model.count(); }
+    const QString &loadError() const { return loadError_; }
+
+    // Conversions and list edits; none of them repaints.
+    void refreshView();
+    void showPreviewImage();
+    void currentToPreview();
+    void pixmapToImage(bool toPreview);
+    void duplicateCurrent();
+
+    // Files and printing.
+    bool saveImage(const QString &fileName, const char *format, QString *error = nullptr);
+    void printImage(QPrinter *printer);
+
+    // Tools.
+    void setSelectionMode(int mode);
+    void startErase();
+    void pasteWhite(const Image &img);
+    ImageList extractSelection(int x1, int y1, int x2, int y2, int shape);
+
+    // Operation glue: runs the table's headless operation on the model with a progress
+    // dialog and shows the notes it leaves. Throws what the operation throws.
+    void runCore(int code, const Params &params);
+    // The common end of an operation: new pixmap, repaint, navigation update, information box.
+    void finishOperation(const QString &infoText);
+    std::unique_ptr<Progress> makeProgress();
+
+    // --- operations: point operations, thresholding, morphology, thinning, statistics ---
+    void opInvert();
+    // --- operations: enhancement and frequency-domain filters ---
+    // --- operations: segmentation ---
+
+public slots:
+    void setZoomFactor(float f);
+    void setImage(int nr);
+    void setXOffset(int v);
+    void setYOffset(int v);
+
+signals:
+    void zoomFactorChanged(float);
+    void setStatusBarMsg(QString s);
+    void doCreateNewWindow(ImageList img);
+    void updateImgNav();
+    void addToImg(int nr, Image img);
+    void closeDlg();
+    void sendState(int stateNr);
+
+private slots:
+    void decIndex();
+    void incIndex();
+    void deleteImg(bool confirm);
+    void deleteImg() { deleteImg(true); }
+    void previewToCurrent(int idx);
+    void previewToCurrent() { previewToCurrent(0); }
+    // --- dialog-driven slots of the operations ---
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+public:
+    // The document window passes its key releases on.
+    void keyReleaseEvent(QKeyEvent *event) override;
+
+private:
+    void finishConstruction();
+    void buildContextMenu();
+    void renderToPixmap(const Image &source, bool withMarks);
+    QPoint imagePosition(const QPoint &viewPos, bool clampToOne) const;
+
+    QMenu *contextMenu = nullptr;
+    QAction *prevAction = nullptr;
+    QAction *nextAction = nullptr;
+    QAction *deleteAction = nullptr;
+    QString loadError_;
+
+    friend class PixmapWidgetTest;
+};
