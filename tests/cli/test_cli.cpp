@@ -1,0 +1,106 @@
+// quendra-cli: exit statuses, outputs and --all naming.
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "cli.h"
+#include "ops/imageio.h"
+#include "ops/operations.h"
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString input;
+
+    int run(const QStringList &args, QString *out = nullptr, QString *err = nullptr)
+    {
+        QString o, e;
+        QTextStream os(&o), es(&e);
+        const int status = runCli(args, os, es);
+        os.flush();
+        es.flush();
+        if (out) *out = o;
+        if (err) *err = e;
+        return status;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QImage picture(8, 5, QImage::Format_RGB32);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 8; ++x) picture.setPixel(x, y, qRgb(x * 30, x * 30, x * 30));
+        input = dir.filePath("in.png");
+        QVERIFY(picture.save(input));
+    }
+
+    void exitStatuses_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::newRow("nothing") << QStringList() << 2;
+        QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2;
+        QTest::newRow("unknown operation") << QStringList{"apply", "sharpen", "in.png", "out.png"} << 2;
+        QTest::newRow("too few arguments") << QStringList{"apply", "invert", "in.png"} << 2;
+        QTest::newRow("unknown parameter") << QStringList{"apply", "invert", "in.png", "out.png", "size=3"} << 2;
+        QTest::newRow("not a pair") << QStringList{"apply", "invert", "in.png", "out.png", "size"} << 2;
+        QTest::newRow("unknown output format") << QStringList{"apply", "invert", "in.png", "out.xyz"} << 2;
+        QTest::newRow("missing input") << QStringList{"apply", "invert", "nowhere.png", "out.png"} << 3;
+        QTest::newRow("stats of missing input") << QStringList{"stats", "nowhere.png"} << 3;
+        QTest::newRow("unwritable output") << QStringList{"apply", "invert", "in.png", "no/such/dir/out.png"} << 4;
+    }
+    void exitStatuses()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        for (QString &a : args)
+            if (a.endsWith(".png") || a.endsWith(".xyz")) a = dir.filePath(a);
+        QString err;
+        QCOMPARE(run(args, nullptr, &err), status);
+        QCOMPARE(err.count('\n'), 1);  // one clear line
+        QVERIFY(err.startsWith("quendra-cli: "));
+    }
+
+    void versionAndHelp()
+    {
+        QString out;
+        QCOMPARE(run({"--version"}, &out), 0);
+        QCOMPARE(out, QString("0.1.4\n"));
+        QCOMPARE(run({"--help"}, &out), 0);
+        QVERIFY(out.contains("invert"));
+        QVERIFY(out.contains("display"));
+    }
+
+    void invertWritesTheRenderingOrTheValues()
+    {
+        const QString png = dir.filePath("inv.png"), cimg = dir.filePath("inv.cimg");
+        QCOMPARE(run({"apply", "invert", input, png}), 0);
+        QCOMPARE(QImage(png).pixel(2, 1), qRgb(255 - 60, 255 - 60, 255 - 60));
+        QCOMPARE(run({"apply", "invert", input, cimg}), 0);
+        const LoadResult values = loadCimgImage(cimg);
+        QVERIFY(values.ok());
+        QCOMPARE(values.image(7, 4), 255.0 - 210.0);
+
+        // A .cimg input keeps its doubles: 255 - 300.25 is negative and stays so.
+        Image doubles(3, 2, 1, 1, 300.25);
+        const QString in = dir.filePath("doubles.cimg"), back = dir.filePath("back.cimg");
+        QVERIFY(saveCimgImage(doubles, in, nullptr));
+        QCOMPARE(run({"apply", "invert", in, back}), 0);
+        QCOMPARE(loadCimgImage(back).image(1, 1), -45.25);
+        const QString shown = dir.filePath("shown.png");
+        QCOMPARE(run({"apply", "display", in, shown}), 0);
+        QCOMPARE(QImage(shown).pixel(0, 0), qRgb(44, 44, 44));
+    }
+
+    void allWritesTheAppendedImages()
+    {
+        const QString out = dir.filePath("all.png");
+        QCOMPARE(run({"apply", "invert", input, out, "--all"}), 0);
+        // The working copy is the one appended image.
+        QVERIFY(QFile::exists(dir.filePath("all.1.png")));
+        QVERIFY(!QFile::exists(dir.filePath("all.2.png")));
+    }
+};
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "test_cli.moc"

@@ -1,0 +1,413 @@
+// The main window, its dispatcher, document windows and the navigation dialog.
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPrinter>
+#include <QSlider>
+#include <QtTest>
+
+#include "app/mainwindow.h"
+#include "document/cimgdoc.h"
+#include "document/imgnavdlg.h"
+#include "gui/guitestsupport.h"
+#include "gui/scripteddialogs.h"
+#include "view/pixmapwidget.h"
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    ScriptedDialogs answers;
+    QTemporaryDir dir;
+
+    static QSettings settings() { return QSettings("Korvel, Zentrilo", "Quendra Tool"); }
+    static ImageList listOf(std::initializer_list<double> values)
+    {
+        ImageList list;
+        for (double v : values) list.push_back(Image(6, 4, 1, 1, v));
+        return list;
+    }
+    void closeAll(MainWindow &w)
+    {
+        w.workspace->closeAllSubWindows();
+        QCoreApplication::processEvents();
+    }
+
+private slots:
+    void init()
+    {
+        answers = ScriptedDialogs();
+        settings().clear();
+    }
+
+    void firstRunDefaultsAndSettingsRoundTrip()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        {
+            MainWindow w;
+            QCOMPARE(w.pos(), QPoint(200, 200));
+            QCOMPARE(w.size(), QSize(400, 400));
+            QVERIFY(w.actNewWindow->isChecked());
+            QCOMPARE(w.windowTitle(), QString("Quendra Tool - V0.1.4"));
+            w.actNewWindow->setChecked(false);
+            w.resize(500, 450);
+            QVERIFY(w.close());  // no document: no question
+            QVERIFY(answers.shown.isEmpty());
+        }
+        MainWindow again;
+        QVERIFY(!again.actNewWindow->isChecked());
+        QCOMPARE(again.size(), QSize(500, 450));
+    }
+
+    void refusedCloseKeepsWindowsAndStoresNothing()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        w.createNewWindow(listOf({1}));
+        w.actNewWindow->setChecked(false);
+        answers.answers.enqueue(1);  // "No"
+        QVERIFY(!w.close());
+        QVERIFY(answers.sawTitle("Question"));
+        QCOMPARE(w.documents().size(), 1);
+        QVERIFY(!settings().contains("toggleWndw"));
+        answers.answers.enqueue(0);  // "Yes"
+        QVERIFY(w.close());
+        QCOMPARE(settings().value("toggleWndw").toBool(), false);
+    }
+
+    void titlesFollowNumberAndZoom()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        w.createNewWindow(listOf({1}));
+        w.createNewWindow(listOf({2}));
+        w.createNewWindow(listOf({3}));
+        const int first = w.documents().first()->imageNumber;
+        w.documents()[0]->parentWidget()->close();
+        w.documents()[0]->parentWidget()->close();
+        QCoreApplication::processEvents();
+        w.createNewWindow(listOf({4}));
+        CImgDoc *doc = w.documents().last();
+        QCOMPARE(doc->imageNumber, first + 3);  // numbers are never reused
+        QCOMPARE(doc->windowTitle(), QString("Image %1 (100%)").arg(first + 3));
+        doc->view->setZoomFactor(0.5f);
+        QCOMPARE(doc->windowTitle(), QString("Image %1 (50%)").arg(first + 3));
+        doc->view->setZoomFactor(0.29f);  // truncated, never rounded
+        QCOMPARE(doc->windowTitle(), QString("Image %1 (28%)").arg(first + 3));
+        QVERIFY(doc->fileName.isEmpty());
+        closeAll(w);
+    }
+
+    void dispatchWithNewWindowOnClonesTheRendering()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        w.createNewWindow(listOf({10, 300}));  // displays 44
+        CImgDoc *source = w.activeDocument();
+        source->view->setZoomFactor(2.0f);
+        w.applyOperation(4, false);  // Invert
+        CImgDoc *clone = w.activeDocument();
+        QVERIFY(clone != source);
+        QCOMPARE(clone->imageNumber, source->imageNumber + 1);
+        QCOMPARE(clone->view->imageCount(), 1);
+        QCOMPARE(clone->view->model.current()(0, 0), 255.0 - 44.0);
+        QCOMPARE(clone->windowTitle(), QString("Image %1 (100%)").arg(clone->imageNumber));
+        QCOMPARE(source->view->imageCount(), 2);
+        QCOMPARE(source->view->model.current()(0, 0), 300.0);
+        QVERIFY(answers.sawTitle("Filter applied"));
+
+        w.applyOperation(8, false);  // Gaussian blur: an unchanged clone
+        QCOMPARE(w.activeDocument()->view->model.current()(0, 0), 255.0 - 44.0);
+        QCOMPARE(w.documents().size(), 3);
+        closeAll(w);
+    }
+
+    void dispatchWithNewWindowOffAppendsAWorkingCopy()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        w.actNewWindow->setChecked(false);
+        w.createNewWindow(listOf({10, 20, 30}));
+        CImgDoc *doc = w.activeDocument();
+        doc->view->model.currentIndex = 0;
+        w.applyOperation(4, false);
+        QCOMPARE(w.documents().size(), 1);
+        QCOMPARE(doc->view->imageCount(), 4);
+        QCOMPARE(doc->view->currentIndex(), 3);
+        QCOMPARE(doc->view->model.current()(0, 0), 245.0);
+        QCOMPARE(doc->view->model.imageList[0](0, 0), 10.0);
+        QCOMPARE(doc->view->model.imageList[2](0, 0), 30.0);
+        w.applyOperation(8, false);  // an unchanged copy
+        QCOMPARE(doc->view->imageCount(), 5);
+        QCOMPARE(doc->view->model.current()(0, 0), 245.0);
+        w.applyOperation(26, true);  // statistics never append
+        QCOMPARE(doc->view->imageCount(), 5);
+        closeAll(w);
+    }
+
+    void failedOperationLeavesTheDocumentAsItWas()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        ImageList broken;
+        broken.push_back(Image(4, 4, 1, 1, 1.0));
+        broken.push_back(Image());  // inverting an empty image fails in the library
+        w.createNewWindow(broken);
+        CImgDoc *doc = w.activeDocument();
+        w.actNewWindow->setChecked(false);
+        w.applyOperation(4, false);
+        QCOMPARE(doc->view->imageCount(), 2);
+        QCOMPARE(doc->view->currentIndex(), 1);
+        QVERIFY(answers.sawTitle("Operation failed"));
+        QVERIFY(!answers.sawTitle("Filter applied"));
+
+        w.actNewWindow->setChecked(true);
+        w.applyOperation(4, false);  // the clone (from an empty rendering) fails and is closed
+        QCoreApplication::processEvents();
+        QCOMPARE(w.documents().size(), 1);
+        closeAll(w);
+    }
+
+    void selectionActionRule()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        QAction *rect = w.operationAction(23), *ellipse = w.operationAction(24);
+        QAction *area = w.operationAction(25), *poly = w.operationAction(30);
+        // Without a document only the triggered action toggles.
+        ellipse->setChecked(true);
+        rect->trigger();
+        QVERIFY(rect->isChecked() && ellipse->isChecked());
+        rect->setChecked(false);
+        ellipse->setChecked(false);
+
+        w.actNewWindow->setChecked(true);  // selections never clone
+        w.createNewWindow(listOf({1}));
+        CImgDoc *doc = w.activeDocument();
+        poly->setChecked(true);
+        rect->trigger();
+        QVERIFY(rect->isChecked() && !poly->isChecked() && !ellipse->isChecked() && !area->isChecked());
+        QCOMPARE(doc->view->state, 1);
+        QCOMPARE(doc->view->imageCount(), 2);
+        rect->trigger();
+        QVERIFY(!rect->isChecked());
+        QCOMPARE(doc->view->state, 0);
+        QCOMPARE(doc->view->imageCount(), 3);
+        area->trigger();
+        QCOMPARE(doc->view->state, 7);
+        QCOMPARE(doc->view->imageCount(), 3);
+        QCOMPARE(w.documents().size(), 1);
+
+        // The document's reported state sets the check marks, nothing else.
+        emit doc->transmitState(9);
+        QVERIFY(poly->isChecked() && !rect->isChecked() && !area->isChecked() && !ellipse->isChecked());
+        emit doc->transmitState(0);
+        QVERIFY(!poly->isChecked() && !rect->isChecked() && !area->isChecked() && !ellipse->isChecked());
+        QCOMPARE(doc->view->state, 7);
+        closeAll(w);
+    }
+
+    void windowMenuTexts()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        const QString path = writeTestPicture(dir, "scan.png");
+        answers.fileNames.enqueue(path);
+        QVERIFY(w.openFile(path));
+        for (int i = 0; i < 9; ++i) w.createNewWindow(listOf({double(i)}));
+        w.updateWindowMenu();
+        QStringList texts;
+        for (QAction *a : w.menuWindow->actions())
+            if (a->isCheckable()) texts << a->text();
+        QCOMPARE(texts.size(), 10);
+        QCOMPARE(texts[0], QString("&1 scan.png"));
+        QCOMPARE(texts[1], QString("&2 "));
+        QCOMPARE(texts[9], QString("10 "));
+        QVERIFY(w.actWindowSeparator->isVisible());
+        closeAll(w);
+        w.updateMenus();
+        QVERIFY(!w.actSaveAs->isEnabled());
+        QVERIFY(!w.actMinimize->isVisible());
+    }
+
+    void openingFiles()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        const QString path = writeTestPicture(dir, "twice.png");
+        CImgDoc *first = w.openFile(path);
+        QVERIFY(first);
+        QVERIFY(answers.sawTitle("Image loaded"));
+        QCOMPARE(first->view->model.current()(3, 2), double((3 * 7 + 2 * 3) % 256));
+        QCOMPARE(first->view->pixmap->toImage().pixel(3, 2), qRgb(27, 27, 27));
+        w.createNewWindow(listOf({1}));
+        QCOMPARE(w.openFile(path), first);  // activates, creates nothing
+        QCOMPARE(w.activeDocument(), first);
+        QCOMPARE(w.documents().size(), 2);
+
+        answers.shown.clear();
+        QFile bad(dir.filePath("broken.png"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("garbage");
+        bad.close();
+        QVERIFY(!w.openFile(bad.fileName()));
+        QCOMPARE(w.documents().size(), 2);
+        QVERIFY(answers.sawTitle("Image not loaded"));
+        QVERIFY(answers.shown.last().contains("broken.png"));
+        QVERIFY(!answers.sawTitle("Image loaded"));
+        closeAll(w);
+    }
+
+    void savingAndPrinting()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        w.createNewWindow(listOf({300}));
+        CImgDoc *doc = w.activeDocument();
+
+        w.saveAs();  // cancelled: no message
+        QVERIFY(answers.shown.isEmpty());
+
+        answers.fileNames.enqueue(dir.filePath("a.PNG"));
+        answers.filters.enqueue(".png");
+        w.saveAs();
+        QVERIFY(QFile::exists(dir.filePath("a.PNG")));
+        QVERIFY(!QFile::exists(dir.filePath("a.PNG.png")));
+        QCOMPARE(QImage(dir.filePath("a.PNG")).pixel(1, 1), qRgb(44, 44, 44));
+        QVERIFY(answers.sawTitle("Image saved"));
+
+        answers.shown.clear();
+        answers.fileNames.enqueue(dir.filePath("scan"));
+        answers.filters.enqueue(".bmp");
+        w.saveAs();
+        QVERIFY(QFile::exists(dir.filePath("scan.bmp")));
+
+        answers.shown.clear();
+        answers.fileNames.enqueue(dir.filePath("no-such-folder/x"));
+        w.saveAs();
+        QVERIFY(answers.sawTitle("Image not saved"));
+        QVERIFY(!answers.sawTitle("Image saved"));
+
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("page.pdf"));
+        doc->printOn(&printer);
+        QVERIFY(QFileInfo(dir.filePath("page.pdf")).size() > 500);
+        closeAll(w);
+    }
+
+    void navigationFollowsTheReportingDocument()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        w.createNewWindow(listOf({1, 2, 3, 4, 5}));
+        CImgDoc *a = w.activeDocument();
+        w.createNewWindow(listOf({7, 8}));
+        CImgDoc *b = w.activeDocument();
+        ImgNavDlg *nav = w.imgNavDlg;
+
+        a->forwardCurrentIndex();
+        QCOMPARE(nav->windowTitle(), QString("Image navigation (5/5)"));
+        QCOMPARE(nav->horizontalSlider->maximum(), 5);
+        emit nav->horizontalSlider->sliderMoved(2);
+        QCOMPARE(a->view->currentIndex(), 1);
+        QCOMPARE(nav->windowTitle(), QString("Image navigation (2/5)"));
+
+        b->forwardCurrentIndex();  // re-targets: dragging now changes only b
+        emit nav->horizontalSlider->sliderMoved(1);
+        QCOMPARE(b->view->currentIndex(), 0);
+        QCOMPARE(a->view->currentIndex(), 1);
+
+        nav->setCurrentIndexSlot(b, 0, 0);
+        QCOMPARE(nav->windowTitle(), QString("Image navigation"));
+        QCOMPARE(nav->horizontalSlider->maximum(), 0);
+
+        // A destroyed document is never called into.
+        b->forwardCurrentIndex();
+        b->parentWidget()->close();
+        QCoreApplication::processEvents();
+        QVERIFY(nav->currentDoc.isNull());
+        emit nav->horizontalSlider->sliderMoved(1);
+        a->forwardCurrentIndex();
+        QCOMPARE(nav->currentDoc.data(), a);
+        closeAll(w);
+    }
+
+    void focusReportsPositionOnceAndStateEveryTime()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        w.createNewWindow(listOf({1}));
+        CImgDoc *doc = w.activeDocument();
+        QSignalSpy positions(doc, &CImgDoc::setCurrentIndex);
+        QSignalSpy states(doc, &CImgDoc::transmitState);
+        doc->focusReported = false;
+        QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
+        QCoreApplication::sendEvent(doc, &in);
+        QCoreApplication::sendEvent(doc, &in);
+        QCOMPARE(positions.count(), 1);
+        QCOMPARE(states.count(), 2);
+        QCoreApplication::sendEvent(doc, &out);
+        QCoreApplication::sendEvent(doc, &in);
+        QCOMPARE(positions.count(), 2);
+        closeAll(w);
+    }
+
+    void pastingIntoAClosedDocumentIsIgnored()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        w.createNewWindow(listOf({0}));
+        CImgDoc *doc = w.activeDocument();
+        const int gone = doc->imageNumber + 100;
+        w.addToImgSlot(gone, Image(6, 4, 1, 1, 255.0));
+        w.addToImgSlot(doc->imageNumber, Image(6, 4, 1, 1, 255.0));
+        QCOMPARE(doc->view->model.current()(2, 2), 255.0);
+        w.addToImgSlot(doc->imageNumber, Image(3, 3, 1, 1, 255.0));
+        QVERIFY(answers.sawTitle("Information"));
+        closeAll(w);
+    }
+
+    void menusAndToolbars()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        QStringList image;
+        for (QAction *a : w.menuImage->actions()) image << (a->isSeparator() ? QString("-") : a->text());
+        QCOMPARE(image.last(), QString("Show image navigation"));
+        QCOMPARE(image.count("Show image navigation"), 1);
+        QStringList toolbars;
+        for (QToolBar *bar : w.findChildren<QToolBar *>()) toolbars << bar->objectName();
+        QCOMPARE(toolbars, QStringList({"objFileToolBar", "objGeneralFToolBar", "objMorphoToolbar",
+                                        "objNonlinearToolbar", "objVesselEnhToolBar", "objNewwindowToolBar"}));
+        // Four operations are reachable by no menu, toolbar or shortcut.
+        for (int code : {8, 13, 28, 11}) {
+            QAction *a = w.operationAction(code);
+            QVERIFY(a->shortcut().isEmpty());
+            QVERIFY2(a->associatedObjects().isEmpty(), a->text().toLatin1());
+        }
+        QCOMPARE(w.operationAction(13)->text(), QString("Inverse FFT"));
+        QCOMPARE(w.actOpen->shortcut(), QKeySequence("Ctrl+O"));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    isolateSettings();
+    QApplication app(argc, argv);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_foundation.moc"
