@@ -146,7 +146,7 @@ void MainWindow::applyOperation(int code, bool readOnly)
     }
     // Leave the document as it was before the operation.
     if (target != doc) {
-        if (QWidget *window = target->parentWidget()) window->close();
+        delete target->parentWidget();  // the clone and its sub-window, at once
         emit newWindowList(windowNumbers());
     } else {
         doc->view->model.rollback(mark);

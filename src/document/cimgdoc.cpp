@@ -70,7 +70,7 @@ void CImgDoc::wireView()
 
 void CImgDoc::setTitle()
 {
-    setWindowTitle(tr("Image %1 (%2%)").arg(imageNumber).arg(int(zoomFactor * 100.0f)));
+    setWindowTitle(tr("Image %1 (%2%)").arg(imageNumber).arg(int(double(zoomFactor) * 100.0)));
 }
 
 QString CImgDoc::shortFileName() const { return fileName.isEmpty() ? QString() : QFileInfo(fileName).fileName(); }
