@@ -1,5 +1,7 @@
 #include "ops/operations.h"
 
+#include "ops/fuzzy.h"
+#include "ops/hysteresis.h"
 #include "ops/pointops.h"
 
 namespace {
@@ -32,11 +34,11 @@ std::vector<OperationRow> buildTable()
         {19, "f_hystthres", "Hysteresis thresholding", true, P::Edit, "hysteresis",
          {{"disc", "13", "top-hat disc size"}, {"preset", "retina", "retina, skin or coronary"},
           {"vessel", "", "vessel coverage in percent"}, {"background", "", "background coverage in percent"}},
-         nullptr, "vessel segmentation by hysteresis thresholding"},
+         runHysteresis, "vessel segmentation by hysteresis thresholding"},
         {20, "f_threshold", "Thresholding", false, P::Edit, "threshold",
          {{"border", "0", "threshold border 0..255"}, {"invert", "0", "invert afterwards (0 or 1)"}}, nullptr,
          "binary threshold"},
-        {21, "f_fuzzyclust", "Fuzzy clustering", true, P::Edit, "fuzzy", {}, nullptr, "automatic segmentation"},
+        {21, "f_fuzzyclust", "Fuzzy clustering", true, P::Edit, "fuzzy", {}, runFuzzy, "automatic segmentation"},
         {22, "f_thinning", "Skeletonizing", true, P::Edit, "skeletonize", {}, nullptr, "hit-or-miss skeleton"},
         {23, "f_selectrect", "Select rectangle", true, P::Tool, "", {}, nullptr, ""},
         {24, "f_selectellipse", "Select ellipse", true, P::Tool, "", {}, nullptr, ""},
