@@ -2,7 +2,10 @@
 
 #include "ops/fuzzy.h"
 #include "ops/hysteresis.h"
+#include "ops/morphology.h"
 #include "ops/pointops.h"
+#include "ops/thinning.h"
+#include "ops/threshold.h"
 
 namespace {
 
@@ -12,18 +15,18 @@ std::vector<OperationRow> buildTable()
 {
     // Keep the rows in code order: row i is code i.
     return {
-        {0, "f_erode", "Erosion", true, P::Edit, "erode", {{"size", "3", "disc size"}}, nullptr, "grayscale erosion with a disc"},
-        {1, "f_dilate", "Dilation", true, P::Edit, "dilate", {{"size", "3", "disc size"}}, nullptr, "grayscale dilation with a disc"},
-        {2, "f_open", "Opening", true, P::Edit, "open", {{"size", "3", "disc size"}}, nullptr, "erosion, then dilation"},
-        {3, "f_close", "Closing", true, P::Edit, "close", {{"size", "3", "disc size"}}, nullptr, "dilation, then erosion"},
+        {0, "f_erode", "Erosion", true, P::Edit, "erode", {{"size", "3", "disc size"}}, runErode, "grayscale erosion with a disc"},
+        {1, "f_dilate", "Dilation", true, P::Edit, "dilate", {{"size", "3", "disc size"}}, runDilate, "grayscale dilation with a disc"},
+        {2, "f_open", "Opening", true, P::Edit, "open", {{"size", "3", "disc size"}}, runOpen, "erosion, then dilation"},
+        {3, "f_close", "Closing", true, P::Edit, "close", {{"size", "3", "disc size"}}, runClose, "dilation, then erosion"},
         {4, "f_invert", "Invert", true, P::Edit, "invert", {}, runInvert, "v -> 255 - v"},
-        {5, "f_tophat", "Top-hat", true, P::Edit, "tophat", {{"size", "3", "disc size"}}, nullptr, "white top-hat"},
-        {6, "f_mgradient", "Morph. gradient", true, P::Edit, "gradient", {{"size", "3", "disc size"}}, nullptr, "dilation minus erosion"},
-        {7, "f_normalize", "Normalize", true, P::Edit, "normalize", {}, nullptr, "stretch the values to 0..255"},
+        {5, "f_tophat", "Top-hat", true, P::Edit, "tophat", {{"size", "3", "disc size"}}, runTopHat, "white top-hat"},
+        {6, "f_mgradient", "Morph. gradient", true, P::Edit, "gradient", {{"size", "3", "disc size"}}, runGradient, "dilation minus erosion"},
+        {7, "f_normalize", "Normalize", true, P::Edit, "normalize", {}, runNormalize, "stretch the values to 0..255"},
         {8, "f_gaussblur", "Gaussian blur", true, P::Edit, "", {}, runNothing, "the working copy only"},
-        {9, "f_sqrt", "Square root", true, P::Edit, "sqrt", {}, nullptr, "square root, normalized"},
-        {10, "f_power", "Power", true, P::Edit, "power", {{"exponent", "2", "0 to 100"}}, nullptr, "power, normalized"},
-        {11, "f_log2", "Logarithm 2", true, P::Edit, "log", {}, nullptr, "logarithm, normalized"},
+        {9, "f_sqrt", "Square root", true, P::Edit, "sqrt", {}, runSqrt, "square root, normalized"},
+        {10, "f_power", "Power", true, P::Edit, "power", {{"exponent", "2", "0 to 100"}}, runPower, "power, normalized"},
+        {11, "f_log2", "Logarithm 2", true, P::Edit, "log", {}, runLog, "logarithm, normalized"},
         {12, "f_fft", "Magnitude spectrum", true, P::Edit, "fft", {}, nullptr, "Fourier magnitude spectrum"},
         {13, "f_invfft", "Inverse FFT", false, P::Edit, "invfft", {}, nullptr, "inverse Fourier transform"},
         {14, "f_eigenv", "Eigenvls. of hessian M.", false, P::Edit, "eigen", {}, nullptr, "eigenvalues of the Hessian"},
@@ -36,17 +39,17 @@ std::vector<OperationRow> buildTable()
           {"vessel", "", "vessel coverage in percent"}, {"background", "", "background coverage in percent"}},
          runHysteresis, "vessel segmentation by hysteresis thresholding"},
         {20, "f_threshold", "Thresholding", false, P::Edit, "threshold",
-         {{"border", "0", "threshold border 0..255"}, {"invert", "0", "invert afterwards (0 or 1)"}}, nullptr,
+         {{"border", "0", "threshold border 0..255"}, {"invert", "0", "invert afterwards (0 or 1)"}}, runThreshold,
          "binary threshold"},
         {21, "f_fuzzyclust", "Fuzzy clustering", true, P::Edit, "fuzzy", {}, runFuzzy, "automatic segmentation"},
-        {22, "f_thinning", "Skeletonizing", true, P::Edit, "skeletonize", {}, nullptr, "hit-or-miss skeleton"},
+        {22, "f_thinning", "Skeletonizing", true, P::Edit, "skeletonize", {}, runSkeletonize, "hit-or-miss skeleton"},
         {23, "f_selectrect", "Select rectangle", true, P::Tool, "", {}, nullptr, ""},
         {24, "f_selectellipse", "Select ellipse", true, P::Tool, "", {}, nullptr, ""},
         {25, "f_selectarea", "Selection mode", true, P::AreaTool, "", {}, nullptr, ""},
         {26, "f_graystats", "Graylevel image statistics", true, P::ReadOnly, "", {}, nullptr, ""},
         {27, "f_bwstats", "Binary image statistics", true, P::ReadOnly, "", {}, nullptr, ""},
         {28, "f_erase", "Erase tool", false, P::Edit, "", {}, nullptr, ""},
-        {29, "f_zhangsuen", "Thinning", true, P::Edit, "thin", {}, nullptr, "Zhang-Suen thinning"},
+        {29, "f_zhangsuen", "Thinning", true, P::Edit, "thin", {}, runZhangSuen, "Zhang-Suen thinning"},
         {30, "f_selectpoly", "Select polygon", true, P::Tool, "", {}, nullptr, ""},
     };
 }
