@@ -1,5 +1,6 @@
 #include "ops/operations.h"
 
+#include "ops/enhancementruns.h"
 #include "ops/fuzzy.h"
 #include "ops/hysteresis.h"
 #include "ops/morphology.h"
@@ -27,13 +28,13 @@ std::vector<OperationRow> buildTable()
         {9, "f_sqrt", "Square root", true, P::Edit, "sqrt", {}, runSqrt, "square root, normalized"},
         {10, "f_power", "Power", true, P::Edit, "power", {{"exponent", "2", "0 to 100"}}, runPower, "power, normalized"},
         {11, "f_log2", "Logarithm 2", true, P::Edit, "log", {}, runLog, "logarithm, normalized"},
-        {12, "f_fft", "Magnitude spectrum", true, P::Edit, "fft", {}, nullptr, "Fourier magnitude spectrum"},
-        {13, "f_invfft", "Inverse FFT", false, P::Edit, "invfft", {}, nullptr, "inverse Fourier transform"},
-        {14, "f_eigenv", "Eigenvls. of hessian M.", false, P::Edit, "eigen", {}, nullptr, "eigenvalues of the Hessian"},
-        {15, "f_laplenh", "Laplacian pyramid", true, P::Edit, "laplacian", {}, nullptr, "Laplacian pyramid enhancement"},
-        {16, "f_hessenh", "Hessian enhancement", true, P::Edit, "hessian", {}, nullptr, "Hessian vessel enhancement"},
-        {17, "f_homoves", "Homomorphic filter", true, P::Edit, "homomorphic", {}, nullptr, "homomorphic filter"},
-        {18, "f_vesnonl", "Non-linear filter", true, P::Edit, "nonlinear", {}, nullptr, "non-linear vessel filter"},
+        {12, "f_fft", "Magnitude spectrum", true, P::Edit, "fft", {}, runFft, "Fourier magnitude spectrum"},
+        {13, "f_invfft", "Inverse FFT", false, P::Edit, "invfft", {}, runInvFft, "inverse Fourier transform"},
+        {14, "f_eigenv", "Eigenvls. of hessian M.", false, P::Edit, "eigen", {}, runEigen, "eigenvalues of the Hessian"},
+        {15, "f_laplenh", "Laplacian pyramid", true, P::Edit, "laplacian", {}, runLaplEnh, "Laplacian pyramid enhancement"},
+        {16, "f_hessenh", "Hessian enhancement", true, P::Edit, "hessian", {}, runHessEnh, "Hessian vessel enhancement"},
+        {17, "f_homoves", "Homomorphic filter", true, P::Edit, "homomorphic", {}, runHomomorphic, "homomorphic filter"},
+        {18, "f_vesnonl", "Non-linear filter", true, P::Edit, "nonlinear", {}, runNonLinear, "non-linear vessel filter"},
         {19, "f_hystthres", "Hysteresis thresholding", true, P::Edit, "hysteresis",
          {{"disc", "13", "top-hat disc size"}, {"preset", "retina", "retina, skin or coronary"},
           {"vessel", "", "vessel coverage in percent"}, {"background", "", "background coverage in percent"}},

@@ -1,0 +1,44 @@
+#include "ops/enhancementruns.h"
+
+#include "ops/fourier.h"
+#include "ops/hessian.h"
+#include "ops/homomorphic.h"
+#include "ops/pyramid.h"
+
+void runFft(ImageModel &model, const Params &, Progress &, Notes &)
+{
+    model.replaceCurrent(magnitudeSpectrum(model.current()));
+}
+
+void runInvFft(ImageModel &model, const Params &, Progress &, Notes &)
+{
+    model.replaceCurrent(inverseSpectrum(model.current()));
+}
+
+void runEigen(ImageModel &model, const Params &, Progress &, Notes &)
+{
+    ImageList pair = hessianEigen(model.current(), 7);
+    model.replaceCurrent(std::move(pair[0]));
+    model.append(pair[1]);
+    model.currentIndex = model.count() - 1;
+}
+
+void runLaplEnh(ImageModel &model, const Params &, Progress &, Notes &)
+{
+    model.replaceCurrent(laplPyramidImage(model.current()));
+}
+
+void runHessEnh(ImageModel &model, const Params &, Progress &progress, Notes &)
+{
+    model.replaceCurrent(hessEnhImage(model.current(), progress));
+}
+
+void runHomomorphic(ImageModel &model, const Params &, Progress &, Notes &)
+{
+    model.replaceCurrent(homomorphicImage(model.current()));
+}
+
+void runNonLinear(ImageModel &model, const Params &, Progress &, Notes &)
+{
+    model.replaceCurrent(nonLinearImage(model.current()));
+}

@@ -1,0 +1,168 @@
+#include "ops/fourier.h"
+
+#include <fftw3.h>
+
+#include <cmath>
+#include <stdexcept>
+
+#include "ops/hessian.h"
+#include "ops/separable.h"
+
+namespace fast {
+
+namespace {
+
+// Columns are transformed in blocks of this many; the split depends on the size alone,
+// never on the number of threads, so every column sees the same plan.
+constexpr int kColumnBlock = 16;
+
+// FFTW's planner is not thread-safe; the library guards its own use with mutex 12.
+struct PlanLock {
+    PlanLock() { cimg_library::cimg::mutex(12); }
+    ~PlanLock() { cimg_library::cimg::mutex(12, 0); }
+};
+
+fftw_plan planColumns(fftw_complex *data, int h, int wc, int count, int sign)
+{
+    int n[1] = {h};
+    return fftw_plan_many_dft(1, n, count, data, nullptr, wc, 1, data, nullptr, wc, 1, sign,
+                              FFTW_ESTIMATE | FFTW_UNALIGNED);
+}
+
+// Transforms every column of the h x wc complex array in place.
+void transformColumns(std::complex<double> *half, int h, int wc, int sign)
+{
+    fftw_complex *data = reinterpret_cast<fftw_complex *>(half);
+    const int blocks = (wc + kColumnBlock - 1) / kColumnBlock, rest = wc - (blocks - 1) * kColumnBlock;
+    fftw_plan full = nullptr, last = nullptr;
+    {
+        PlanLock lock;
+        fftw_plan_with_nthreads(1);
+        if (blocks > 1) full = planColumns(data, h, wc, kColumnBlock, sign);
+        last = planColumns(data, h, wc, rest, sign);
+    }
+    parallelRows(blocks, [&](int begin, int end) {
+        for (int b = begin; b < end; ++b) {
+            fftw_complex *p = data + size_t(b) * kColumnBlock;
+            fftw_execute_dft(b == blocks - 1 ? last : full, p, p);
+        }
+    });
+    PlanLock lock;
+    if (full) fftw_destroy_plan(full);
+    fftw_destroy_plan(last);
+}
+
+}  // namespace
+
+std::vector<std::complex<double>> realForward(const Image &image)
+{
+    const int w = image.width(), h = image.height(), wc = w / 2 + 1;
+    std::vector<std::complex<double>> half(size_t(h) * size_t(wc));
+    double *in = const_cast<double *>(image.data());
+    fftw_complex *out = reinterpret_cast<fftw_complex *>(half.data());
+    fftw_plan rows;
+    {
+        PlanLock lock;
+        fftw_plan_with_nthreads(1);
+        rows = fftw_plan_dft_r2c_1d(w, in, out, FFTW_ESTIMATE | FFTW_UNALIGNED | FFTW_PRESERVE_INPUT);
+    }
+    parallelRows(h, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) fftw_execute_dft_r2c(rows, in + size_t(y) * w, out + size_t(y) * wc);
+    });
+    {
+        PlanLock lock;
+        fftw_destroy_plan(rows);
+    }
+    if (h > 1) transformColumns(half.data(), h, wc, FFTW_FORWARD);
+    return half;
+}
+
+Image realInverse(std::vector<std::complex<double>> &half, int w, int h)
+{
+    const int wc = w / 2 + 1;
+    if (h > 1) transformColumns(half.data(), h, wc, FFTW_BACKWARD);
+    Image out(w, h, 1, 1);
+    fftw_complex *in = reinterpret_cast<fftw_complex *>(half.data());
+    fftw_plan rows;
+    {
+        PlanLock lock;
+        fftw_plan_with_nthreads(1);
+        rows = fftw_plan_dft_c2r_1d(w, in, out.data(), FFTW_ESTIMATE | FFTW_UNALIGNED | FFTW_DESTROY_INPUT);
+    }
+    const double a = 1.0 / (double(w) * h);
+    parallelRows(h, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            double *row = out.data(0, y);
+            fftw_execute_dft_c2r(rows, in + size_t(y) * wc, row);
+            for (int x = 0; x < w; ++x) row[x] = a * row[x];
+        }
+    });
+    PlanLock lock;
+    fftw_destroy_plan(rows);
+    return out;
+}
+
+}  // namespace fast
+
+CanvasOffsets spectrumOffsets(const Image &image)
+{
+    const int n = std::max(image.width(), image.height());
+    return {(n - image.width()) / 2, (n - image.height()) / 2};
+}
+
+Image magnitudeSpectrum(const Image &image)
+{
+    requireFilterSize(image, 1, "Magnitude spectrum");
+    const int w = image.width(), h = image.height(), n = std::max(w, h), wc = n / 2 + 1;
+    const CanvasOffsets off = spectrumOffsets(image);
+    Image canvas(n, n, 1, 1, 0.0);
+    canvas.draw_image(off.x, off.y, image);
+    const std::vector<std::complex<double>> half = fast::realForward(canvas);
+
+    // ln(1 + |F|), centred: pixel (x, y) shows frequency ((x - n/2) mod n, (y - n/2) mod n).
+    // |F(u, v)| = |F(n - u, n - v)| supplies the half FFTW leaves out.
+    fast::parallelRows(n, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            const int v = ((y - n / 2) % n + n) % n;
+            double *dst = canvas.data(0, y);
+            for (int x = 0; x < n; ++x) {
+                const int u = ((x - n / 2) % n + n) % n;
+                const std::complex<double> c =
+                    u < wc ? half[size_t(v) * wc + u] : half[size_t((n - v) % n) * wc + (n - u)];
+                const double re = c.real(), im = c.imag();
+                dst[x] = std::log(1 + std::sqrt(re * re + im * im));
+            }
+        }
+    });
+    fast::normalizeTo255(canvas);
+    if (w == n && h == n) return canvas;
+    return canvas.get_crop(off.x, off.y, off.x + w - 1, off.y + h - 1);
+}
+
+Image inverseSpectrum(const Image &image)
+{
+    requireFilterSize(image, 1, "Inverse FFT");
+    const int w = image.width(), h = image.height(), wc = w / 2 + 1;
+    // Un-centre: pixel (x, y) takes the value at ((x + w/2) mod w, (y + h/2) mod h).
+    Image shifted(w, h, 1, 1);
+    for (int y = 0; y < h; ++y) {
+        const double *src = image.data(0, (y + h / 2) % h);
+        double *dst = shifted.data(0, y);
+        const int sx = w / 2;
+        std::copy(src + sx, src + w, dst);
+        std::copy(src, src + sx, dst + (w - sx));
+    }
+    // For a real input the real part of the inverse transform is the real part of the
+    // forward one, divided by the pixel count.
+    const std::vector<std::complex<double>> half = fast::realForward(shifted);
+    const double a = 1.0 / (double(w) * h);
+    fast::parallelRows(h, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            double *dst = shifted.data(0, y);
+            const size_t mirror = size_t((h - y) % h) * wc;
+            for (int x = 0; x < w; ++x)
+                dst[x] = a * (x < wc ? half[size_t(y) * wc + x] : half[mirror + (w - x)]).real();
+        }
+    });
+    return shifted;
+}

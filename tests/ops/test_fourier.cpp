@@ -1,0 +1,139 @@
+// Magnitude spectrum and inverse transform.
+#include <QtTest>
+
+#include "ops/fourier.h"
+#include "ops/operations.h"
+#include "ops/progress.h"
+#include "reference_enhancement.h"
+
+class TestFourier : public QObject {
+    Q_OBJECT
+private slots:
+    void spectrumMatchesReference_data();
+    void spectrumMatchesReference();
+    void inverseMatchesReference_data();
+    void inverseMatchesReference();
+    void squareSpectrumIsCentred();
+    void nonSquareShowsCanvasRows();
+    void constantAndZeroImages();
+    void forwardThenInverseIsNotIdentity();
+    void rejectsEmpty();
+    void tableRuns();
+};
+
+void TestFourier::spectrumMatchesReference_data()
+{
+    // Not the impulse: its magnitude spectrum is flat, and scaling would blow rounding up.
+    ref::addImageRows({"noise", "waves", "line", "checker", "huge"},
+                      {QSize(1, 1), QSize(2, 1), QSize(1, 5), QSize(7, 7), QSize(16, 9), QSize(13, 30),
+                       QSize(64, 64), QSize(101, 77), QSize(300, 300)});
+}
+
+void TestFourier::spectrumMatchesReference()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, w);
+    QFETCH(int, h);
+    const Image in = ref::testImage(kind, w, h, 4);
+    QUENDRA_COMPARE_REF(magnitudeSpectrum(in), ref::magnitude(in));
+}
+
+void TestFourier::inverseMatchesReference_data()
+{
+    ref::addImageRows({"noise", "impulse", "huge"},
+                      {QSize(1, 1), QSize(1, 6), QSize(5, 1), QSize(7, 7), QSize(16, 9), QSize(13, 30), QSize(128, 65)});
+}
+
+void TestFourier::inverseMatchesReference()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, w);
+    QFETCH(int, h);
+    const Image in = ref::testImage(kind, w, h, 8);
+    const Image copy(in);
+    QUENDRA_COMPARE_REF(inverseSpectrum(in), ref::inverse(in));
+    QCOMPARE(ref::maxDiff(in, copy), 0.0);
+}
+
+void TestFourier::squareSpectrumIsCentred()
+{
+    // A pure cosine along x: energy only at frequency 0 and +-8 of row 0.
+    Image in(256, 256, 1, 1);
+    cimg_forXY(in, x, y) in(x, y) = 100.0 + 50.0 * std::cos(2 * M_PI * 8 * x / 256.0) + (x + y) % 3;
+    const Image s = magnitudeSpectrum(in);
+    QCOMPARE(s.width(), 256);
+    QCOMPARE(s.height(), 256);
+    QCOMPARE(s.min(), 0.0);
+    QCOMPARE(s.max(), 255.0);
+    QCOMPARE(s(128, 128), 255.0);
+    QCOMPARE(spectrumOffsets(in).x, 0);
+    QCOMPARE(spectrumOffsets(in).y, 0);
+}
+
+void TestFourier::nonSquareShowsCanvasRows()
+{
+    const Image in = ref::testImage("noise", 256, 128, 3);
+    QCOMPARE(spectrumOffsets(in).x, 0);
+    QCOMPARE(spectrumOffsets(in).y, 64);
+    const Image s = magnitudeSpectrum(in);
+    QCOMPARE(s.width(), 256);
+    QCOMPARE(s.height(), 128);
+    // Rows 64 to 191 of the centred spectrum of the 256 x 256 canvas.
+    Image canvas(256, 256, 1, 1, 0.0);
+    canvas.draw_image(0, 64, in);
+    const Image full = magnitudeSpectrum(canvas);
+    QCOMPARE(ref::maxDiff(s, full.get_crop(0, 64, 255, 191)), 0.0);
+    QCOMPARE(s(128, 64), full(128, 128));
+}
+
+void TestFourier::constantAndZeroImages()
+{
+    const Image c = magnitudeSpectrum(Image(32, 32, 1, 1, 9.0));
+    cimg_forXY(c, x, y) QCOMPARE(c(x, y), (x == 16 && y == 16) ? 255.0 : 0.0);
+    const Image z = magnitudeSpectrum(Image(20, 20, 1, 1, 0.0));
+    QCOMPARE(z.max(), 0.0);
+    QCOMPARE(z.min(), 0.0);
+    QCOMPARE(inverseSpectrum(Image(6, 5, 1, 1, 0.0)).max(), 0.0);
+}
+
+void TestFourier::forwardThenInverseIsNotIdentity()
+{
+    const Image in = ref::testImage("waves", 64, 64, 2);
+    const Image back = inverseSpectrum(magnitudeSpectrum(in));
+    QCOMPARE(back.width(), 64);
+    QVERIFY(ref::maxDiff(back, in) > 1.0);
+}
+
+void TestFourier::rejectsEmpty()
+{
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, magnitudeSpectrum(Image()));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, inverseSpectrum(Image()));
+}
+
+void TestFourier::tableRuns()
+{
+    NullProgress progress;
+    Notes notes;
+    const Image in = ref::testImage("noise", 30, 17, 6);
+    for (const auto &[name, code] : {std::pair{"fft", 12}, {"invfft", 13}}) {
+        const OperationRow *row = findOperation(name);
+        QVERIFY(row && row->run);
+        QCOMPARE(row->code, code);
+        ImageModel model(in);
+        model.duplicateCurrent();
+        row->run(model, Params(), progress, notes);
+        QCOMPARE(model.count(), 2);
+        const Image expected = code == 12 ? magnitudeSpectrum(in) : inverseSpectrum(in);
+        QCOMPARE(ref::maxDiff(model.current(), expected), 0.0);
+        QCOMPARE(ref::maxDiff(model.imageList[0], in), 0.0);
+    }
+    // A failing inverse leaves the working copy exactly as it was.
+    ImageModel empty(Image(4, 4, 1, 1, 1.0));
+    empty.imageList[0].assign();
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                             findOperation("invfft")->run(empty, Params(), progress, notes));
+    QVERIFY(empty.current().is_empty());
+}
+
+QTEST_APPLESS_MAIN(TestFourier)
+#include "test_fourier.moc"
