@@ -2,10 +2,12 @@
 // calls (get_convolve with border condition 1, get_resize with linear interpolation, the
 // list Fourier transform, periodic shift). The fast paths are compared against these.
 #pragma once
-#include <QtTest>
-
+#include <algorithm>
 #include <cmath>
 #include <random>
+
+#include <QString>
+#include <QStringList>
 
 #include "ops/hessian.h"
 #include "ops/imagehelpers.h"
@@ -172,17 +174,6 @@ inline double maxDiff(const Image &a, const Image &b)
     return d;
 }
 
-// Fails the test unless fast matches reference within 1e-9 of the reference's scale.
-#define QUENDRA_COMPARE_REF(fast, reference)                                                              \
-    do {                                                                                                  \
-        const Image f_ = (fast), r_ = (reference);                                                        \
-        QCOMPARE(f_.width(), r_.width());                                                                 \
-        QCOMPARE(f_.height(), r_.height());                                                               \
-        const double tol_ = 1e-9 * std::max(1.0, ref::range(r_));                                         \
-        const double d_ = ref::maxDiff(f_, r_);                                                           \
-        if (!(d_ <= tol_)) QFAIL(qPrintable(QString("difference %1 above %2").arg(d_).arg(tol_)));       \
-    } while (0)
-
 // Test images by kind: random noise, smooth waves with noise, a bright line, a checkerboard,
 // a single impulse, a linear ramp, and noise on a huge scale with negative values.
 inline Image testImage(const QString &kind, int w, int h, unsigned seed)
@@ -202,6 +193,7 @@ inline Image testImage(const QString &kind, int w, int h, unsigned seed)
     return im;
 }
 
+#ifdef QTEST_H
 // Rows of (kind, width, height): odd, even, tiny and mid sizes.
 inline void addImageRows(const QStringList &kinds, const QList<QSize> &sizes)
 {
@@ -214,4 +206,19 @@ inline void addImageRows(const QStringList &kinds, const QList<QSize> &sizes)
                 << k << s.width() << s.height();
 }
 
+#endif
+
 }  // namespace ref
+
+#ifdef QTEST_H
+// Fails the test unless fast matches reference within 1e-9 of the reference's scale.
+#define QUENDRA_COMPARE_REF(fast, reference)                                                              \
+    do {                                                                                                  \
+        const Image f_ = (fast), r_ = (reference);                                                        \
+        QCOMPARE(f_.width(), r_.width());                                                                 \
+        QCOMPARE(f_.height(), r_.height());                                                               \
+        const double tol_ = 1e-9 * std::max(1.0, ref::range(r_));                                         \
+        const double d_ = ref::maxDiff(f_, r_);                                                           \
+        if (!(d_ <= tol_)) QFAIL(qPrintable(QString("difference %1 above %2").arg(d_).arg(tol_)));       \
+    } while (0)
+#endif
