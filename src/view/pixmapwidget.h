@@ -11,22 +11,21 @@
 #include <QWidget>
 #include <memory>
 
+#include "ops/areafill.h"
 #include "ops/imagemodel.h"
 #include "ops/params.h"
+
+Q_DECLARE_METATYPE(Image)
+Q_DECLARE_METATYPE(ImageList)
 
 class Progress;
 class QMenu;
 class QPrinter;
 class QAction;
 
-// A pixel picked by the area tool: x, y, an unused third value (always 0) and a count
-// (the number of records of its region in a region's header, 0 otherwise).
+
 // fileName with "." and format appended, unless it already ends with them (any case).
 QString withSuffix(const QString &fileName, const char *format);
-
-struct PointRecord {
-    int x = 0, y = 0, z = 0, count = 0;
-};
 
 class PixmapWidget : public QWidget {
     Q_OBJECT
@@ -75,6 +74,7 @@ public:
     // Tools.
     void setSelectionMode(int mode);
     void startErase();
+    void countSelectedWhite();
     void pasteWhite(const Image &img);
     ImageList extractSelection(int x1, int y1, int x2, int y2, int shape);
 
@@ -88,6 +88,13 @@ public:
     // --- operations: point operations, thresholding, morphology, thinning, statistics ---
     void opInvert();
     // --- operations: enhancement and frequency-domain filters ---
+    void opFft();
+    void opInvFft();
+    void opEigenv();
+    void opLaplEnh();
+    void opHessEnh();
+    void opHomoVes();
+    void opVesNonl();
     // --- operations: segmentation ---
 
 public slots:
@@ -132,6 +139,18 @@ private:
     void buildContextMenu();
     void renderToPixmap(const Image &source, bool withMarks);
     QPoint imagePosition(const QPoint &viewPos, bool clampToOne) const;
+    void recomputeSelectionArea();
+    void finishDrawnSelection();
+    void moveSelection(const QPoint &p);
+    void areaClick(const QPoint &viewPos);
+    void paintAreaMarks();
+    void copyAreaSelection();
+    void blackOutAreaSelection();
+    void finishAreaAction();
+    void drawStroke(const QPoint &from, const QPoint &to);
+    void endErase();
+    // Where erase strokes were drawn in the erase mode, at the pixmap's size.
+    QImage eraseMask;
 
     QMenu *contextMenu = nullptr;
     QAction *prevAction = nullptr;

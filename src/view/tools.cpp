@@ -1,13 +1,10 @@
-// Tool entry points of the view: selection modes, the context menu, the colour probe,
-// cutting selections and pasting white pixels from another window.
+// Tool entry points of the view: selection modes, the context menu and the erase mode.
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QMenu>
-#include <QMouseEvent>
+#include <QPainter>
 
 #include "dialogs/userdialogs.h"
-#include "ops/display.h"
 #include "view/pixmapwidget.h"
 
 void PixmapWidget::buildContextMenu()
@@ -22,7 +19,7 @@ void PixmapWidget::buildContextMenu()
 
 void PixmapWidget::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (state == 7 || state == 9) return;
+    if (state == 7 || state == 9) return;  // the right button belongs to these tools
     prevAction->setEnabled(model.currentIndex > 0);
     nextAction->setEnabled(model.currentIndex < model.count() - 1);
     deleteAction->setEnabled(model.count() > 1);
@@ -63,6 +60,8 @@ void PixmapWidget::setSelectionMode(int mode)
     default:
         break;
     }
+    recomputeSelectionArea();
+    countSelectedWhite();
     update();
 }
 
@@ -73,59 +72,46 @@ void PixmapWidget::startErase()
                              "erasing.</p>"));
     setZoomFactor(1.0f);
     state = 8;
+    eraseMask = QImage(pixmap->size(), QImage::Format_Grayscale8);
+    eraseMask.fill(0);
     setCursor(Qt::BlankCursor);
 }
 
-void PixmapWidget::mousePressEvent(QMouseEvent *event) { lastMousePos = imagePosition(event->pos(), true); }
-
-void PixmapWidget::mouseMoveEvent(QMouseEvent *event)
+void PixmapWidget::drawStroke(const QPoint &from, const QPoint &to)
 {
-    const QPoint p = imagePosition(event->pos(), false);
-    if (state == 0) {
-        // The probe reports what is displayed at the mouse, overlays and frame included.
-        const QImage shown = grab().toImage();
-        const QPoint at = event->pos();
-        if (shown.valid(at))
-            emit setStatusBarMsg(tr("Color %1 at (%2,%3)").arg(grayOf(shown.pixel(at))).arg(p.x()).arg(p.y()));
-    } else if (state == 8) {
-        setCursor(Qt::ArrowCursor);
+    const QPen pen(Qt::black, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    {
+        QPainter painter(pixmap.get());
+        painter.setPen(pen);
+        painter.drawLine(from, to);
     }
-    lastMousePos = p;
-}
-
-void PixmapWidget::mouseReleaseEvent(QMouseEvent *)
-{
-    emit sendState(state);
+    if (state == 8 && !eraseMask.isNull()) {
+        QPainter painter(&eraseMask);
+        painter.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawLine(from, to);
+    }
     update();
 }
 
-void PixmapWidget::keyReleaseEvent(QKeyEvent *event) { (void)event; }
-
-ImageList PixmapWidget::extractSelection(int x1, int y1, int x2, int y2, int shape)
+void PixmapWidget::endErase()
 {
-    (void)shape;
-    ImageList pieces;
-    for (const Image &image : model.imageList) {
-        // Only the part inside the image is cut: nothing is ever read outside it.
-        const int l = std::max(0, x1), t = std::max(0, y1);
-        const int r = std::min(image.width() - 1, x2), b = std::min(image.height() - 1, y2);
-        if (l > r || t > b) continue;
-        pieces.push_back(image.get_crop(l, t, r, b));
+    // The strokes black out the current image, which the dispatcher made a working copy
+    // of when the mode began, so the original stays in the list.
+    bool drawn = false;
+    Image &image = model.current();
+    for (int y = 0; y < std::min(eraseMask.height(), image.height()); ++y) {
+        const uchar *row = eraseMask.constScanLine(y);
+        for (int x = 0; x < std::min(eraseMask.width(), image.width()); ++x)
+            if (row[x]) {
+                image(x, y) = 0.0;
+                drawn = true;
+            }
     }
-    return pieces;
-}
-
-void PixmapWidget::pasteWhite(const Image &img)
-{
-    Image &target = model.current();
-    if (img.width() != target.width() || img.height() != target.height()) {
-        dialogs().information(this, tr("Information"),
-                              tr("Cannot copy to image %1, because of different heights and widths.").arg(imageNumber));
-        return;
-    }
-    const size_t n = target.size();
-    for (size_t i = 0; i < n; ++i)
-        if (img[i] == kWhite) target[i] = kWhite;
+    eraseMask = QImage();
+    state = 0;
+    setCursor(Qt::ArrowCursor);
     refreshView();
     update();
+    if (drawn) emit updateImgNav();
+    emit sendState(state);
 }

@@ -1,0 +1,267 @@
+// The view's mouse and keyboard tools: selections, the area tool and the erase mode.
+#include <QtTest>
+
+#include "gui/guitestsupport.h"
+#include "gui/scripteddialogs.h"
+#include "view/pixmapwidget.h"
+
+namespace {
+
+ImageList listOf(std::initializer_list<Image> images)
+{
+    ImageList list;
+    for (const Image &i : images) list.push_back(i);
+    return list;
+}
+
+}  // namespace
+
+class ToolsTest : public QObject {
+    Q_OBJECT
+
+    ScriptedDialogs answers;
+    std::unique_ptr<PixmapWidget> view;
+    QList<ImageList> newWindows;
+
+    // A view exactly as large as its 40 x 30 pixmap, so image and view positions agree.
+    void makeView(const ImageList &list)
+    {
+        view = std::make_unique<PixmapWidget>(list, 2, nullptr);
+        view->resize(view->pixmap->size());
+        view->show();
+        view->grab();  // paints once: centring offsets are 0
+        newWindows.clear();
+        connect(view.get(), &PixmapWidget::doCreateNewWindow, this, [this](ImageList l) { newWindows << l; });
+    }
+    void send(QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons)
+    {
+        QMouseEvent event(type, QPointF(pos), view->mapToGlobal(QPointF(pos)), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.get(), &event);
+    }
+    void drag(QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton)
+    {
+        send(QEvent::MouseMove, from, Qt::NoButton, Qt::NoButton);
+        send(QEvent::MouseButtonPress, from, button, button);
+        send(QEvent::MouseMove, to, Qt::NoButton, button);
+        send(QEvent::MouseButtonRelease, to, button, Qt::NoButton);
+    }
+    void click(QPoint at, Qt::MouseButton button = Qt::LeftButton)
+    {
+        send(QEvent::MouseButtonPress, at, button, button);
+        send(QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+    }
+    void key(int k)
+    {
+        QKeyEvent event(QEvent::KeyRelease, k, Qt::NoModifier);
+        view->keyReleaseEvent(&event);
+    }
+    static Image ramp()
+    {
+        Image image(40, 30, 1, 1, 0.0);
+        cimg_forXY(image, x, y) image(x, y) = x + 100 * (y % 2);
+        return image;
+    }
+
+private slots:
+    void init() { answers = ScriptedDialogs(); }
+    void cleanup() { view.reset(); }
+
+    void rectangleAndEllipseAreas_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("area");
+        QTest::newRow("rectangle") << 1 << 50;
+        QTest::newRow("ellipse") << 4 << 39;  // 10 * 3.1415 * 5 * 0.25, truncated
+    }
+    void rectangleAndEllipseAreas()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, area);
+        ScriptedDialogs::Scope scope(answers);
+        makeView(listOf({ramp()}));
+        QSignalSpy states(view.get(), &PixmapWidget::sendState);
+        view->setSelectionMode(mode);
+        answers.answers.enqueue(1);  // "No"
+        drag({10, 10}, {19, 14});
+        QVERIFY(answers.sawTitle("Selection"));
+        QCOMPARE(view->state, mode);
+        QCOMPARE(view->selectionArea, area);
+        QCOMPARE(view->selectionRect, QRect(QPoint(10, 10), QPoint(19, 14)));
+        QCOMPARE(states.last().at(0).toInt(), mode);
+        QVERIFY(newWindows.isEmpty());
+    }
+
+    void yesCutsTheSourceAndDropsTheWorkingCopy()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        makeView(listOf({ramp(), Image(40, 30, 1, 1, 7.0)}));  // [A, A'] with A' current
+        view->setSelectionMode(1);
+        answers.answers.enqueue(0);
+        drag({10, 10}, {19, 14});
+        QCOMPARE(view->imageCount(), 1);
+        QCOMPARE(view->currentIndex(), 0);
+        QCOMPARE(newWindows.size(), 1);
+        QCOMPARE(newWindows[0].size(), 1u);
+        QCOMPARE(newWindows[0][0].width(), 10);
+        QCOMPARE(newWindows[0][0].height(), 5);
+        QCOMPARE(newWindows[0][0](0, 0), 10.0);
+    }
+
+    void movingARectangleKeepsItsSize()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        makeView(listOf({ramp()}));
+        view->setSelectionMode(1);
+        answers.answers.enqueue(1);
+        drag({10, 10}, {19, 14});
+        answers.shown.clear();
+        drag({12, 12}, {39, 12});  // far right: x2 ends at width - 2
+        QVERIFY(answers.shown.isEmpty());  // moving asks nothing
+        QCOMPARE(view->state, 1);
+        QCOMPARE(view->selectionRect.right(), 38);
+        QCOMPARE(view->selectionRect.width(), 10);
+    }
+
+    void spaceCutsEveryImageAndKeepsTheList()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        makeView(listOf({ramp(), ramp(), ramp()}));
+        view->setSelectionMode(4);
+        answers.answers.enqueue(1);
+        drag({0, 0}, {9, 9});
+        key(Qt::Key_Space);
+        QCOMPARE(newWindows.size(), 1);
+        QCOMPARE(newWindows[0].size(), 3u);
+        QCOMPARE(view->imageCount(), 3);
+        // The ellipse mask blacks out the corners and keeps the centre.
+        QCOMPARE(newWindows[0][0](0, 0), 0.0);
+        QCOMPARE(newWindows[0][0](5, 5), ramp()(5, 5));
+    }
+
+    void selectionsReachingOutsideAreClipped()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        makeView(listOf({ramp()}));
+        const ImageList pieces = view->extractSelection(-5, 25, 3, 40, 1);
+        QCOMPARE(pieces.size(), 1u);
+        QCOMPARE(pieces[0].width(), 4);
+        QCOMPARE(pieces[0].height(), 5);
+        QCOMPARE(pieces[0](3, 0), ramp()(3, 25));
+        QCOMPARE(view->extractSelection(50, 50, 60, 60, 1).size(), 0u);
+        QCOMPARE(view->extractSelection(-9, -9, 3, 3, 4)[0].width(), 4);
+    }
+
+    void polygonClosesWithTheRightButton()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        Image image(40, 30, 1, 1, 255.0);
+        makeView(listOf({image}));
+        view->setSelectionMode(9);
+        click({5, 5});
+        click({25, 5});
+        click({25, 20});
+        QVERIFY(!view->polygonClosed);
+        click({5, 20}, Qt::RightButton);
+        QVERIFY(view->polygonClosed);
+        QCOMPARE(view->polygon.size(), 4);
+        QVERIFY(view->selectionArea > 0);
+        QCOMPARE(view->whiteCount, view->selectionArea);
+        key(Qt::Key_Space);
+        QCOMPARE(newWindows.size(), 1);
+        click({1, 1});  // a new polygon starts with this click
+        QVERIFY(!view->polygonClosed);
+        QCOMPARE(view->polygon.size(), 1);
+    }
+
+    void areaToolTogglesRegionsAndRespectsStrokes()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        Image image(40, 30, 1, 1, 0.0);
+        image.draw_rectangle(5, 5, 20, 15, &kWhite);
+        makeView(listOf({image}));
+        view->setSelectionMode(7);
+        click({8, 8});
+        QCOMPARE(view->areaPoints.size(), 16 * 11 + 1);
+        QCOMPARE(view->pixmap->toImage().pixel(8, 8), qRgb(0, 230, 0));
+        click({8, 8});  // the same region again: deselected
+        QVERIFY(view->areaPoints.isEmpty());
+        // A right-button stroke across the blob separates its halves.
+        drag({12, 2}, {12, 25}, Qt::RightButton);
+        click({8, 8});
+        QVERIFY(!view->areaPoints.isEmpty());
+        for (const PointRecord &p : view->areaPoints) QVERIFY(p.x < 12);
+    }
+
+    void areaCopyOffersTheOtherWindows()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        Image image(40, 30, 1, 1, 0.0);
+        image.draw_rectangle(5, 5, 9, 9, &kWhite);
+        makeView(listOf({image}));
+        view->windowList = {1, 2, 3};
+        QSignalSpy pasted(view.get(), &PixmapWidget::addToImg);
+        view->setSelectionMode(7);
+        click({6, 6});
+        answers.items.enqueue("Image 3");
+        key(Qt::Key_Space);
+        QVERIFY(answers.shown.contains("Choose window|New window,Image 1,Image 3"));
+        QCOMPARE(pasted.count(), 1);
+        QCOMPARE(pasted.first().at(0).toInt(), 3);
+        QCOMPARE(pasted.first().at(1).value<Image>()(6, 6), 255.0);
+        QVERIFY(view->areaPoints.isEmpty());
+    }
+
+    void areaDeleteAnswers()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        Image image(40, 30, 1, 1, 0.0);
+        image.draw_rectangle(5, 5, 9, 9, &kWhite);
+        makeView(listOf({image}));
+        view->setSelectionMode(7);
+        click({6, 6});
+        answers.answers.enqueue(2);  // Cancel: only the marks go
+        key(Qt::Key_Delete);
+        QCOMPARE(view->model.current()(6, 6), 255.0);
+        QVERIFY(view->areaPoints.isEmpty());
+        click({6, 6});
+        answers.answers.enqueue(1);  // No: the current image is blacked out
+        key(Qt::Key_Delete);
+        QCOMPARE(view->model.current()(6, 6), 0.0);
+        QCOMPARE(view->imageCount(), 1);
+    }
+
+    void eraseModeWritesStrokesOnSpace()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        makeView(listOf({Image(40, 30, 1, 1, 200.0)}));
+        view->startErase();
+        QCOMPARE(view->state, 8);
+        QVERIFY(answers.sawTitle("Erase"));
+        drag({5, 10}, {30, 10});
+        QCOMPARE(view->model.current()(15, 10), 200.0);  // only the pixmap until space
+        key(Qt::Key_Space);
+        QCOMPARE(view->state, 0);
+        QCOMPARE(view->model.current()(15, 10), 0.0);
+        QCOMPARE(view->model.current()(15, 20), 200.0);
+    }
+
+    void contextMenuEntriesFollowTheList()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        makeView(listOf({ramp()}));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(1, 1), view->mapToGlobal(QPoint(1, 1)));
+        QCoreApplication::sendEvent(view.get(), &event);
+        const QList<QAction *> actions = view->findChildren<QAction *>();
+        for (QAction *a : actions)
+            if (!a->isSeparator()) QVERIFY(!a->isEnabled());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    isolateSettings();
+    QApplication app(argc, argv);
+    ToolsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_tools.moc"
