@@ -3,6 +3,14 @@
 #include <QCoreApplication>
 #include <cmath>
 #include <stdexcept>
+#include <algorithm>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+#ifdef __linux__
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include "ops/hessian.h"
 #include "ops/homomorphic.h"
@@ -23,6 +31,7 @@ constexpr int kMinimumSide = 8;
 
 // The weighted sums that make the two centres: weights u^m for the vessel cluster and
 // (1 - u)^m for the background, summed over the pixels in buffer order.
+static_assert(kFuzzifier == 1.5, "the weights below are written for m = 1.5");
 struct CentreSums {
     double vesselWeight = 0.0;
     double backgroundWeight = 0.0;
@@ -40,13 +49,10 @@ struct CentreSums {
             background[k] += wb * x[k];
         }
     }
-    // pow(u, m); the hard memberships 0 and 1 of the first split are common and exact.
-    static double weight(double u)
-    {
-        if (u == 0.0) return 0.0;
-        if (u == 1.0) return 1.0;
-        return std::pow(u, kFuzzifier);
-    }
+    // u^m for m = 1.5, evaluated as u * sqrt(u): two correctly rounded operations, so the
+    // weights (and every sharp u' >= 0.5 downstream) are the same with every maths
+    // library, which a general pow() does not promise; it is also several times faster.
+    static double weight(double u) { return u * std::sqrt(u); }
 };
 
 // trunc(100 / change) as a progress value, kept inside 0..100.
@@ -62,6 +68,107 @@ Image centreImage(const double (&sum)[kFeatures], double weight)
     Image c(kFeatures, 1, 1, 1);
     for (int k = 0; k < kFeatures; ++k) c[k] = sum[k] / weight;
     return c;
+}
+
+// One iteration's pass over the pixels, given the two centres.
+struct ClusterPass {
+    double squares = 0.0;  // sum of (u' - u)^2
+    size_t atVesselCentre = 0, atBothCentres = 0;
+    CentreSums sums;       // of the new memberships, for the next centres
+};
+
+// The new membership of one pixel from its squared distances to the two centres:
+// u' = 1 / ((dv / dv)^2 + (dv / db)^2), the first term being 1 unless dv is 0. At the
+// vessel centre u' is 1, at both (coinciding) centres 0.5; at the background centre alone
+// dv / db is infinite and u' is 0.
+inline double membershipOf(double dv, double db)
+{
+    if (dv == 0.0) return db == 0.0 ? 0.5 : 1.0;
+    const double r = dv / db;
+    return 1.0 / (1.0 + r * r);
+}
+
+// Pixels are taken in blocks: first every pixel's own values (membership, segmentation,
+// squared change, weights), two at a time where the processor has SSE2, then the sums in
+// pixel order, which keeps every sum's order of additions exactly that of a plain loop.
+constexpr size_t kBlock = 256;
+
+void pixelValues(const double *const f[kFeatures], const double *cv, const double *cb, double *u, double *seg,
+                 size_t begin, size_t end, double *dd, double *wv, double *wb, ClusterPass &out)
+{
+    size_t i = begin;
+#ifdef __SSE2__
+    const __m128d zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0), half = _mm_set1_pd(0.5);
+    const __m128d white = _mm_set1_pd(kWhite);
+    for (; i + 2 <= end; i += 2) {
+        __m128d dv = zero, db = zero;
+        for (int k = 0; k < kFeatures; ++k) {
+            const __m128d x = _mm_loadu_pd(f[k] + i);
+            const __m128d a = _mm_sub_pd(x, _mm_set1_pd(cv[k]));
+            const __m128d b = _mm_sub_pd(x, _mm_set1_pd(cb[k]));
+            dv = _mm_add_pd(dv, _mm_mul_pd(a, a));
+            db = _mm_add_pd(db, _mm_mul_pd(b, b));
+        }
+        const __m128d r = _mm_div_pd(dv, db);
+        __m128d up = _mm_div_pd(one, _mm_add_pd(one, _mm_mul_pd(r, r)));
+        const __m128d dvZero = _mm_cmpeq_pd(dv, zero), dbZero = _mm_cmpeq_pd(db, zero);
+        const __m128d special = _mm_or_pd(_mm_and_pd(dbZero, half), _mm_andnot_pd(dbZero, one));
+        up = _mm_or_pd(_mm_and_pd(dvZero, special), _mm_andnot_pd(dvZero, up));
+        const int vesselOnly = _mm_movemask_pd(_mm_andnot_pd(dbZero, dvZero));
+        const int both = _mm_movemask_pd(_mm_and_pd(dbZero, dvZero));
+        out.atVesselCentre += (vesselOnly & 1) + (vesselOnly >> 1);
+        out.atBothCentres += (both & 1) + (both >> 1);
+
+        const __m128d d = _mm_sub_pd(up, _mm_loadu_pd(u + i));
+        _mm_storeu_pd(u + i, up);
+        _mm_storeu_pd(seg + i, _mm_and_pd(_mm_cmpge_pd(up, half), white));
+        const __m128d v = _mm_sub_pd(one, up);
+        _mm_storeu_pd(dd + (i - begin), _mm_mul_pd(d, d));
+        _mm_storeu_pd(wv + (i - begin), _mm_mul_pd(up, _mm_sqrt_pd(up)));
+        _mm_storeu_pd(wb + (i - begin), _mm_mul_pd(v, _mm_sqrt_pd(v)));
+    }
+#endif
+    for (; i < end; ++i) {
+        double dv = 0.0, db = 0.0;
+        for (int k = 0; k < kFeatures; ++k) {
+            const double a = f[k][i] - cv[k];
+            const double b = f[k][i] - cb[k];
+            dv += a * a;
+            db += b * b;
+        }
+        if (dv == 0.0) ++(db == 0.0 ? out.atBothCentres : out.atVesselCentre);
+        const double up = membershipOf(dv, db);
+        const double d = up - u[i];
+        u[i] = up;
+        seg[i] = up >= kSegmentationThreshold ? kWhite : 0.0;
+        dd[i - begin] = d * d;
+        wv[i - begin] = CentreSums::weight(up);
+        wb[i - begin] = CentreSums::weight(1.0 - up);
+    }
+}
+
+ClusterPass clusterPass(const double *const f[kFeatures], const double *cv, const double *cb, double *u, double *seg,
+                        size_t n)
+{
+    ClusterPass out;
+    double dd[kBlock], wv[kBlock], wb[kBlock];
+    for (size_t begin = 0; begin < n; begin += kBlock) {
+        const size_t end = std::min(n, begin + kBlock);
+        pixelValues(f, cv, cb, u, seg, begin, end, dd, wv, wb, out);
+        CentreSums &s = out.sums;
+        for (size_t i = begin; i < end; ++i) {
+            const size_t j = i - begin;
+            out.squares += dd[j];
+            s.vesselWeight += wv[j];
+            s.backgroundWeight += wb[j];
+            for (int k = 0; k < kFeatures; ++k) {
+                const double x = f[k][i];
+                s.vessel[k] += wv[j] * x;
+                s.background[k] += wb[j] * x;
+            }
+        }
+    }
+    return out;
 }
 
 void requireFeatures(const Image &initial, const ImageList &features)
@@ -83,9 +190,27 @@ void requireFeatures(const Image &initial, const ImageList &features)
     if (!allFinite(initial)) throw std::runtime_error("Fuzzy clustering: the initial membership is not finite");
 }
 
+// An image of the size of like, its values not yet set. On Linux its pages are asked for
+// in 2 MiB units before the first write: faulting in 4 KiB pages one at a time costs more
+// than a whole clustering pass on large images (on virtual machines especially).
+Image freshImage(const Image &like)
+{
+    Image img(like.width(), like.height(), like.depth(), like.spectrum());
+#ifdef __linux__
+    const size_t bytes = img.size() * sizeof(double);
+    if (bytes >= (size_t(4) << 20)) {
+        const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+        const uintptr_t begin = (uintptr_t(img.data()) + page - 1) & ~(page - 1);
+        const uintptr_t end = (uintptr_t(img.data()) + bytes) & ~(page - 1);
+        if (end > begin) madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);  // a hint only
+    }
+#endif
+    return img;
+}
+
 Image hardSegmentation(const Image &membership)
 {
-    Image seg(membership, false);
+    Image seg = freshImage(membership);
     const double *u = membership.data();
     double *s = seg.data();
     for (size_t i = 0; i < membership.size(); ++i) s[i] = u[i] >= kSegmentationThreshold ? kWhite : 0.0;
@@ -106,7 +231,7 @@ GrowState structureMask(const Image &image)
     const Image jyy = gy.get_mul(gy).convolve(g, 1, false);
     const Image jxy = gx.get_mul(gy).convolve(g, 1, false);
 
-    Image e(image, false);
+    Image e = freshImage(image);
     for (size_t i = 0; i < e.size(); ++i) e[i] = largerEigenvalue(jxx[i], jyy[i], jxy[i]);
     normalizeTo255(e);
     GrowState mask(e.size());
@@ -127,22 +252,23 @@ Image initialMembership(const Image &f1)
     while (t < 256 && sum / total < 0.5) sum += float(counts[t++]);
     if (sum / total < 0.5) t = 256;
 
-    Image u(f1, false);
+    Image u = freshImage(f1);
     for (size_t i = 0; i < f1.size(); ++i) u[i] = f1[i] > t ? 1.0 : 0.0;
     return u;
 }
 
-FuzzyResult fuzzyCMeans(const Image &initial, int maxIterations, const ImageList &features, Progress &progress,
+FuzzyResult fuzzyCMeans(Image membership, int maxIterations, const ImageList &features, Progress &progress,
                         const std::function<void(Image &&segmentation)> &onSegmentation, Notes &notes)
 {
-    requireFeatures(initial, features);
-    const size_t n = initial.size();
+    requireFeatures(membership, features);
+    const size_t n = membership.size();
     const double *f[kFeatures];
     for (int k = 0; k < kFeatures; ++k) f[k] = features[k].data();
 
     FuzzyResult result;
-    Image u = initial;
-    Image next(initial, false);
+    // The memberships are updated in place: each pixel's old value is needed only for its
+    // own change, so one image serves where the description keeps a list of them.
+    Image &u = membership;
     CentreSums sums;
     double x[kFeatures];
     for (size_t i = 0; i < n; ++i) {
@@ -183,44 +309,13 @@ FuzzyResult fuzzyCMeans(const Image &initial, int maxIterations, const ImageList
 
         // One pass: the new memberships, their segmentation, the change, and the centre
         // sums the next iteration starts from.
-        CentreSums nextSums;
-        Image seg(initial, false);
-        double *s = seg.data();
-        const double *uOld = u.data();
-        double *uNew = next.data();
-        double squares = 0.0;
-        for (size_t i = 0; i < n; ++i) {
-            double dv = 0.0, db = 0.0;
-            for (int k = 0; k < kFeatures; ++k) {
-                x[k] = f[k][i];
-                const double a = x[k] - cv[k];
-                const double b = x[k] - cb[k];
-                dv += a * a;
-                db += b * b;
-            }
-            // u' = 1 / ((dv / dv)^2 + (dv / db)^2); the first term is 1 unless dv is 0.
-            double up;
-            if (dv == 0.0) {
-                if (db == 0.0) {
-                    up = 0.5;
-                    ++atBothCentres;
-                } else {
-                    up = 1.0;
-                    ++atVesselCentre;
-                }
-            } else {
-                const double r = dv / db;
-                up = 1.0 / (1.0 + r * r);
-            }
-            uNew[i] = up;
-            s[i] = up >= kSegmentationThreshold ? kWhite : 0.0;
-            const double d = up - uOld[i];
-            squares += d * d;
-            nextSums.add(up, x);
-        }
+        Image seg = freshImage(u);
+        const ClusterPass pass = clusterPass(f, cv, cb, u.data(), seg.data(), n);
+        const double squares = pass.squares;
+        atVesselCentre += pass.atVesselCentre;
+        atBothCentres += pass.atBothCentres;
+        sums = pass.sums;
         change = std::sqrt(squares);
-        u.swap(next);
-        sums = nextSums;
         result.iterations = l + 1;
         onSegmentation(std::move(seg));
         if (change <= kFuzzyStopChange) break;
@@ -250,7 +345,7 @@ Image connectedRefinement(const Image &segmentation, const GrowState &mask)
     for (size_t i = 0; i < state.size(); ++i)
         state[i] = c[i] == kWhite ? (mask[i] ? kGrowSeed : kGrowCandidate) : kGrowBlocked;
     growFromSeeds(state, segmentation.width(), segmentation.height());
-    Image result(segmentation, false);
+    Image result = freshImage(segmentation);
     for (size_t i = 0; i < state.size(); ++i) result[i] = state[i] == kGrowSeed ? kWhite : 0.0;
     return result;
 }
@@ -286,16 +381,15 @@ void runFuzzy(ImageModel &model, const Params &, Progress &progress, Notes &note
                                      .toStdString());
     const GrowState mask = structureMask(image);
     const ImageList features = fuzzyFeatures(image, progress);
-    const Image initial = initialMembership(features[0]);
 
-    auto appendCurrent = [&model](const Image &img) {
-        model.append(img);
+    auto appendCurrent = [&model](Image &&img) {
+        img.move_to(model.imageList);
         model.currentIndex = model.count() - 1;
     };
-    fuzzyCMeans(initial, kFuzzyMaxIterations, features, progress,
+    fuzzyCMeans(initialMembership(features[0]), kFuzzyMaxIterations, features, progress,
                 [&](Image &&seg) {
-                    model.previewImage = std::move(seg);
-                    appendCurrent(model.previewImage);
+                    model.previewImage = seg;
+                    appendCurrent(std::move(seg));
                 },
                 notes);
     appendCurrent(connectedRefinement(model.current(), mask));

@@ -51,13 +51,13 @@ struct FuzzyResult {
 // distances to cv and cb; onSegmentation receives the image 255 where u' >= 0.5, else 0;
 // change = sqrt(sum (u' - u)^2); the loop ends once change <= 1.
 // One pass over the features per iteration: the centre sums of the next iteration are
-// gathered while the memberships are computed. Only two membership images are held.
+// gathered while the memberships are computed, in place. u^1.5 is evaluated as u * sqrt(u).
 // A pixel at the vessel centre (dv = 0) gets u' = 1, or 0.5 when the two centres
 // coincide there too. A cluster without weight has no centre: the iteration keeps the
 // memberships, hands on their segmentation and ends the loop. Both are told in notes.
 // Throws std::runtime_error when the sizes disagree or a feature holds a value that is
 // not finite.
-FuzzyResult fuzzyCMeans(const Image &initial, int maxIterations, const ImageList &features, Progress &progress,
+FuzzyResult fuzzyCMeans(Image initial, int maxIterations, const ImageList &features, Progress &progress,
                         const std::function<void(Image &&segmentation)> &onSegmentation, Notes &notes);
 
 // The union of the 8-connected components of the segmentation's white pixels that hold

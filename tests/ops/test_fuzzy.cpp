@@ -34,10 +34,12 @@ Image plainCentre(const Image &u, const ImageList &features, bool vessel)
     double den = 0.0;
     for (int y = 0; y < u.height(); ++y)
         for (int x = 0; x < u.width(); ++x) {
-            const double w = std::pow(vessel ? u(x, y) : 1.0 - u(x, y), 1.5);
-            const std::vector<double> v = featureVector(x, y, features);
+            // u^1.5 as u * sqrt(u), the evaluation the program fixes for every maths library.
+            const double v = vessel ? u(x, y) : 1.0 - u(x, y);
+            const double w = v * std::sqrt(v);
+            const std::vector<double> f = featureVector(x, y, features);
             den += w;
-            for (size_t k = 0; k < v.size(); ++k) num[k] += w * v[k];
+            for (size_t k = 0; k < f.size(); ++k) num[k] += w * f[k];
         }
     Image c(int(features.size()), 1, 1, 1);
     for (size_t k = 0; k < num.size(); ++k) c[k] = num[k] / den;
