@@ -1,5 +1,6 @@
 #include "ops/areafill.h"
 
+#include <QPoint>
 #include <QQueue>
 
 QList<PointRecord> areaFill(Image &image, int x0, int y0, int connectivity)

@@ -15,9 +15,6 @@
 #include "ops/imagemodel.h"
 #include "ops/params.h"
 
-Q_DECLARE_METATYPE(Image)
-Q_DECLARE_METATYPE(ImageList)
-
 class Progress;
 class QMenu;
 class QPrinter;
@@ -87,6 +84,21 @@ public:
 
     // --- operations: point operations, thresholding, morphology, thinning, statistics ---
     void opInvert();
+    void opNormalize();
+    void opLog2();
+    void opSqrt();
+    void opPower();
+    void opThreshold();
+    void opErode();
+    void opDilate();
+    void opOpen();
+    void opClose();
+    void opTopHat();
+    void opMGradient();
+    void opSkeletonize();
+    void opZhangSuen();
+    void opGrayStats();
+    void opBwStats();
     // --- operations: enhancement and frequency-domain filters ---
     void opFft();
     void opInvFft();
@@ -96,6 +108,11 @@ public:
     void opHomoVes();
     void opVesNonl();
     // --- operations: segmentation ---
+    void opHystThres();
+    void opFuzzyClust();
+    // The list's length when the hysteresis dialog opened, its working copy being the last
+    // image: results replace that image only while the length is unchanged.
+    int hystListCount = 0;
 
 public slots:
     void setZoomFactor(float f);
@@ -120,6 +137,11 @@ private slots:
     void previewToCurrent(int idx);
     void previewToCurrent() { previewToCurrent(0); }
     // --- dialog-driven slots of the operations ---
+    void f_dohystthres(double weakb, double hardb, bool first);
+    void f_dotophat(int dsize);
+    void f_savehystpreview(int type);
+    void f_discardhystpreview(bool confirm);
+    void f_doPrewThresh(int tborder, bool invert);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -10,7 +10,6 @@
 #include "ops/operations.h"
 #include "reference_morphology.h"
 
-Q_DECLARE_METATYPE(Image)
 
 namespace {
 

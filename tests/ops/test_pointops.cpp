@@ -10,7 +10,6 @@
 #include "ops/progress.h"
 #include "ops/threshold.h"
 
-Q_DECLARE_METATYPE(Image)
 
 namespace {
 

@@ -3,7 +3,6 @@
 
 #include "ops/statistics.h"
 
-Q_DECLARE_METATYPE(Image)
 
 class TestStatistics : public QObject {
     Q_OBJECT

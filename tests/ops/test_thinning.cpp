@@ -9,7 +9,6 @@
 #include "ops/thinning.h"
 #include "reference_thinning.h"
 
-Q_DECLARE_METATYPE(Image)
 
 namespace {
 
