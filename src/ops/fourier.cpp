@@ -30,7 +30,7 @@ fftw_plan planColumns(fftw_complex *data, int h, int wc, int count, int sign)
 }
 
 // Transforms every column of the h x wc complex array in place.
-void transformColumns(std::complex<double> *half, int h, int wc, int sign)
+void transformColumns(Complex *half, int h, int wc, int sign)
 {
     fftw_complex *data = reinterpret_cast<fftw_complex *>(half);
     const int blocks = (wc + kColumnBlock - 1) / kColumnBlock, rest = wc - (blocks - 1) * kColumnBlock;
@@ -54,10 +54,10 @@ void transformColumns(std::complex<double> *half, int h, int wc, int sign)
 
 }  // namespace
 
-std::vector<std::complex<double>> realForward(const Image &image)
+HalfSpectrum realForward(const Image &image)
 {
     const int w = image.width(), h = image.height(), wc = w / 2 + 1;
-    std::vector<std::complex<double>> half(size_t(h) * size_t(wc));
+    HalfSpectrum half(size_t(h) * size_t(wc));
     double *in = const_cast<double *>(image.data());
     fftw_complex *out = reinterpret_cast<fftw_complex *>(half.data());
     fftw_plan rows;
@@ -77,11 +77,12 @@ std::vector<std::complex<double>> realForward(const Image &image)
     return half;
 }
 
-Image realInverse(std::vector<std::complex<double>> &half, int w, int h)
+Image realInverse(HalfSpectrum &half, int w, int h)
 {
     const int wc = w / 2 + 1;
     if (h > 1) transformColumns(half.data(), h, wc, FFTW_BACKWARD);
-    Image out(w, h, 1, 1);
+    Image out;
+    allocate(out, w, h);
     fftw_complex *in = reinterpret_cast<fftw_complex *>(half.data());
     fftw_plan rows;
     {
@@ -115,9 +116,11 @@ Image magnitudeSpectrum(const Image &image)
     requireFilterSize(image, 1, "Magnitude spectrum");
     const int w = image.width(), h = image.height(), n = std::max(w, h), wc = n / 2 + 1;
     const CanvasOffsets off = spectrumOffsets(image);
-    Image canvas(n, n, 1, 1, 0.0);
+    Image canvas;
+    fast::allocate(canvas, n, n);
+    if (w != n || h != n) canvas.fill(0.0);
     canvas.draw_image(off.x, off.y, image);
-    const std::vector<std::complex<double>> half = fast::realForward(canvas);
+    const fast::HalfSpectrum half = fast::realForward(canvas);
 
     // ln(1 + |F|), centred: pixel (x, y) shows frequency ((x - n/2) mod n, (y - n/2) mod n).
     // |F(u, v)| = |F(n - u, n - v)| supplies the half FFTW leaves out.
@@ -127,16 +130,19 @@ Image magnitudeSpectrum(const Image &image)
             double *dst = canvas.data(0, y);
             for (int x = 0; x < n; ++x) {
                 const int u = ((x - n / 2) % n + n) % n;
-                const std::complex<double> c =
+                const fast::Complex c =
                     u < wc ? half[size_t(v) * wc + u] : half[size_t((n - v) % n) * wc + (n - u)];
-                const double re = c.real(), im = c.imag();
+                const double re = c.re, im = c.im;
                 dst[x] = std::log(1 + std::sqrt(re * re + im * im));
             }
         }
     });
     fast::normalizeTo255(canvas);
     if (w == n && h == n) return canvas;
-    return canvas.get_crop(off.x, off.y, off.x + w - 1, off.y + h - 1);
+    Image out;
+    fast::allocate(out, w, h);
+    for (int y = 0; y < h; ++y) std::copy(canvas.data(off.x, off.y + y), canvas.data(off.x, off.y + y) + w, out.data(0, y));
+    return out;
 }
 
 Image inverseSpectrum(const Image &image)
@@ -144,7 +150,8 @@ Image inverseSpectrum(const Image &image)
     requireFilterSize(image, 1, "Inverse FFT");
     const int w = image.width(), h = image.height(), wc = w / 2 + 1;
     // Un-centre: pixel (x, y) takes the value at ((x + w/2) mod w, (y + h/2) mod h).
-    Image shifted(w, h, 1, 1);
+    Image shifted;
+    fast::allocate(shifted, w, h);
     for (int y = 0; y < h; ++y) {
         const double *src = image.data(0, (y + h / 2) % h);
         double *dst = shifted.data(0, y);
@@ -154,14 +161,14 @@ Image inverseSpectrum(const Image &image)
     }
     // For a real input the real part of the inverse transform is the real part of the
     // forward one, divided by the pixel count.
-    const std::vector<std::complex<double>> half = fast::realForward(shifted);
+    const fast::HalfSpectrum half = fast::realForward(shifted);
     const double a = 1.0 / (double(w) * h);
     fast::parallelRows(h, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             double *dst = shifted.data(0, y);
             const size_t mirror = size_t((h - y) % h) * wc;
             for (int x = 0; x < w; ++x)
-                dst[x] = a * (x < wc ? half[size_t(y) * wc + x] : half[mirror + (w - x)]).real();
+                dst[x] = a * (x < wc ? half[size_t(y) * wc + x] : half[mirror + (w - x)]).re;
         }
     });
     return shifted;

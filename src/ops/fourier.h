@@ -5,10 +5,10 @@
 // columns in fixed blocks spread over the cores), which gives what the library's list
 // transform of a (real, all-zero imaginary) pair gives, up to rounding, for every size.
 #pragma once
-#include <complex>
 #include <vector>
 
 #include "ops/image.h"
+#include "ops/separable.h"
 
 // Where the image sits on the square canvas of side max(w, h): ((N - w) / 2, (N - h) / 2).
 struct CanvasOffsets {
@@ -30,12 +30,19 @@ Image inverseSpectrum(const Image &image);
 
 namespace fast {
 
+// A complex value laid out as FFTW's (re, im) pair; trivial, so big arrays of it are
+// not zero-filled before use.
+struct Complex {
+    double re, im;
+};
+using HalfSpectrum = std::vector<Complex, BigAllocator<Complex>>;
+
 // The half spectrum of a real image: F(u, v) for u = 0 .. w/2, row-major, h rows of
 // w/2 + 1 values; the other half is F(u, v) = conj(F(w - u, (h - v) mod h)).
-std::vector<std::complex<double>> realForward(const Image &image);
+HalfSpectrum realForward(const Image &image);
 
 // The real image of size w x h whose half spectrum is given (taken as Hermitian), times
 // 1 / (w h) as the library's inverse scales. half is used as working memory.
-Image realInverse(std::vector<std::complex<double>> &half, int w, int h);
+Image realInverse(HalfSpectrum &half, int w, int h);
 
 }  // namespace fast

@@ -40,7 +40,8 @@ Image halfSize(const Image &image)
 {
     const int w = int(image.width() * 0.5), h = int(image.height() * 0.5);
     if (w == 0 || h == 0) return Image();
-    Image out(w, h, 1, 1);
+    Image out;
+    fast::allocate(out, w, h);
     for (int y = 0; y < h; ++y) {
         const double *src = image.data(0, 2 * y);
         double *dst = out.data(0, y);
@@ -69,8 +70,8 @@ inline void padEnds(double *pad, int w)
 void hessianEigenvalues(const Image &s, Image *larger, Image *smaller)
 {
     const int w = s.width(), h = s.height();
-    if (larger) larger->assign(w, h, 1, 1);
-    if (smaller) smaller->assign(w, h, 1, 1);
+    if (larger) fast::allocate(*larger, w, h);
+    if (smaller) fast::allocate(*smaller, w, h);
     if (s.is_empty()) return;
     auto clampRow = [h](int y) { return y < 0 ? 0 : (y >= h ? h - 1 : y); };
     fast::parallelRows(h, [&](int begin, int end) {

@@ -14,7 +14,8 @@ Image homomorphicImage(const Image &image)
         if (!(v > -1.0))
             throw std::runtime_error("Homomorphic filter needs values greater than -1 (it takes ln(v + 1)); "
                                      "this image holds " + std::to_string(v) + ".");
-    Image l(image.width(), image.height(), 1, 1), e;
+    Image l, e;
+    fast::allocate(l, image.width(), image.height());
     const size_t n = image.size();
     for (size_t i = 0; i < n; ++i) l[i] = std::log(image[i] + 1);
     fast::gaussFilter(l, 5, 1.5, e);
@@ -35,18 +36,18 @@ Image nonLinearImage(const Image &image)
     if (image.min() == image.max()) return Image(image.width(), image.height(), 1, 1, 0.0);
     const int n = kNonLinearSize;
     const Image work = image.get_resize(n, n, 1, 1, 3);
-    std::vector<std::complex<double>> half = fast::realForward(work);
+    fast::HalfSpectrum half = fast::realForward(work);
     // m -> sqrt(m) with the phase kept: (re, im) * sqrt(m) / m, the same as going through
     // the polar form without the rounding of acos near +-1. A coefficient of magnitude 0
     // stays 0.
-    for (std::complex<double> &c : half) {
-        const double re = c.real(), im = c.imag(), m = std::sqrt(re * re + im * im);
+    for (fast::Complex &c : half) {
+        const double m = std::sqrt(c.re * c.re + c.im * c.im);
         if (m == 0.0) {
-            c = 0.0;
+            c = {0.0, 0.0};
             continue;
         }
         const double f = std::sqrt(m) / m;
-        c = {re * f, im * f};
+        c = {c.re * f, c.im * f};
     }
     const Image real = fast::realInverse(half, n, n);
     Image out;

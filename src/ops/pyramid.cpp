@@ -19,7 +19,7 @@ namespace {
 void detailLevel(const Image &g, int n, double sigma, Image &blurred, Image &detail)
 {
     fast::gaussFilter(g, n, sigma, blurred);
-    detail.assign(g.width(), g.height(), 1, 1);
+    fast::allocate(detail, g.width(), g.height());
     const size_t count = g.size();
     for (size_t i = 0; i < count; ++i) detail[i] = g[i] - blurred[i];
 }

@@ -5,6 +5,8 @@
 #include <limits>
 #include <thread>
 
+#include <sys/mman.h>
+
 namespace fast {
 
 namespace {
@@ -38,6 +40,27 @@ void filterRow(const double *src, int w, const std::vector<double> &taps, double
 }
 
 }  // namespace
+
+void adviseHugePages(void *data, size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    constexpr uintptr_t huge = uintptr_t(2) << 20;
+    if (bytes < 2 * huge) return;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + huge - 1) & ~(huge - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(huge - 1);
+    if (end > begin) madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+void allocate(Image &image, int w, int h)
+{
+    if (image.width() == w && image.height() == h && image.depth() == 1 && image.spectrum() == 1) return;
+    image.assign(w, h, 1, 1);
+    adviseHugePages(image.data(), image.size() * sizeof(double));
+}
 
 void parallelRows(int rows, const std::function<void(int, int)> &body)
 {
@@ -86,7 +109,7 @@ std::vector<double> gaussTaps(int n, double sigma)
 void separableFilter(const Image &in, const std::vector<double> &taps, Image &out)
 {
     const int w = in.width(), h = in.height();
-    if (out.width() != w || out.height() != h || out.depth() != 1 || out.spectrum() != 1) out.assign(w, h, 1, 1);
+    allocate(out, w, h);
     if (in.is_empty()) return;
     const int r = int(taps.size()) / 2, m = 2 * r + 1;
     parallelRows(h, [&](int begin, int end) {
@@ -171,7 +194,7 @@ void LinearEnlarger::row(int y, double *dst)
 
 void enlargeLinear(const Image &in, int W, int H, Image &out)
 {
-    if (out.width() != W || out.height() != H || out.depth() != 1 || out.spectrum() != 1) out.assign(W, H, 1, 1);
+    allocate(out, W, H);
     parallelRows(H, [&](int begin, int end) {
         LinearEnlarger up(in, W, H);
         for (int y = begin; y < end; ++y) up.row(y, out.data(0, y));

@@ -12,6 +12,37 @@
 
 namespace fast {
 
+// Asks the kernel to back a large buffer with huge pages (a no-op for small buffers and
+// where the system has none). On the virtual machines this runs on, the first write into
+// freshly mapped memory otherwise costs several times a whole pass over it.
+void adviseHugePages(void *data, size_t bytes);
+
+// Gives image the size w x h x 1 x 1 (keeping its buffer when the size is already that)
+// and advises huge pages before anything touches the memory. The values are undefined.
+void allocate(Image &image, int w, int h);
+
+// An allocator for large working vectors of trivial types: huge pages, no zero-filling.
+template <class T>
+struct BigAllocator {
+    using value_type = T;
+    BigAllocator() = default;
+    template <class U>
+    BigAllocator(const BigAllocator<U> &) {}
+    T *allocate(size_t n)
+    {
+        T *p = static_cast<T *>(::operator new(n * sizeof(T)));
+        adviseHugePages(p, n * sizeof(T));
+        return p;
+    }
+    void deallocate(T *p, size_t) { ::operator delete(p); }
+    template <class U>
+    void construct(U *) {}  // default-initialise: leave the memory untouched
+    template <class U, class... A>
+    void construct(U *p, A &&...args) { ::new (static_cast<void *>(p)) U(std::forward<A>(args)...); }
+    bool operator==(const BigAllocator &) const { return true; }
+    bool operator!=(const BigAllocator &) const { return false; }
+};
+
 // Runs body(begin, end) over the rows [0, rows) cut into contiguous bands, one band per
 // worker (at most the number of cores, at most 2 for images under 64 rows: one band).
 void parallelRows(int rows, const std::function<void(int begin, int end)> &body);
