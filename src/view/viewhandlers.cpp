@@ -8,7 +8,22 @@ ViewHandler viewHandler(int code)
 {
     // One line per operation; the codes are those of the operation table.
     static const std::map<int, ViewHandler> handlers = {
+        {0, &PixmapWidget::opErode},
+        {1, &PixmapWidget::opDilate},
+        {2, &PixmapWidget::opOpen},
+        {3, &PixmapWidget::opClose},
         {4, &PixmapWidget::opInvert},
+        {5, &PixmapWidget::opTopHat},
+        {6, &PixmapWidget::opMGradient},
+        {7, &PixmapWidget::opNormalize},
+        {9, &PixmapWidget::opSqrt},
+        {10, &PixmapWidget::opPower},
+        {11, &PixmapWidget::opLog2},
+        {20, &PixmapWidget::opThreshold},
+        {22, &PixmapWidget::opSkeletonize},
+        {26, &PixmapWidget::opGrayStats},
+        {27, &PixmapWidget::opBwStats},
+        {29, &PixmapWidget::opZhangSuen},
         {28, &PixmapWidget::startErase},
     };
     const auto it = handlers.find(code);

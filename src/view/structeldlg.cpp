@@ -1,0 +1,24 @@
+#include "view/structeldlg.h"
+
+#include "ui_structeldlg.h"
+
+StructElDlg::StructElDlg(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::StructElDlg>())
+{
+    ui->setupUi(this);
+    connect(ui->okButton, &QPushButton::clicked, this, &StructElDlg::ready);
+    connect(ui->cancelButton, &QPushButton::clicked, this, &QDialog::close);
+}
+
+StructElDlg::~StructElDlg() = default;
+
+int StructElDlg::type() const { return ui->discButton->isChecked() ? 1 : -1; }
+
+int StructElDlg::size() const { return ui->sizeSpinBox->value(); }
+
+void StructElDlg::setSize(int size) { ui->sizeSpinBox->setValue(size); }
+
+void StructElDlg::ready()
+{
+    emit useStrEl(type(), size());
+    accept();
+}

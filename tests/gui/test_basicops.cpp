@@ -1,0 +1,270 @@
+// Point operations, thresholding, morphology, thinning and the statistics reports of the
+// view, driven through the dialog seam and compared with direct calls to the core.
+#include <QLCDNumber>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+
+#include "gui/scripteddialogs.h"
+#include "ops/histogram.h"
+#include "ops/imagehelpers.h"
+#include "ops/morphology.h"
+#include "ops/pointops.h"
+#include "ops/progress.h"
+#include "ops/statistics.h"
+#include "ops/thinning.h"
+#include "ops/threshold.h"
+#include "view/pixmapwidget.h"
+#include "view/viewhandlers.h"
+
+namespace {
+
+Image testImage()
+{
+    Image img(24, 16, 1, 1, 0.0);
+    cimg_forXY(img, x, y) img(x, y) = (x * 11 + y * 5) % 256;
+    return img;
+}
+
+Image binaryImage()
+{
+    Image img(30, 20, 1, 1, 0.0);
+    for (int y = 6; y <= 10; ++y)
+        for (int x = 4; x <= 25; ++x) img(x, y) = 255.0;
+    return img;
+}
+
+bool same(const Image &a, const Image &b) { return a.width() == b.width() && a.height() == b.height() && a == b; }
+
+// Sets the dialog's spin box, then presses the named button; returns the dialog's result.
+std::function<int(QDialog *)> pressWith(int value, const char *button)
+{
+    return [value, button](QDialog *d) {
+        d->findChild<QSpinBox *>()->setValue(value);
+        d->findChild<QPushButton *>(button)->click();
+        return d->result();
+    };
+}
+
+}  // namespace
+
+class BasicOpsTest : public QObject {
+    Q_OBJECT
+
+    ScriptedDialogs answers;
+    std::unique_ptr<PixmapWidget> view;
+
+    // A view over [image, working copy], as the dispatcher leaves it.
+    void makeView(const Image &image)
+    {
+        ImageList list;
+        list.push_back(image);
+        view = std::make_unique<PixmapWidget>(list, 3, nullptr);
+        view->duplicateCurrent();
+    }
+    void run(int code)
+    {
+        const ViewHandler handler = viewHandler(code);
+        QVERIFY(handler);
+        (view.get()->*handler)();
+    }
+
+private slots:
+    void init() { answers = ScriptedDialogs(); }
+    void cleanup() { view.reset(); }
+
+    void pointOperations_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("invert") << 4 << "The image was inverted";
+        QTest::newRow("normalize") << 7 << "The image was normalized";
+        QTest::newRow("sqrt") << 9 << "Square root image was calculated";
+        QTest::newRow("log") << 11 << "The image by its logarithm to the base of 2 was calculated";
+    }
+    void pointOperations()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, text);
+        ScriptedDialogs::Scope scope(answers);
+        Image in = testImage();
+        in += 1.0;
+        makeView(in);
+        run(code);
+        Notes notes;
+        const Image expected = code == 4 ? getInverted(in, false)
+                               : code == 7 ? normalizedImage(in, notes)
+                               : code == 9 ? sqrtImage(in, notes)
+                                           : logImage(in, notes);
+        QVERIFY(same(view->model.current(), expected));
+        QCOMPARE(view->imageCount(), 2);
+        QCOMPARE(answers.shown, QStringList{"Filter applied|" + text});
+    }
+
+    void powerAsksForItsExponent()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        makeView(testImage());
+        answers.doubles.enqueue(3.0);
+        run(10);
+        Notes notes;
+        QVERIFY(same(view->model.current(), powerImage(testImage(), 3.0, notes)));
+        QCOMPARE(answers.shown, (QStringList{"Exponent", "Filter applied|The image by its power by 3 was calculated"}));
+    }
+
+    void cancelledDialogsChangeNothing_data()
+    {
+        QTest::addColumn<int>("code");
+        for (const int code : {0, 1, 2, 3, 5, 6}) QTest::addRow("code %d", code) << code;
+        QTest::newRow("power") << 10;
+    }
+    void cancelledDialogsChangeNothing()
+    {
+        QFETCH(int, code);
+        ScriptedDialogs::Scope scope(answers);
+        makeView(testImage());
+        if (code != 10) answers.execs.enqueue(pressWith(5, "cancelButton"));
+        run(code);
+        QVERIFY(same(view->model.current(), testImage()));
+        QCOMPARE(view->imageCount(), 2);
+        QCOMPARE(answers.shown.size(), 1);  // the dialog itself, nothing after it
+    }
+
+    void valuesOutsideTheDomainAreNoted()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        makeView(testImage());  // holds zeros
+        run(11);
+        QCOMPARE(answers.shown.size(), 2);
+        QVERIFY(answers.shown[0].startsWith("Note|"));
+        QVERIFY(answers.shown[0].contains("no logarithm"));
+        QVERIFY(allFinite(view->model.current()));
+    }
+
+    void morphology_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("erode") << 0 << "The image was eroded";
+        QTest::newRow("dilate") << 1 << "The image was dilated";
+        QTest::newRow("open") << 2 << "The image was opened";
+        QTest::newRow("close") << 3 << "The image was closed";
+        QTest::newRow("top-hat") << 5 << "The image was top-hat transformed";
+        QTest::newRow("gradient") << 6 << "The morphological gradient was calculated";
+    }
+    void morphology()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, text);
+        ScriptedDialogs::Scope scope(answers);
+        makeView(testImage());
+        answers.execs.enqueue(pressWith(2, "okButton"));
+        run(code);
+        NullProgress p;
+        const Image in = testImage(), el = makeStructEl(1, 2);
+        const Image expected = code == 0   ? erodeImage(in, el, p)
+                               : code == 1 ? dilateImage(in, el, p)
+                               : code == 2 ? dilateImage(erodeImage(in, el, p), el, p)
+                               : code == 3 ? erodeImage(dilateImage(in, el, p), el, p)
+                               : code == 5 ? topHatImage(in, el, p)
+                                           : gradientImage(in, el, p);
+        QVERIFY(same(view->model.current(), expected));
+        QCOMPARE(answers.shown.last(), "Filter applied|" + text);
+    }
+
+    void thresholdPreviewAndOk()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        Image half(10, 10, 1, 1, 0.0);
+        for (int y = 5; y < 10; ++y)
+            for (int x = 0; x < 10; ++x) half(x, y) = 200.0;
+        makeView(half);
+        answers.execs.enqueue([&](QDialog *d) {
+            d->findChild<QSpinBox *>()->setValue(199);
+            if (d->findChild<QLCDNumber *>()->intValue() != 50) return -1;
+            if (!same(view->model.previewImage, thresholdImage(half, 199, false))) return -2;
+            d->findChild<QPushButton *>("okButton")->click();
+            return d->result();
+        });
+        run(20);
+        QCOMPARE(answers.shown, QStringList{"exec|Threshold"});
+        QCOMPARE(view->imageCount(), 2);
+        QVERIFY(same(view->model.current(), thresholdImage(half, 199, false)));
+        QVERIFY(same(view->model.imageList[0], half));
+    }
+
+    void thresholdCancelAndFrameClose_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<int>("count");
+        QTest::newRow("cancel removes the working copy") << true << 1;
+        QTest::newRow("frame close keeps it unthresholded") << false << 2;
+    }
+    void thresholdCancelAndFrameClose()
+    {
+        QFETCH(bool, cancel);
+        QFETCH(int, count);
+        ScriptedDialogs::Scope scope(answers);
+        makeView(testImage());
+        answers.execs.enqueue([cancel](QDialog *d) {
+            d->findChild<QSpinBox *>()->setValue(100);
+            if (cancel) d->findChild<QPushButton *>("cancelButton")->click();
+            else d->close();
+            return d->result();
+        });
+        run(20);
+        QCOMPARE(answers.shown, QStringList{"exec|Threshold"});
+        QCOMPARE(view->imageCount(), count);
+        QVERIFY(same(view->model.current(), testImage()));
+    }
+
+    void thinning()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        makeView(binaryImage());
+        run(22);
+        QVERIFY(same(view->model.current(), skeletonizeImage(binaryImage())));
+        QCOMPARE(answers.shown, QStringList{"Filter applied|The image was thinned"});
+        answers.shown.clear();
+        makeView(binaryImage());
+        run(29);
+        QVERIFY(same(view->model.current(), zhangSuenThin(binaryImage())));
+        QVERIFY(answers.shown.isEmpty());
+    }
+
+    void grayReport()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        Image in(4, 2, 1, 1, 0.0);
+        for (int x = 0; x < 4; ++x) in(x, 1) = 2.0;
+        makeView(in);
+        run(26);
+        QCOMPARE(view->imageCount(), 2);
+        QCOMPARE(answers.shown.size(), 1);
+        const QString &s = answers.shown[0];
+        QVERIFY(s.startsWith("Graylevel image information|"));
+        QVERIFY(s.contains("Image 3</h3>"));
+        QVERIFY(s.contains("<b>Width:</b> 4 px<br><b>Height:</b> 2 px"));
+        QVERIFY(s.contains("<b>Minimum value:</b> 0<br><b>Maximum value:</b> 2"));
+        QVERIFY(s.contains("<b>Mean:</b> 1<br><b>Variance:</b> 1</p>"));
+    }
+
+    void binaryReportMeasuresThePreviewWhileHysteresisIsOpen()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        makeView(binaryImage());
+        view->model.previewImage = Image(30, 20, 1, 1, 255.0);
+        run(27);
+        QVERIFY(answers.shown[0].contains("<b>Area:</b> 110 px"));
+        QVERIFY(answers.shown[0].contains("White coverage: 18.3333 %"));
+        QWidget dialog;
+        view->hystDialog = &dialog;
+        run(27);
+        QVERIFY(answers.shown[1].startsWith("Binary image information|"));
+        QVERIFY(answers.shown[1].contains("<b>Area:</b> 600 px<br><b>Length:</b> 600 px"));
+        QVERIFY(answers.shown[1].contains("White coverage: 100 %"));
+    }
+};
+
+QTEST_MAIN(BasicOpsTest)
+#include "test_basicops.moc"
