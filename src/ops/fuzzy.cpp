@@ -371,6 +371,11 @@ ImageList fuzzyFeatures(const Image &image, Progress &progress)
 
 void runFuzzy(ImageModel &model, const Params &, Progress &progress, Notes &notes)
 {
+    fuzzyClustering(model, progress, notes);
+}
+
+void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes, const std::function<void()> &afterIteration)
+{
     // A copy: the list grows below and the working copy must not move under us.
     const Image image = model.current();
     if (image.width() < kMinimumSide || image.height() < kMinimumSide)
@@ -390,6 +395,7 @@ void runFuzzy(ImageModel &model, const Params &, Progress &progress, Notes &note
                 [&](Image &&seg) {
                     model.previewImage = seg;
                     appendCurrent(std::move(seg));
+                    if (afterIteration) afterIteration();
                 },
                 notes);
     appendCurrent(connectedRefinement(model.current(), mask));

@@ -64,6 +64,11 @@ FuzzyResult fuzzyCMeans(Image initial, int maxIterations, const ImageList &featu
 // at least one pixel of the mask: 255 there, 0 elsewhere.
 Image connectedRefinement(const Image &segmentation, const GrowState &mask);
 
-// The operation table's run: appends every iteration's segmentation and then the refined
-// result to the model's list; the last one is current. Needs at least 8 x 8 pixels.
+// The whole operation on the model's current image: every iteration's segmentation becomes
+// the preview and is appended (the index follows it, then afterIteration is called, so a
+// view can show it at once), and finally the refined result is appended and made current.
+// Needs at least 8 x 8 pixels; throws std::runtime_error before any change otherwise.
+void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes, const std::function<void()> &afterIteration = {});
+
+// The operation table's run: fuzzyClustering without a display.
 void runFuzzy(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
