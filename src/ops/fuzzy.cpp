@@ -7,21 +7,19 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
-#ifdef __linux__
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 
 #include "ops/hessian.h"
 #include "ops/homomorphic.h"
 #include "ops/imagehelpers.h"
+#include "ops/largebuffer.h"
 #include "ops/morphology.h"
 #include "ops/progress.h"
 #include "ops/pyramid.h"
 
 namespace {
 
-QString viewText(const char *text) { return QCoreApplication::translate("PixmapWidget", text); }
+// The view shows these texts: they are translated in its context.
+QString tr(const char *text) { return QCoreApplication::translate("PixmapWidget", text); }
 
 constexpr int kFeatures = 5;
 constexpr double kStructureThreshold = 20.0;
@@ -190,23 +188,9 @@ void requireFeatures(const Image &initial, const ImageList &features)
     if (!allFinite(initial)) throw std::runtime_error("Fuzzy clustering: the initial membership is not finite");
 }
 
-// An image of the size of like, its values not yet set. On Linux its pages are asked for
-// in 2 MiB units before the first write: faulting in 4 KiB pages one at a time costs more
-// than a whole clustering pass on large images (on virtual machines especially).
-Image freshImage(const Image &like)
-{
-    Image img(like.width(), like.height(), like.depth(), like.spectrum());
-#ifdef __linux__
-    const size_t bytes = img.size() * sizeof(double);
-    if (bytes >= (size_t(4) << 20)) {
-        const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
-        const uintptr_t begin = (uintptr_t(img.data()) + page - 1) & ~(page - 1);
-        const uintptr_t end = (uintptr_t(img.data()) + bytes) & ~(page - 1);
-        if (end > begin) madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);  // a hint only
-    }
-#endif
-    return img;
-}
+// An image of the size of like, its values not yet set (large buffers advised for huge
+// pages: one is written per iteration).
+Image freshImage(const Image &like) { return uninitializedImage(like.width(), like.height(), like.depth(), like.spectrum()); }
 
 Image hardSegmentation(const Image &membership)
 {
@@ -276,20 +260,20 @@ FuzzyResult fuzzyCMeans(Image membership, int maxIterations, const ImageList &fe
         sums.add(u[i], x);
     }
 
-    progress.start(viewText("Fuzzy clustering"), viewText("Initialize clustering algorithm ..."), 100);
+    progress.start(tr("Fuzzy clustering"), tr("Initialize clustering algorithm ..."), 100);
     double change = 1000.0;
     size_t atVesselCentre = 0, atBothCentres = 0;
     for (int l = 0; l < maxIterations; ++l) {
-        progress.setLabel(viewText("%1. iteration ...").arg(l + 1));
+        progress.setLabel(tr("%1. iteration ...").arg(l + 1));
         progress.setValue(progressValue(change));
         progress.processEvents();
 
         if (!(sums.vesselWeight > 0.0) || !(sums.backgroundWeight > 0.0)) {
             // A cluster without weight has no centre: nothing is left to separate.
             notes << (sums.vesselWeight > 0.0
-                          ? viewText("Fuzzy clustering stopped in iteration %1: no pixel belonged to the background "
+                          ? tr("Fuzzy clustering stopped in iteration %1: no pixel belonged to the background "
                                      "cluster, so every pixel counts as vessel.")
-                          : viewText("Fuzzy clustering stopped in iteration %1: no pixel belonged to the vessel "
+                          : tr("Fuzzy clustering stopped in iteration %1: no pixel belonged to the vessel "
                                      "cluster (for example because the image is constant), so no pixel counts as vessel."))
                          .arg(l + 1);
             change = 0.0;
@@ -324,11 +308,11 @@ FuzzyResult fuzzyCMeans(Image membership, int maxIterations, const ImageList &fe
     progress.finish();
 
     if (atVesselCentre > 0)
-        notes << viewText("Fuzzy clustering: %1 times a pixel's features lay exactly at the vessel centre; such a "
+        notes << tr("Fuzzy clustering: %1 times a pixel's features lay exactly at the vessel centre; such a "
                           "pixel has no distance ratio and was taken as a vessel pixel.")
                      .arg(atVesselCentre);
     if (atBothCentres > 0)
-        notes << viewText("Fuzzy clustering: %1 times a pixel's features lay exactly at both centres, which "
+        notes << tr("Fuzzy clustering: %1 times a pixel's features lay exactly at both centres, which "
                           "coincided; such a pixel was given the membership 0.5.")
                      .arg(atBothCentres);
     result.change = change;

@@ -2,7 +2,10 @@
 
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <stdexcept>
+
+#include "ops/largebuffer.h"
 
 namespace {
 
@@ -23,15 +26,21 @@ void growFromSeeds(GrowState &state, int width, int height)
     const size_t H = size_t(height) + 2;
     if (W * H > size_t(std::numeric_limits<uint32_t>::max()))
         throw std::invalid_argument("Region growing: the image is too large");
-    std::vector<uint8_t> s(W * H, kGrowBlocked);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&s[(size_t(y) + 1) * W + 1], &state[size_t(y) * size_t(width)], size_t(width));
+    std::unique_ptr<uint8_t[]> frame(new uint8_t[W * H]);
+    adviseHugePages(frame.get(), W * H);
+    uint8_t *const p = frame.get();
+    std::memset(p, kGrowBlocked, W);
+    std::memset(p + (H - 1) * W, kGrowBlocked, W);
+    for (int y = 0; y < height; ++y) {
+        uint8_t *row = p + (size_t(y) + 1) * W;
+        row[0] = row[W - 1] = kGrowBlocked;
+        std::memcpy(row + 1, &state[size_t(y) * size_t(width)], size_t(width));
+    }
 
     const ptrdiff_t w = ptrdiff_t(W);
     const ptrdiff_t offsets[8] = {-w - 1, -w, -w + 1, -1, 1, w - 1, w, w + 1};
     std::vector<uint32_t> stack;
     stack.reserve(1024);
-    uint8_t *const p = s.data();
 
     // Each pixel enters the stack at most once (when it turns from candidate to done), so
     // the work is bounded by eight looks per pixel.
@@ -66,7 +75,7 @@ void growFromSeeds(GrowState &state, int width, int height)
     }
 
     for (int y = 0; y < height; ++y) {
-        const uint8_t *src = &s[(size_t(y) + 1) * W + 1];
+        const uint8_t *src = p + (size_t(y) + 1) * W + 1;
         uint8_t *dst = &state[size_t(y) * size_t(width)];
         for (int x = 0; x < width; ++x) dst[x] = src[x] >= kGrowSeed ? kGrowSeed : src[x];
     }

@@ -14,14 +14,15 @@
 
 namespace {
 
-QString viewText(const char *text) { return QCoreApplication::translate("PixmapWidget", text); }
+// The view shows these texts: they are translated in its context.
+QString tr(const char *text) { return QCoreApplication::translate("PixmapWidget", text); }
 
 // The Hessian enhancement halves the image twice; below this size a level is empty.
 constexpr int kMinimumSide = 4;
 
-// Marks 1 where value > threshold and reports whether any pixel did: the mask "value at
-// or below the threshold" is the inversion of this marking by its own maximum, which
-// leaves the mask empty when no pixel lies above the threshold.
+// Whether any value lies above the threshold. The mask "value at or below the threshold"
+// is the inversion of the 0/1 marking "above" by that marking's own maximum, so it is
+// empty, not full, when no value lies above.
 bool anyAbove(const Image &image, int threshold)
 {
     const double t = threshold;
@@ -81,17 +82,17 @@ Image hysteresisCalculate(const Image &reference, double weakb, double hardb, Pr
     if (reference.is_empty())
         throw std::runtime_error("Hysteresis thresholding needs the vessel enhancement first: the reference image is empty");
 
-    progress.start(viewText("Hysteresis Thresholding"), viewText("Normalizing ..."), 100);
-    const Image inverted = getInverted(reference, false);
+    progress.start(tr("Hysteresis Thresholding"), tr("Normalizing ..."), 100);
+    Image inverted = getInverted(reference, false);
 
-    progress.setLabel(viewText("Calculate histogram ..."));
+    progress.setLabel(tr("Calculate histogram ..."));
     progress.setValue(51);
     const Image histogram = histogram256(inverted);
     const double total = double(inverted.width()) * double(inverted.height());
     const int t1 = coverageThreshold(histogram, hardb, total);
     const int t2 = coverageThreshold(histogram, 1.0 - weakb, total);
 
-    progress.setLabel(viewText("Calculate thresholded images ..."));
+    progress.setLabel(tr("Calculate thresholded images ..."));
     progress.setValue(68);
     // A = sure vessels, B = weak mask, ring C = A XOR B. A pixel of A is a seed, a ring
     // pixel outside A a candidate of the growing.
@@ -106,16 +107,16 @@ Image hysteresisCalculate(const Image &reference, double weakb, double hardb, Pr
         state[i] = a ? kGrowSeed : (b ? kGrowCandidate : kGrowBlocked);
     }
 
-    progress.setLabel(viewText("Calculate combined thresholded image ..."));
+    progress.setLabel(tr("Calculate combined thresholded image ..."));
     progress.setValue(85);
     growFromSeeds(state, inverted.width(), inverted.height());
 
-    Image result(inverted.width(), inverted.height(), inverted.depth(), inverted.spectrum());
-    double *dst = result.data();
+    // The inverted image is not needed any more: its buffer takes the result.
+    double *dst = inverted.data();
     for (size_t i = 0; i < state.size(); ++i) dst[i] = state[i] == kGrowSeed ? kWhite : 0.0;
     progress.setValue(100);
     progress.finish();
-    return result;
+    return inverted;
 }
 
 int hysteresisDiscSize(const Params &params)
