@@ -26,6 +26,13 @@ ViewHandler viewHandler(int code)
         {26, &PixmapWidget::opGrayStats},
         {27, &PixmapWidget::opBwStats},
         {29, &PixmapWidget::opZhangSuen},
+        {12, &PixmapWidget::opFft},
+        {13, &PixmapWidget::opInvFft},
+        {14, &PixmapWidget::opEigenv},
+        {15, &PixmapWidget::opLaplEnh},
+        {16, &PixmapWidget::opHessEnh},
+        {17, &PixmapWidget::opHomoVes},
+        {18, &PixmapWidget::opVesNonl},
         {28, &PixmapWidget::startErase},
     };
     const auto it = handlers.find(code);
