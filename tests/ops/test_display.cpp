@@ -29,7 +29,7 @@ private slots:
     {
         QFETCH(double, value);
         QFETCH(int, gray);
-        QCOMPARE(int(displayGray(value)), gray);
+        QCOMPARE(int(::displayGray(value)), gray);
         // The picture carries the same level in all three channels, opaque.
         Image image(1, 1, 1, 1, value);
         const QImage picture = toDisplayImage(image);
