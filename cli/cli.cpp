@@ -11,10 +11,7 @@
 #include "ops/imageio.h"
 #include "ops/operations.h"
 #include "ops/progress.h"
-#if __has_include("ops/statistics.h")
 #include "ops/statistics.h"
-#define QUENDRA_HAVE_STATS 1
-#endif
 #include "terminalprogress.h"
 
 namespace {
@@ -158,10 +155,6 @@ int stats(const QStringList &args, QTextStream &out, QTextStream &err)
         return kUnreadable;
     }
     QJsonObject figures;
-#ifndef QUENDRA_HAVE_STATS
-    (void)out; (void)binary; (void)json;
-    throw std::runtime_error("statistics are not available in this build");
-#else
     if (binary) {
         const BinaryStats s = binaryStatistics(image);
         figures = {{"width", s.width}, {"height", s.height}, {"area", double(s.area)}, {"length", double(s.length)},
@@ -179,7 +172,6 @@ int stats(const QStringList &args, QTextStream &out, QTextStream &err)
                                      : QStringList{"width", "height", "minimum", "maximum", "mean", "variance"};
     for (const QString &key : order) out << key << ": " << QString::number(figures[key].toDouble(), 'g', 17) << "\n";
     return kOk;
-#endif
 }
 
 }  // namespace
