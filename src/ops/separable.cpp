@@ -41,19 +41,6 @@ void filterRow(const double *src, int w, const std::vector<double> &taps, double
 
 }  // namespace
 
-void adviseHugePages(void *data, size_t bytes)
-{
-#ifdef MADV_HUGEPAGE
-    constexpr uintptr_t huge = uintptr_t(2) << 20;
-    if (bytes < 2 * huge) return;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + huge - 1) & ~(huge - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(huge - 1);
-    if (end > begin) madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)data;
-    (void)bytes;
-#endif
-}
 
 void allocate(Image &image, int w, int h)
 {

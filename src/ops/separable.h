@@ -9,13 +9,10 @@
 #include <vector>
 
 #include "ops/image.h"
+#include "ops/largebuffer.h"
 
 namespace fast {
 
-// Asks the kernel to back a large buffer with huge pages (a no-op for small buffers and
-// where the system has none). On the virtual machines this runs on, the first write into
-// freshly mapped memory otherwise costs several times a whole pass over it.
-void adviseHugePages(void *data, size_t bytes);
 
 // Gives image the size w x h x 1 x 1 (keeping its buffer when the size is already that)
 // and advises huge pages before anything touches the memory. The values are undefined.
