@@ -40,15 +40,6 @@ void ImageModel::replaceCurrent(Image image) { image.move_to(current()); }
 
 void ImageModel::append(const Image &image) { imageList.push_back(image); }
 
-void ImageModel::currentToPreview()
-{
-    const Image &src = current();
-    const int w = std::min(src.width(), previewImage.width());
-    const int h = std::min(src.height(), previewImage.height());
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) previewImage(x, y) = src(x, y);
-}
-
 ImageModel::Mark ImageModel::mark() const
 {
     return {count(), currentIndex, isEmpty() ? Image() : current(), previewImage};

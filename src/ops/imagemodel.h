@@ -34,9 +34,6 @@ public:
     void replaceCurrent(Image image);
     // Appends image at the end without changing the index.
     void append(const Image &image);
-    // Copies the current image into the preview, each addressed with its own width, over
-    // the area both share; the preview keeps its size.
-    void currentToPreview();
 
     // A record of the list's extent, so a failed operation can be undone: images appended
     // after it are removed and the index restored. Operations only ever change the

@@ -19,20 +19,3 @@ public:
 
 // Progress that goes nowhere.
 class NullProgress : public Progress {};
-
-// Updates a progress display about a hundred times per pass, whatever the size.
-class ProgressThrottle {
-public:
-    ProgressThrottle(Progress &progress, int maximum)
-        : progress_(progress), step_(maximum > 100 ? maximum / 100 : 1) {}
-    void tick(int value)
-    {
-        if (value % step_ == 0 || value == last_) progress_.setValue(value);
-    }
-    void setLast(int last) { last_ = last; }
-
-private:
-    Progress &progress_;
-    int step_;
-    int last_ = -1;
-};
