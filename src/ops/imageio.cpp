@@ -8,18 +8,25 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <new>
+#include <unistd.h>
 
 #include "ops/display.h"
+#include "ops/filecheck.h"
 #include "ops/progress.h"
 
 namespace {
 
-QString tr(const char *text) { return QCoreApplication::translate("ImageIO", text); }
+struct ImageIO {
+    Q_DECLARE_TR_FUNCTIONS(ImageIO)
+};
 
 QString cannotRead(const QString &path, const QString &why)
 {
-    return tr("The file %1 could not be opened as an image: %2").arg(QFileInfo(path).fileName(), why);
+    return ImageIO::tr("The file %1 could not be opened as an image: %2").arg(QFileInfo(path).fileName(), why);
 }
 
 // Checks that a picture of this size can be held as doubles before any allocation.
@@ -34,29 +41,39 @@ bool fitsInMemory(const QSize &size)
 LoadResult loadGrayImage(const QString &path, Progress &progress)
 {
     const QFileInfo info(path);
-    if (info.isDir()) return {Image(), cannotRead(path, tr("it is a folder"))};
-    if (!info.exists()) return {Image(), cannotRead(path, tr("the file does not exist"))};
+    if (info.isDir()) return {Image(), cannotRead(path, ImageIO::tr("it is a folder"))};
+    if (!info.exists()) return {Image(), cannotRead(path, ImageIO::tr("the file does not exist"))};
+    {
+        // The JPEG and BMP readers fill a truncated file with made-up pixels: refuse it first.
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly) && file.size() > 0) {
+            const uchar *data = file.map(0, file.size());
+            const QString problem = data ? truncatedPictureProblem(data, file.size()) : QString();
+            if (data) file.unmap(const_cast<uchar *>(data));
+            if (!problem.isEmpty()) return {Image(), cannotRead(path, problem)};
+        }
+    }
     QImageReader reader(path);
     reader.setAllocationLimit(kReaderAllocationLimitMB);
     reader.setDecideFormatFromContent(true);
     const QSize size = reader.size();
     if (size.isValid() && !fitsInMemory(size))
-        return {Image(), cannotRead(path, tr("the picture is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height()))};
+        return {Image(), cannotRead(path, ImageIO::tr("the picture is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height()))};
     QImage picture;
     try {
         picture = reader.read();
     } catch (const std::bad_alloc &) {
-        return {Image(), cannotRead(path, tr("not enough memory"))};
+        return {Image(), cannotRead(path, ImageIO::tr("not enough memory"))};
     }
     if (picture.isNull()) return {Image(), cannotRead(path, reader.errorString())};
     if (!fitsInMemory(picture.size()))
-        return {Image(), cannotRead(path, tr("the picture is too large (%1 x %2 pixels)").arg(picture.width()).arg(picture.height()))};
+        return {Image(), cannotRead(path, ImageIO::tr("the picture is too large (%1 x %2 pixels)").arg(picture.width()).arg(picture.height()))};
 
     LoadResult result;
     try {
         const QImage rgb = picture.convertToFormat(QImage::Format_ARGB32);
         result.image.assign(rgb.width(), rgb.height(), 1, 1, 0.0);
-        progress.start(tr("Open image"), tr("Open & convert to grayscale ..."), rgb.width());
+        progress.start(ImageIO::tr("Open image"), ImageIO::tr("Open & convert to grayscale ..."), rgb.width());
         // Rows are converted in bands so that the column progress can be shown cheaply.
         const int w = rgb.width(), h = rgb.height();
         const int band = std::max(1, w / 100);
@@ -72,10 +89,10 @@ LoadResult loadGrayImage(const QString &path, Progress &progress)
         progress.finish();
     } catch (const std::bad_alloc &) {
         progress.finish();
-        return {Image(), cannotRead(path, tr("not enough memory"))};
+        return {Image(), cannotRead(path, ImageIO::tr("not enough memory"))};
     } catch (const cimg_library::CImgException &) {
         progress.finish();
-        return {Image(), cannotRead(path, tr("not enough memory"))};
+        return {Image(), cannotRead(path, ImageIO::tr("not enough memory"))};
     }
     return result;
 }
@@ -83,18 +100,23 @@ LoadResult loadGrayImage(const QString &path, Progress &progress)
 LoadResult loadCimgImage(const QString &path)
 {
     const QFileInfo info(path);
-    if (!info.isFile()) return {Image(), cannotRead(path, tr("the file does not exist"))};
+    if (!info.isFile()) return {Image(), cannotRead(path, ImageIO::tr("the file does not exist"))};
+    // The library's reader trusts the header: it allocates what the header names and reads
+    // short files without complaint. Check the header against the file and the limit first.
+    if (const QString problem = cimgHeaderProblem(path, double(kReaderAllocationLimitMB) * 4 * 1024 * 1024);
+        !problem.isEmpty())
+        return {Image(), cannotRead(path, problem)};
     try {
         Image image;
         image.load_cimg(QFile::encodeName(path).constData());
-        if (image.is_empty()) return {Image(), cannotRead(path, tr("it holds no pixels"))};
+        if (image.is_empty()) return {Image(), cannotRead(path, ImageIO::tr("it holds no pixels"))};
         if (image.depth() != 1 || image.spectrum() != 1)
-            return {Image(), cannotRead(path, tr("only two-dimensional gray images are supported"))};
+            return {Image(), cannotRead(path, ImageIO::tr("only two-dimensional gray images are supported"))};
         return {image, QString()};
     } catch (const cimg_library::CImgException &e) {
         return {Image(), cannotRead(path, QString::fromLocal8Bit(e.what()))};
     } catch (const std::bad_alloc &) {
-        return {Image(), cannotRead(path, tr("not enough memory"))};
+        return {Image(), cannotRead(path, ImageIO::tr("not enough memory"))};
     }
 }
 
@@ -126,7 +148,9 @@ bool savePicture(const QImage &picture, const QString &path, const char *format,
 
 bool saveCimgImage(const Image &image, const QString &path, QString *error)
 {
-    // CImg writes to a FILE*: write a temporary file in the target folder, then swap it in.
+    // The library writes through a FILE* and does not report a short write. Write a
+    // temporary file in the target folder through our own FILE*, check every step, and
+    // only then rename it over the target in one step, so an existing file stays whole.
     const QFileInfo info(path);
     QTemporaryFile temp(info.absolutePath() + "/.quendra-XXXXXX.cimg");
     if (!temp.open()) {
@@ -134,24 +158,35 @@ bool saveCimgImage(const Image &image, const QString &path, QString *error)
         return false;
     }
     temp.close();
+    const QByteArray tempName = QFile::encodeName(temp.fileName());
+    std::FILE *file = std::fopen(tempName.constData(), "wb");
+    if (!file) {
+        if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    QString failure;
     try {
-        image.save_cimg(QFile::encodeName(temp.fileName()).constData());
+        image.save_cimg(file);
     } catch (const cimg_library::CImgException &e) {
-        if (error) *error = QString::fromLocal8Bit(e.what());
+        failure = QString::fromLocal8Bit(e.what());
+    }
+    errno = 0;
+    bool written = failure.isEmpty() && std::fflush(file) == 0 && !std::ferror(file) && ::fsync(fileno(file)) == 0;
+    const int writeErrno = errno ? errno : EIO;
+    written = std::fclose(file) == 0 && written;
+    if (!written) {
+        if (error)
+            *error = failure.isEmpty() ? ImageIO::tr("cannot write the file: %1").arg(QString::fromLocal8Bit(std::strerror(writeErrno)))
+                                       : failure;
         return false;
     }
-    QFile::remove(path + ".old");
-    const bool existed = QFile::exists(path);
-    if (existed && !QFile::rename(path, path + ".old")) {
-        if (error) *error = tr("cannot replace the existing file");
-        return false;
-    }
-    if (!QFile::rename(temp.fileName(), path)) {
-        if (existed) QFile::rename(path + ".old", path);
-        if (error) *error = tr("cannot write the file");
+    // The new file gets the permissions of the one it replaces, or the usual ones.
+    QFile::setPermissions(temp.fileName(), info.exists() ? info.permissions()
+                                                         : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (std::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0) {
+        if (error) *error = ImageIO::tr("cannot write the file: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
     temp.setAutoRemove(false);
-    QFile::remove(path + ".old");
     return true;
 }

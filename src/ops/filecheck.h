@@ -1,0 +1,16 @@
+// Structural checks of image files before they are decoded. The picture readers fill a
+// truncated JPEG or BMP with made-up pixels and report success; a .cimg header may promise
+// more pixels than the file holds, or more than memory. These checks find such files
+// first, so that they are refused with a message instead of opening as a document.
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+// Why the JPEG or BMP data ends before its picture does; empty when it is complete or is
+// neither format (other formats' readers report truncation themselves).
+QString truncatedPictureProblem(const uchar *data, qint64 size);
+
+// Why the .cimg file at path cannot be read safely: a header that cannot be parsed, a
+// pixel type or a compression this reader does not handle, dimensions whose pixels the
+// file does not hold, or more than maxBytes as doubles. Empty when it can be read.
+QString cimgHeaderProblem(const QString &path, double maxBytes);
