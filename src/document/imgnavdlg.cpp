@@ -8,8 +8,8 @@
 #include "document/cimgdoc.h"
 
 namespace {
-// The dialog's texts belong to its form, "Dialog".
-QString formText(const char *text) { return QCoreApplication::translate("Dialog", text); }
+// The dialog's plain title belongs to its form, "Dialog".
+QString plainTitle() { return QCoreApplication::translate("Dialog", "Image navigation"); }
 }  // namespace
 
 ImgNavDlg::ImgNavDlg(QWidget *parent, int n) : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
@@ -26,7 +26,7 @@ ImgNavDlg::ImgNavDlg(QWidget *parent, int n) : QDialog(parent, Qt::Tool | Qt::Wi
     lcdNumber->display(n);
     layout->addWidget(horizontalSlider, 0, 0);
     layout->addWidget(lcdNumber, 0, 1);
-    setWindowTitle(formText("Image navigation"));
+    setWindowTitle(plainTitle());
     resize(QSize(470, 40).expandedTo(minimumSizeHint()));
     connect(horizontalSlider, &QSlider::sliderMoved, lcdNumber, qOverload<int>(&QLCDNumber::display));
     connect(horizontalSlider, &QSlider::sliderMoved, this, &ImgNavDlg::sendValueChanged);
@@ -47,7 +47,7 @@ void ImgNavDlg::setCurrentIndexSlot(CImgDoc *ptr, int curIndex, int size)
         horizontalSlider->setMaximum(0);
         horizontalSlider->setMinimum(0);
         horizontalSlider->setValue(0);
-        setWindowTitle(formText("Image navigation"));
+        setWindowTitle(plainTitle());
         lcdNumber->display(0);
     }
 }

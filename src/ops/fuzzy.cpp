@@ -19,7 +19,9 @@
 namespace {
 
 // The view shows these texts: they are translated in its context.
-QString tr(const char *text) { return QCoreApplication::translate("PixmapWidget", text); }
+struct ViewText {
+    Q_DECLARE_TR_FUNCTIONS(PixmapWidget)
+};
 
 constexpr int kFeatures = 5;
 constexpr double kStructureThreshold = 20.0;
@@ -260,20 +262,20 @@ FuzzyResult fuzzyCMeans(Image membership, int maxIterations, const ImageList &fe
         sums.add(u[i], x);
     }
 
-    progress.start(tr("Fuzzy clustering"), tr("Initialize clustering algorithm ..."), 100);
+    progress.start(ViewText::tr("Fuzzy clustering"), ViewText::tr("Initialize clustering algorithm ..."), 100);
     double change = 1000.0;
     size_t atVesselCentre = 0, atBothCentres = 0;
     for (int l = 0; l < maxIterations; ++l) {
-        progress.setLabel(tr("%1. iteration ...").arg(l + 1));
+        progress.setLabel(ViewText::tr("%1. iteration ...").arg(l + 1));
         progress.setValue(progressValue(change));
         progress.processEvents();
 
         if (!(sums.vesselWeight > 0.0) || !(sums.backgroundWeight > 0.0)) {
             // A cluster without weight has no centre: nothing is left to separate.
             notes << (sums.vesselWeight > 0.0
-                          ? tr("Fuzzy clustering stopped in iteration %1: no pixel belonged to the background "
+                          ? ViewText::tr("Fuzzy clustering stopped in iteration %1: no pixel belonged to the background "
                                      "cluster, so every pixel counts as vessel.")
-                          : tr("Fuzzy clustering stopped in iteration %1: no pixel belonged to the vessel "
+                          : ViewText::tr("Fuzzy clustering stopped in iteration %1: no pixel belonged to the vessel "
                                      "cluster (for example because the image is constant), so no pixel counts as vessel."))
                          .arg(l + 1);
             change = 0.0;
@@ -308,11 +310,11 @@ FuzzyResult fuzzyCMeans(Image membership, int maxIterations, const ImageList &fe
     progress.finish();
 
     if (atVesselCentre > 0)
-        notes << tr("Fuzzy clustering: %1 times a pixel's features lay exactly at the vessel centre; such a "
+        notes << ViewText::tr("Fuzzy clustering: %1 times a pixel's features lay exactly at the vessel centre; such a "
                           "pixel has no distance ratio and was taken as a vessel pixel.")
                      .arg(atVesselCentre);
     if (atBothCentres > 0)
-        notes << tr("Fuzzy clustering: %1 times a pixel's features lay exactly at both centres, which "
+        notes << ViewText::tr("Fuzzy clustering: %1 times a pixel's features lay exactly at both centres, which "
                           "coincided; such a pixel was given the membership 0.5.")
                      .arg(atBothCentres);
     result.change = change;

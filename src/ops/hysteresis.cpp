@@ -15,7 +15,9 @@
 namespace {
 
 // The view shows these texts: they are translated in its context.
-QString tr(const char *text) { return QCoreApplication::translate("PixmapWidget", text); }
+struct ViewText {
+    Q_DECLARE_TR_FUNCTIONS(PixmapWidget)
+};
 
 // The Hessian enhancement halves the image twice; below this size a level is empty.
 constexpr int kMinimumSide = 4;
@@ -82,17 +84,17 @@ Image hysteresisCalculate(const Image &reference, double weakb, double hardb, Pr
     if (reference.is_empty())
         throw std::runtime_error("Hysteresis thresholding needs the vessel enhancement first: the reference image is empty");
 
-    progress.start(tr("Hysteresis Thresholding"), tr("Normalizing ..."), 100);
+    progress.start(ViewText::tr("Hysteresis Thresholding"), ViewText::tr("Normalizing ..."), 100);
     Image inverted = getInverted(reference, false);
 
-    progress.setLabel(tr("Calculate histogram ..."));
+    progress.setLabel(ViewText::tr("Calculate histogram ..."));
     progress.setValue(51);
     const Image histogram = histogram256(inverted);
     const double total = double(inverted.width()) * double(inverted.height());
     const int t1 = coverageThreshold(histogram, hardb, total);
     const int t2 = coverageThreshold(histogram, 1.0 - weakb, total);
 
-    progress.setLabel(tr("Calculate thresholded images ..."));
+    progress.setLabel(ViewText::tr("Calculate thresholded images ..."));
     progress.setValue(68);
     // A = sure vessels, B = weak mask, ring C = A XOR B. A pixel of A is a seed, a ring
     // pixel outside A a candidate of the growing.
@@ -107,7 +109,7 @@ Image hysteresisCalculate(const Image &reference, double weakb, double hardb, Pr
         state[i] = a ? kGrowSeed : (b ? kGrowCandidate : kGrowBlocked);
     }
 
-    progress.setLabel(tr("Calculate combined thresholded image ..."));
+    progress.setLabel(ViewText::tr("Calculate combined thresholded image ..."));
     progress.setValue(85);
     growFromSeeds(state, inverted.width(), inverted.height());
 

@@ -1,5 +1,6 @@
 #include "ops/morphology.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -68,7 +69,7 @@ private:
 };
 
 struct MinOp {
-    static constexpr const char *title = "Erosion";
+    static constexpr const char *title = QT_TRANSLATE_NOOP("PixmapWidget", "Erosion");
     static constexpr double identity = std::numeric_limits<double>::infinity();
     static constexpr double start = DBL_MAX;
     // b < a ? b : a keeps the first of equal values and compiles to a vector minimum.
@@ -77,7 +78,7 @@ struct MinOp {
 };
 
 struct MaxOp {
-    static constexpr const char *title = "Dilation";
+    static constexpr const char *title = QT_TRANSLATE_NOOP("PixmapWidget", "Dilation");
     static constexpr double identity = -std::numeric_limits<double>::infinity();
     static constexpr double start = -DBL_MAX;
     static double pick(double a, double b) { return b > a ? b : a; }
@@ -226,7 +227,8 @@ Image morphPass(const Image &image, const Image &element, Progress &progress)
     if (image.is_empty()) return out;
     if (image.depth() != 1 || image.spectrum() != 1)
         throw std::runtime_error(std::string(Op::title) + ": only single-channel two-dimensional images are supported");
-    progress.start(QString::fromLatin1(Op::title), QStringLiteral("Working ..."), image.width());
+    progress.start(QCoreApplication::translate("PixmapWidget", Op::title),
+                   QCoreApplication::translate("PixmapWidget", "Working ..."), image.width());
     PassProgress tick(progress, image.width());
     std::vector<ColumnRun> runs;
     if (nestedColumnRuns(element, runs)) columnRunPass<Op>(image, out, runs, tick);

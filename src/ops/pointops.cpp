@@ -9,7 +9,10 @@
 
 namespace {
 
-QString tr(const char *text) { return QCoreApplication::translate("PixmapWidget", text); }
+// The view shows these texts: they are translated in its context.
+struct ViewText {
+    Q_DECLARE_TR_FUNCTIONS(PixmapWidget)
+};
 
 constexpr double kUndefined = std::numeric_limits<double>::quiet_NaN();
 
@@ -37,7 +40,7 @@ void replaceNonFinite(Image &image, Notes &notes)
         else if (std::isinf(v)) v = hi;
     }
     if (overflow > 0)
-        notes << tr("%1 values were too large in magnitude for a number; they were set to the "
+        notes << ViewText::tr("%1 values were too large in magnitude for a number; they were set to the "
                     "largest (white) or lowest (black) finite result.")
                      .arg(overflow);
 }
@@ -53,7 +56,7 @@ size_t countNaN(const Image &image)
 void noteNaNInput(const Image &image, Notes &notes)
 {
     if (const size_t n = countNaN(image))
-        notes << tr("%1 values of the image were undefined (not a number); they are shown black.").arg(n);
+        notes << ViewText::tr("%1 values of the image were undefined (not a number); they are shown black.").arg(n);
 }
 
 }  // namespace
@@ -80,7 +83,7 @@ Image logImage(const Image &image, Notes &notes)
     }
     noteNaNInput(image, notes);
     if (outside > 0)
-        notes << tr("%1 values were 0 or negative and have no logarithm; they were given the lowest "
+        notes << ViewText::tr("%1 values were 0 or negative and have no logarithm; they were given the lowest "
                     "logarithm of the image, so they show black.")
                      .arg(outside);
     replaceNonFinite(out, notes);
@@ -102,7 +105,7 @@ Image sqrtImage(const Image &image, Notes &notes)
     }
     noteNaNInput(image, notes);
     if (negative > 0)
-        notes << tr("%1 values were negative and have no square root; they were taken as 0, so they show black.")
+        notes << ViewText::tr("%1 values were negative and have no square root; they were taken as 0, so they show black.")
                      .arg(negative);
     replaceNonFinite(out, notes);
     normalizeTo255(out);
@@ -136,7 +139,7 @@ Image powerImage(const Image &image, double p, Notes &notes)
     }
     if (p != 0.0) noteNaNInput(image, notes);
     if (negative > 0)
-        notes << tr("%1 values were negative and have no power by %2; they were taken as 0, so they show black.")
+        notes << ViewText::tr("%1 values were negative and have no power by %2; they were taken as 0, so they show black.")
                      .arg(negative)
                      .arg(p);
     replaceNonFinite(out, notes);

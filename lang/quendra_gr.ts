@@ -1,0 +1,1052 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE" sourcelanguage="en">
+<context>
+    <name>AboutDialog</name>
+    <message>
+        <source>About Quendra Tools</source>
+        <translation>Über Quendra Tools</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;span style=&quot;font-size:26pt; font-weight:600;&quot;&gt;Quendra Tool&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;span style=&quot;font-size:26pt; font-weight:600;&quot;&gt;Quendra Tool&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;span style=&quot;font-size:8pt;&quot;&gt;This software package offers computer vision tools for the analysis of vasculature.&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;span style=&quot;font-size:8pt;&quot;&gt;Dieses Softwarepaket bietet Werkzeuge des maschinellen Sehens für die Analyse von Gefäßsystemen.&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;b&gt;Authors:&lt;/b&gt; the Quendra Tool developers, a small team of engineers and vessel-imaging researchers.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;b&gt;Autoren:&lt;/b&gt; die Entwickler von Quendra Tool, ein kleines Team aus Ingenieuren und Forschenden der Gefäßbildgebung.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;With thanks to the imaging laboratories whose photographs and angiograms shaped the presets.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;Mit Dank an die Bildgebungslabore, deren Fotografien und Angiogramme die Voreinstellungen geprägt haben.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;b&gt;Programming:&lt;/b&gt; the contributors to the Quendra Tool project.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;b&gt;Programmierung:&lt;/b&gt; die Mitwirkenden des Projekts Quendra Tool.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;span style=&quot;font-size:8pt;&quot;&gt;Version 0.1.4&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;span style=&quot;font-size:8pt;&quot;&gt;Version 0.1.4&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CImgDoc</name>
+    <message>
+        <source>Image %1 (%2%)</source>
+        <translation>Bild %1 (%2%)</translation>
+    </message>
+    <message>
+        <source>Save image</source>
+        <translation>Bild speichern</translation>
+    </message>
+    <message>
+        <source>Image not saved</source>
+        <translation>Bild nicht gespeichert</translation>
+    </message>
+    <message>
+        <source>The image could not be saved as %1: %2</source>
+        <translation>Das Bild konnte nicht als %1 gespeichert werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog</name>
+    <message>
+        <source>Image navigation</source>
+        <translation>Bildnavigation</translation>
+    </message>
+</context>
+<context>
+    <name>DlgSettings</name>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Sprache</translation>
+    </message>
+    <message>
+        <source>Please choose:</source>
+        <translation>Bitte wählen:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>HelpBrowser</name>
+    <message>
+        <source>&amp;Home</source>
+        <translation>&amp;Startseite</translation>
+    </message>
+    <message>
+        <source>&amp;Back</source>
+        <translation>&amp;Zurück</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>&amp;Print</source>
+        <translation>&amp;Drucken</translation>
+    </message>
+    <message>
+        <source>Help: %1</source>
+        <translation>Hilfe: %1</translation>
+    </message>
+</context>
+<context>
+    <name>HystTDialog</name>
+    <message>
+        <source>Vessel Segmentation, Hysteresis Thresholding</source>
+        <translation>Gefäßsegmentierung, Hysterese-Schwellwertverfahren</translation>
+    </message>
+    <message>
+        <source>Top-Hat transformation</source>
+        <translation>Zylinderhut-Transformation (Top-hat)</translation>
+    </message>
+    <message>
+        <source>Disc size:</source>
+        <translation>Scheibengröße:</translation>
+    </message>
+    <message>
+        <source>pixel</source>
+        <translation>Pixel</translation>
+    </message>
+    <message>
+        <source>Calcluate vessel enhancement</source>
+        <translation>Gefäßverstärkung berechnen</translation>
+    </message>
+    <message>
+        <source>Threshold borders</source>
+        <translation>Schwellwertgrenzen</translation>
+    </message>
+    <message>
+        <source>Retina image: Vessel  coverge 6%, Background coverage 87%</source>
+        <translation>Netzhautbild: Gefäßanteil 6 %, Hintergrundanteil 87 %</translation>
+    </message>
+    <message>
+        <source>Skin transplant: Vessel coverage 3%, Background coverage 85%</source>
+        <translation>Hauttransplantat: Gefäßanteil 3 %, Hintergrundanteil 85 %</translation>
+    </message>
+    <message>
+        <source>Coronary angiogram: Vessel coverage 0.1%, Background coverage 84%</source>
+        <translation>Koronarangiogramm: Gefäßanteil 0,1 %, Hintergrundanteil 84 %</translation>
+    </message>
+    <message>
+        <source>Own values:</source>
+        <translation>Eigene Werte:</translation>
+    </message>
+    <message>
+        <source>Vessel coverage:</source>
+        <translation>Gefäßanteil:</translation>
+    </message>
+    <message>
+        <source>%</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>Background coverage:</source>
+        <translation>Hintergrundanteil:</translation>
+    </message>
+    <message>
+        <source>Calculate</source>
+        <translation>Berechnen</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Reference image: %1&lt;/b&gt;</source>
+        <translation>&lt;b&gt;Referenzbild: %1&lt;/b&gt;</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>ImageIO</name>
+    <message>
+        <source>The file %1 could not be opened as an image: %2</source>
+        <translation>Die Datei %1 konnte nicht als Bild geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>es handelt sich um einen Ordner</translation>
+    </message>
+    <message>
+        <source>the file does not exist</source>
+        <translation>die Datei existiert nicht</translation>
+    </message>
+    <message>
+        <source>the picture is too large (%1 x %2 pixels)</source>
+        <translation>das Bild ist zu groß (%1 x %2 Pixel)</translation>
+    </message>
+    <message>
+        <source>not enough memory</source>
+        <translation>nicht genügend Arbeitsspeicher</translation>
+    </message>
+    <message>
+        <source>Open image</source>
+        <translation>Bild öffnen</translation>
+    </message>
+    <message>
+        <source>Open &amp; convert to grayscale ...</source>
+        <translation>Öffnen &amp; in Graustufen umwandeln ...</translation>
+    </message>
+    <message>
+        <source>it holds no pixels</source>
+        <translation>sie enthält keine Pixel</translation>
+    </message>
+    <message>
+        <source>only two-dimensional gray images are supported</source>
+        <translation>nur zweidimensionale Graustufenbilder werden unterstützt</translation>
+    </message>
+    <message>
+        <source>the file ends before its picture does (it may be truncated)</source>
+        <translation>die Datei endet vor dem Ende ihres Bildes (sie ist möglicherweise abgeschnitten)</translation>
+    </message>
+    <message>
+        <source>it has no CImg header</source>
+        <translation>sie hat keinen CImg-Header</translation>
+    </message>
+    <message>
+        <source>its pixel type &quot;%1&quot; is not supported</source>
+        <translation>ihr Pixeltyp „%1“ wird nicht unterstützt</translation>
+    </message>
+    <message>
+        <source>it names an invalid image size</source>
+        <translation>sie gibt eine ungültige Bildgröße an</translation>
+    </message>
+    <message>
+        <source>the picture is too large (%1 x %2 x %3 x %4 values)</source>
+        <translation>das Bild ist zu groß (%1 x %2 x %3 x %4 Werte)</translation>
+    </message>
+    <message>
+        <source>compressed .cimg files are not supported</source>
+        <translation>komprimierte .cimg-Dateien werden nicht unterstützt</translation>
+    </message>
+    <message>
+        <source>cannot write the file: %1</source>
+        <translation>die Datei kann nicht geschrieben werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ImgNavDlg</name>
+    <message>
+        <source>Image navigation (%1/%2)</source>
+        <translation>Bildnavigation (%1/%2)</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Vessel enhancement with laplacian pyramid decomposition</source>
+        <translation>Gefäßverstärkung durch Zerlegung in eine Laplace-Pyramide</translation>
+    </message>
+    <message>
+        <source>Vessel enhancement with hessian matrix calculations</source>
+        <translation>Gefäßverstärkung mit Berechnungen der Hesse-Matrix</translation>
+    </message>
+    <message>
+        <source>Vessel enhancement by high-pass channel amplifiction</source>
+        <translation>Gefäßverstärkung durch Anheben des Hochpasskanals</translation>
+    </message>
+    <message>
+        <source>&amp;Open...</source>
+        <translation>&amp;Öffnen...</translation>
+    </message>
+    <message>
+        <source>Ctrl+O</source>
+        <translation>Ctrl+O</translation>
+    </message>
+    <message>
+        <source>Open an existing file</source>
+        <translation>Eine vorhandene Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Save &amp;As...</source>
+        <translation>Speichern &amp;unter...</translation>
+    </message>
+    <message>
+        <source>Save the document under a new name</source>
+        <translation>Das Dokument unter einem neuen Namen speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Print...</source>
+        <translation>&amp;Drucken...</translation>
+    </message>
+    <message>
+        <source>Prints the active image</source>
+        <translation>Druckt das aktive Bild</translation>
+    </message>
+    <message>
+        <source>&amp;Settings...</source>
+        <translation>&amp;Einstellungen...</translation>
+    </message>
+    <message>
+        <source>Opens the configuration</source>
+        <translation>Öffnet die Konfiguration</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Ctrl+Q</source>
+        <translation>Ctrl+Q</translation>
+    </message>
+    <message>
+        <source>Exit the application</source>
+        <translation>Die Anwendung beenden</translation>
+    </message>
+    <message>
+        <source>Show image navigation</source>
+        <translation>Bildnavigation anzeigen</translation>
+    </message>
+    <message>
+        <source>New window when editing</source>
+        <translation>Neues Fenster beim Bearbeiten</translation>
+    </message>
+    <message>
+        <source>When activated, opens a new window when editing an image</source>
+        <translation>Wenn aktiviert, wird beim Bearbeiten eines Bildes ein neues Fenster geöffnet</translation>
+    </message>
+    <message>
+        <source>Show toolbar</source>
+        <translation>Werkzeugleiste anzeigen</translation>
+    </message>
+    <message>
+        <source>Minimize window</source>
+        <translation>Fenster minimieren</translation>
+    </message>
+    <message>
+        <source>Cl&amp;ose</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+    <message>
+        <source>Ctrl+F4</source>
+        <translation>Ctrl+F4</translation>
+    </message>
+    <message>
+        <source>Close the active window</source>
+        <translation>Das aktive Fenster schließen</translation>
+    </message>
+    <message>
+        <source>Close &amp;All</source>
+        <translation>&amp;Alle schließen</translation>
+    </message>
+    <message>
+        <source>Close all the windows</source>
+        <translation>Alle Fenster schließen</translation>
+    </message>
+    <message>
+        <source>&amp;Tile</source>
+        <translation>&amp;Nebeneinander</translation>
+    </message>
+    <message>
+        <source>Tile the windows</source>
+        <translation>Die Fenster nebeneinander anordnen</translation>
+    </message>
+    <message>
+        <source>&amp;Cascade</source>
+        <translation>&amp;Überlappend</translation>
+    </message>
+    <message>
+        <source>Cascade the windows</source>
+        <translation>Die Fenster überlappend anordnen</translation>
+    </message>
+    <message>
+        <source>Arrange &amp;icons</source>
+        <translation>S&amp;ymbole anordnen</translation>
+    </message>
+    <message>
+        <source>Arrange the icons</source>
+        <translation>Die Symbole anordnen</translation>
+    </message>
+    <message>
+        <source>Ne&amp;xt</source>
+        <translation>Nä&amp;chstes</translation>
+    </message>
+    <message>
+        <source>Ctrl+F6</source>
+        <translation>Ctrl+F6</translation>
+    </message>
+    <message>
+        <source>Move the focus to the next window</source>
+        <translation>Den Fokus auf das nächste Fenster setzen</translation>
+    </message>
+    <message>
+        <source>Pre&amp;vious</source>
+        <translation>&amp;Vorheriges</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+F6</source>
+        <translation>Ctrl+Shift+F6</translation>
+    </message>
+    <message>
+        <source>Move the focus to the previous window</source>
+        <translation>Den Fokus auf das vorherige Fenster setzen</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>F1</source>
+        <translation>F1</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>&amp;Über</translation>
+    </message>
+    <message>
+        <source>Show the application&apos;s About box</source>
+        <translation>Das Info-Fenster der Anwendung anzeigen</translation>
+    </message>
+    <message>
+        <source>About &amp;Qt</source>
+        <translation>Über &amp;Qt</translation>
+    </message>
+    <message>
+        <source>Show the Qt library&apos;s About box</source>
+        <translation>Das Info-Fenster der Qt-Bibliothek anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Image</source>
+        <translation>&amp;Bild</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>Auswählen</translation>
+    </message>
+    <message>
+        <source>Image statistics</source>
+        <translation>Bildstatistik</translation>
+    </message>
+    <message>
+        <source>&amp;General actions</source>
+        <translation>&amp;Allgemeine Funktionen</translation>
+    </message>
+    <message>
+        <source>Morphological filters</source>
+        <translation>Morphologische Filter</translation>
+    </message>
+    <message>
+        <source>Vessel enhancement filters</source>
+        <translation>Filter zur Gefäßverstärkung</translation>
+    </message>
+    <message>
+        <source>Non-linear filters</source>
+        <translation>Nichtlineare Filter</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>General actions</source>
+        <translation>Allgemeine Funktionen</translation>
+    </message>
+    <message>
+        <source>Morphological operations</source>
+        <translation>Morphologische Operationen</translation>
+    </message>
+    <message>
+        <source>Vessel enhancement operations</source>
+        <translation>Operationen zur Gefäßverstärkung</translation>
+    </message>
+    <message>
+        <source>New Window</source>
+        <translation>Neues Fenster</translation>
+    </message>
+    <message>
+        <source>There is not enough memory for this operation.</source>
+        <translation>Für diese Operation ist nicht genügend Arbeitsspeicher vorhanden.</translation>
+    </message>
+    <message>
+        <source>Operation failed</source>
+        <translation>Operation fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>%1 failed: %2</source>
+        <translation>%1 fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>Image not loaded</source>
+        <translation>Bild nicht geladen</translation>
+    </message>
+    <message>
+        <source>File loaded</source>
+        <translation>Datei geladen</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Image saved</source>
+        <translation>Bild gespeichert</translation>
+    </message>
+    <message>
+        <source>File saved</source>
+        <translation>Datei gespeichert</translation>
+    </message>
+    <message>
+        <source>&amp;%1 %2</source>
+        <translation>&amp;%1 %2</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>Quendra Tool - V%1</source>
+        <translation>Quendra Tool - V%1</translation>
+    </message>
+    <message>
+        <source>Question</source>
+        <translation>Frage</translation>
+    </message>
+    <message>
+        <source>Do you really want to close Quendra?</source>
+        <translation>Möchten Sie Quendra wirklich beenden?</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>Englisch</translation>
+    </message>
+    <message>
+        <source>German</source>
+        <translation>Deutsch</translation>
+    </message>
+    <message>
+        <source>Settings saved</source>
+        <translation>Einstellungen gespeichert</translation>
+    </message>
+    <message>
+        <source>The settings have been saved.&lt;br&gt;Please restart the program to enable the changes.</source>
+        <translation>Die Einstellungen wurden gespeichert.&lt;br&gt;Bitte starten Sie das Programm neu, damit die Änderungen wirksam werden.</translation>
+    </message>
+    <message>
+        <source>Erosion</source>
+        <translation>Erosion</translation>
+    </message>
+    <message>
+        <source>Dilation</source>
+        <translation>Dilatation</translation>
+    </message>
+    <message>
+        <source>Opening</source>
+        <translation>Öffnung</translation>
+    </message>
+    <message>
+        <source>Closing</source>
+        <translation>Schließung</translation>
+    </message>
+    <message>
+        <source>Invert</source>
+        <translation>Invertieren</translation>
+    </message>
+    <message>
+        <source>Top-hat</source>
+        <translation>Zylinderhut (Top-hat)</translation>
+    </message>
+    <message>
+        <source>Morph. gradient</source>
+        <translation>Morph. Gradient</translation>
+    </message>
+    <message>
+        <source>Normalize</source>
+        <translation>Normalisieren</translation>
+    </message>
+    <message>
+        <source>Gaussian blur</source>
+        <translation>Gauß-Weichzeichner</translation>
+    </message>
+    <message>
+        <source>Square root</source>
+        <translation>Quadratwurzel</translation>
+    </message>
+    <message>
+        <source>Power</source>
+        <translation>Potenz</translation>
+    </message>
+    <message>
+        <source>Logarithm 2</source>
+        <translation>Logarithmus 2</translation>
+    </message>
+    <message>
+        <source>Magnitude spectrum</source>
+        <translation>Betragsspektrum</translation>
+    </message>
+    <message>
+        <source>Laplacian pyramid</source>
+        <translation>Laplace-Pyramide</translation>
+    </message>
+    <message>
+        <source>Hessian enhancement</source>
+        <translation>Hesse-Gefäßverstärkung</translation>
+    </message>
+    <message>
+        <source>Homomorphic filter</source>
+        <translation>Homomorpher Filter</translation>
+    </message>
+    <message>
+        <source>Non-linear filter</source>
+        <translation>Nichtlinearer Filter</translation>
+    </message>
+    <message>
+        <source>Hysteresis thresholding</source>
+        <translation>Hysterese-Schwellwertverfahren</translation>
+    </message>
+    <message>
+        <source>Fuzzy clustering</source>
+        <translation>Fuzzy-Clustering</translation>
+    </message>
+    <message>
+        <source>Skeletonizing</source>
+        <translation>Skelettierung</translation>
+    </message>
+    <message>
+        <source>Select rectangle</source>
+        <translation>Rechteck auswählen</translation>
+    </message>
+    <message>
+        <source>Select ellipse</source>
+        <translation>Ellipse auswählen</translation>
+    </message>
+    <message>
+        <source>Selection mode</source>
+        <translation>Auswahlmodus</translation>
+    </message>
+    <message>
+        <source>Graylevel image statistics</source>
+        <translation>Grauwertbild-Statistik</translation>
+    </message>
+    <message>
+        <source>Binary image statistics</source>
+        <translation>Binärbild-Statistik</translation>
+    </message>
+    <message>
+        <source>Thinning</source>
+        <translation>Ausdünnung</translation>
+    </message>
+    <message>
+        <source>Select polygon</source>
+        <translation>Polygon auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>PixmapWidget</name>
+    <message>
+        <source>Fuzzy clustering</source>
+        <translation>Fuzzy-Clustering</translation>
+    </message>
+    <message>
+        <source>Initialize clustering algorithm ...</source>
+        <translation>Clustering-Algorithmus wird initialisiert ...</translation>
+    </message>
+    <message>
+        <source>%1. iteration ...</source>
+        <translation>%1. Iteration ...</translation>
+    </message>
+    <message>
+        <source>Fuzzy clustering stopped in iteration %1: no pixel belonged to the background cluster, so every pixel counts as vessel.</source>
+        <translation>Das Fuzzy-Clustering endete in Iteration %1: Kein Pixel gehörte zum Hintergrundcluster, daher zählt jedes Pixel als Gefäß.</translation>
+    </message>
+    <message>
+        <source>Fuzzy clustering stopped in iteration %1: no pixel belonged to the vessel cluster (for example because the image is constant), so no pixel counts as vessel.</source>
+        <translation>Das Fuzzy-Clustering endete in Iteration %1: Kein Pixel gehörte zum Gefäßcluster (zum Beispiel, weil das Bild konstant ist), daher zählt kein Pixel als Gefäß.</translation>
+    </message>
+    <message>
+        <source>Fuzzy clustering: %1 times a pixel&apos;s features lay exactly at the vessel centre; such a pixel has no distance ratio and was taken as a vessel pixel.</source>
+        <translation>Fuzzy-Clustering: %1-mal lagen die Merkmale eines Pixels genau im Gefäßzentrum; ein solches Pixel hat kein Abstandsverhältnis und wurde als Gefäßpixel gewertet.</translation>
+    </message>
+    <message>
+        <source>Fuzzy clustering: %1 times a pixel&apos;s features lay exactly at both centres, which coincided; such a pixel was given the membership 0.5.</source>
+        <translation>Fuzzy-Clustering: %1-mal lagen die Merkmale eines Pixels genau in beiden Zentren, die zusammenfielen; ein solches Pixel erhielt die Zugehörigkeit 0,5.</translation>
+    </message>
+    <message>
+        <source>Hysteresis Thresholding</source>
+        <translation>Hysterese-Schwellwertverfahren</translation>
+    </message>
+    <message>
+        <source>Normalizing ...</source>
+        <translation>Normalisieren ...</translation>
+    </message>
+    <message>
+        <source>Calculate histogram ...</source>
+        <translation>Histogramm berechnen ...</translation>
+    </message>
+    <message>
+        <source>Calculate thresholded images ...</source>
+        <translation>Schwellwertbilder berechnen ...</translation>
+    </message>
+    <message>
+        <source>Calculate combined thresholded image ...</source>
+        <translation>Kombiniertes Schwellwertbild berechnen ...</translation>
+    </message>
+    <message>
+        <source>Erosion</source>
+        <translation>Erosion</translation>
+    </message>
+    <message>
+        <source>Dilation</source>
+        <translation>Dilatation</translation>
+    </message>
+    <message>
+        <source>Working ...</source>
+        <translation>Wird bearbeitet ...</translation>
+    </message>
+    <message>
+        <source>%1 values were too large in magnitude for a number; they were set to the largest (white) or lowest (black) finite result.</source>
+        <translation>%1 Werte waren betragsmäßig zu groß für eine Zahl; sie wurden auf das größte (weiß) bzw. kleinste (schwarz) endliche Ergebnis gesetzt.</translation>
+    </message>
+    <message>
+        <source>%1 values of the image were undefined (not a number); they are shown black.</source>
+        <translation>%1 Werte des Bildes waren undefiniert (keine Zahl); sie werden schwarz dargestellt.</translation>
+    </message>
+    <message>
+        <source>%1 values were 0 or negative and have no logarithm; they were given the lowest logarithm of the image, so they show black.</source>
+        <translation>%1 Werte waren 0 oder negativ und haben keinen Logarithmus; sie erhielten den kleinsten Logarithmus des Bildes und erscheinen daher schwarz.</translation>
+    </message>
+    <message>
+        <source>%1 values were negative and have no square root; they were taken as 0, so they show black.</source>
+        <translation>%1 Werte waren negativ und haben keine Quadratwurzel; sie wurden als 0 gewertet und erscheinen daher schwarz.</translation>
+    </message>
+    <message>
+        <source>%1 values were negative and have no power by %2; they were taken as 0, so they show black.</source>
+        <translation>%1 Werte waren negativ und haben keine Potenz mit dem Exponenten %2; sie wurden als 0 gewertet und erscheinen daher schwarz.</translation>
+    </message>
+    <message>
+        <source>New window</source>
+        <translation>Neues Fenster</translation>
+    </message>
+    <message>
+        <source>Image %1</source>
+        <translation>Bild %1</translation>
+    </message>
+    <message>
+        <source>Choose window</source>
+        <translation>Fenster wählen</translation>
+    </message>
+    <message>
+        <source>Please choose the target window.</source>
+        <translation>Bitte wählen Sie das Zielfenster.</translation>
+    </message>
+    <message>
+        <source>New window?</source>
+        <translation>Neues Fenster?</translation>
+    </message>
+    <message>
+        <source>Open a new window?</source>
+        <translation>Ein neues Fenster öffnen?</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>Cannot copy to image %1, because of different heights and widths.</source>
+        <translation>Kopieren in Bild %1 nicht möglich, da Höhe und Breite verschieden sind.</translation>
+    </message>
+    <message>
+        <source>Debug info</source>
+        <translation>Debug-Information</translation>
+    </message>
+    <message>
+        <source>txoffset: %1, tyoffset: %2</source>
+        <translation>txoffset: %1, tyoffset: %2</translation>
+    </message>
+    <message>
+        <source>Magnitude spectrum was calculated</source>
+        <translation>Das Betragsspektrum wurde berechnet</translation>
+    </message>
+    <message>
+        <source>Inverse FFT was calculated</source>
+        <translation>Die inverse FFT wurde berechnet</translation>
+    </message>
+    <message>
+        <source>Vessel enhancement calculated</source>
+        <translation>Gefäßverstärkung berechnet</translation>
+    </message>
+    <message>
+        <source>Homomorphic vessel enhancement was calculated</source>
+        <translation>Die homomorphe Gefäßverstärkung wurde berechnet</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <source>Please wait</source>
+        <translation>Bitte warten</translation>
+    </message>
+    <message>
+        <source>Question</source>
+        <translation>Frage</translation>
+    </message>
+    <message>
+        <source>The vessels have to be white in order to work well with the algorithm.</source>
+        <translation>Die Gefäße müssen weiß sein, damit der Algorithmus gut funktioniert.</translation>
+    </message>
+    <message>
+        <source>Continue</source>
+        <translation>Weiter</translation>
+    </message>
+    <message>
+        <source>The image was eroded</source>
+        <translation>Das Bild wurde erodiert</translation>
+    </message>
+    <message>
+        <source>The image was dilated</source>
+        <translation>Das Bild wurde dilatiert</translation>
+    </message>
+    <message>
+        <source>The image was opened</source>
+        <translation>Auf das Bild wurde eine Öffnung angewandt</translation>
+    </message>
+    <message>
+        <source>The image was closed</source>
+        <translation>Auf das Bild wurde eine Schließung angewandt</translation>
+    </message>
+    <message>
+        <source>The image was top-hat transformed</source>
+        <translation>Auf das Bild wurde eine Zylinderhut-Transformation (Top-hat) angewandt</translation>
+    </message>
+    <message>
+        <source>The morphological gradient was calculated</source>
+        <translation>Der morphologische Gradient wurde berechnet</translation>
+    </message>
+    <message>
+        <source>The image was thinned</source>
+        <translation>Das Bild wurde ausgedünnt</translation>
+    </message>
+    <message>
+        <source>Filter applied</source>
+        <translation>Filter angewandt</translation>
+    </message>
+    <message>
+        <source>You cannot zoom in this mode.&lt;br&gt;Press &lt;b&gt;SPACE&lt;/b&gt; to return to normal mode.</source>
+        <translation>In diesem Modus können Sie nicht zoomen.&lt;br&gt;Drücken Sie die &lt;b&gt;LEERTASTE&lt;/b&gt;, um in den normalen Modus zurückzukehren.</translation>
+    </message>
+    <message>
+        <source>x scrolloffset: %1</source>
+        <translation>x-Bildlaufversatz: %1</translation>
+    </message>
+    <message>
+        <source>y scrolloffset: %1</source>
+        <translation>y-Bildlaufversatz: %1</translation>
+    </message>
+    <message>
+        <source>white coverage: %1 %</source>
+        <translation>Weißanteil: %1 %</translation>
+    </message>
+    <message>
+        <source>w: %1px, h: %2px</source>
+        <translation>B: %1px, H: %2px</translation>
+    </message>
+    <message>
+        <source>Image loaded</source>
+        <translation>Bild geladen</translation>
+    </message>
+    <message>
+        <source>Image was loaded and converted to grayscale</source>
+        <translation>Das Bild wurde geladen und in Graustufen umgewandelt</translation>
+    </message>
+    <message>
+        <source>Delete image</source>
+        <translation>Bild löschen</translation>
+    </message>
+    <message>
+        <source>Do you really want to delete the image?</source>
+        <translation>Möchten Sie das Bild wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>Image deleted.</source>
+        <translation>Bild gelöscht.</translation>
+    </message>
+    <message>
+        <source>The image was inverted</source>
+        <translation>Das Bild wurde invertiert</translation>
+    </message>
+    <message>
+        <source>The image was normalized</source>
+        <translation>Das Bild wurde normalisiert</translation>
+    </message>
+    <message>
+        <source>The image by its logarithm to the base of 2 was calculated</source>
+        <translation>Der Logarithmus des Bildes zur Basis 2 wurde berechnet</translation>
+    </message>
+    <message>
+        <source>Square root image was calculated</source>
+        <translation>Das Quadratwurzelbild wurde berechnet</translation>
+    </message>
+    <message>
+        <source>Exponent</source>
+        <translation>Exponent</translation>
+    </message>
+    <message>
+        <source>Please enter the exponent:</source>
+        <translation>Bitte geben Sie den Exponenten ein:</translation>
+    </message>
+    <message>
+        <source>The image by its power by %1 was calculated</source>
+        <translation>Das Bild wurde mit %1 potenziert</translation>
+    </message>
+    <message>
+        <source>Thresholding: the image is empty</source>
+        <translation>Schwellwertbildung: Das Bild ist leer</translation>
+    </message>
+    <message>
+        <source>Color %1 at (%2,%3)</source>
+        <translation>Farbe %1 bei (%2,%3)</translation>
+    </message>
+    <message>
+        <source>Selection</source>
+        <translation>Auswahl</translation>
+    </message>
+    <message>
+        <source>Copy selection?</source>
+        <translation>Auswahl kopieren?</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;h3&gt;Graylevel image information&lt;br&gt;Image %1&lt;/h3&gt;&lt;/p&gt;&lt;p&gt;&lt;b&gt;Width:&lt;/b&gt; %2 px&lt;br&gt;&lt;b&gt;Height:&lt;/b&gt; %3 px&lt;/p&gt;&lt;p&gt;&lt;b&gt;Minimum value:&lt;/b&gt; %4&lt;br&gt;&lt;b&gt;Maximum value:&lt;/b&gt; %5&lt;/p&gt;&lt;p&gt;&lt;b&gt;Mean:&lt;/b&gt; %6&lt;br&gt;&lt;b&gt;Variance:&lt;/b&gt; %7&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;h3&gt;Grauwertbild-Information&lt;br&gt;Bild %1&lt;/h3&gt;&lt;/p&gt;&lt;p&gt;&lt;b&gt;Breite:&lt;/b&gt; %2 px&lt;br&gt;&lt;b&gt;Höhe:&lt;/b&gt; %3 px&lt;/p&gt;&lt;p&gt;&lt;b&gt;Minimalwert:&lt;/b&gt; %4&lt;br&gt;&lt;b&gt;Maximalwert:&lt;/b&gt; %5&lt;/p&gt;&lt;p&gt;&lt;b&gt;Mittelwert:&lt;/b&gt; %6&lt;br&gt;&lt;b&gt;Varianz:&lt;/b&gt; %7&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Graylevel image information</source>
+        <translation>Grauwertbild-Information</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;h3&gt;Binary image information&lt;br&gt;Image %1&lt;/h3&gt;&lt;/p&gt;&lt;p&gt;&lt;b&gt;Width:&lt;/b&gt; %2 px&lt;br&gt;&lt;b&gt;Height:&lt;/b&gt; %3 px&lt;/p&gt;&lt;p&gt;&lt;b&gt;Area:&lt;/b&gt; %4 px&lt;br&gt;&lt;b&gt;Length:&lt;/b&gt; %5 px&lt;/p&gt;&lt;p&gt;White coverage: %6 %&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;h3&gt;Binärbild-Information&lt;br&gt;Bild %1&lt;/h3&gt;&lt;/p&gt;&lt;p&gt;&lt;b&gt;Breite:&lt;/b&gt; %2 px&lt;br&gt;&lt;b&gt;Höhe:&lt;/b&gt; %3 px&lt;/p&gt;&lt;p&gt;&lt;b&gt;Fläche:&lt;/b&gt; %4 px&lt;br&gt;&lt;b&gt;Länge:&lt;/b&gt; %5 px&lt;/p&gt;&lt;p&gt;Weißanteil: %6 %&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Binary image information</source>
+        <translation>Binärbild-Information</translation>
+    </message>
+    <message>
+        <source>Previous image</source>
+        <translation>Vorheriges Bild</translation>
+    </message>
+    <message>
+        <source>Next image</source>
+        <translation>Nächstes Bild</translation>
+    </message>
+    <message>
+        <source>Select by clicking into the image. You can either press SPACE for copying or DELETE for deleting. Use the RIGHT mouse button for erasing.</source>
+        <translation>Wählen Sie durch Klicken in das Bild aus. Drücken Sie die LEERTASTE zum Kopieren oder ENTF zum Löschen. Radieren Sie mit der RECHTEN Maustaste.</translation>
+    </message>
+    <message>
+        <source>Erase</source>
+        <translation>Radieren</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Erase by pressing the left mouse button&lt;/p&gt;&lt;p&gt;Pressing &lt;b&gt;SPACE&lt;/b&gt; will finish erasing.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Radieren Sie mit gedrückter linker Maustaste.&lt;/p&gt;&lt;p&gt;Mit der &lt;b&gt;LEERTASTE&lt;/b&gt; beenden Sie das Radieren.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;h3&gt;Vessel measurements&lt;/h3&gt;&lt;/p&gt;&lt;p&gt;&lt;b&gt;End points:&lt;/b&gt; %1&lt;br&gt;&lt;b&gt;Branch points:&lt;/b&gt; %2&lt;br&gt;&lt;b&gt;Segments:&lt;/b&gt; %3&lt;/p&gt;&lt;p&gt;&lt;b&gt;Skeleton length (diagonal steps as &amp;radic;2):&lt;/b&gt; %4 px&lt;br&gt;&lt;b&gt;Mean vessel width (area / skeleton length):&lt;/b&gt; %5 px&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;h3&gt;Gefäßmessungen&lt;/h3&gt;&lt;/p&gt;&lt;p&gt;&lt;b&gt;Endpunkte:&lt;/b&gt; %1&lt;br&gt;&lt;b&gt;Verzweigungspunkte:&lt;/b&gt; %2&lt;br&gt;&lt;b&gt;Segmente:&lt;/b&gt; %3&lt;/p&gt;&lt;p&gt;&lt;b&gt;Skelettlänge (Diagonalschritte als &amp;radic;2):&lt;/b&gt; %4 px&lt;br&gt;&lt;b&gt;Mittlere Gefäßbreite (Fläche / Skelettlänge):&lt;/b&gt; %5 px&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>StructElDlg</name>
+    <message>
+        <source>Shape</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>Disc</source>
+        <translation>Scheibe</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>ThresholdDialog</name>
+    <message>
+        <source>Threshold</source>
+        <translation>Schwellwert</translation>
+    </message>
+    <message>
+        <source>Threshold border</source>
+        <translation>Schwellwertgrenze</translation>
+    </message>
+    <message>
+        <source>&lt;span style=&quot;font-size:8pt&quot;&gt;Coverage:&lt;/span&gt;</source>
+        <translation>&lt;span style=&quot;font-size:8pt&quot;&gt;Flächenanteil:&lt;/span&gt;</translation>
+    </message>
+    <message>
+        <source>%</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>Invert image afterwards</source>
+        <translation>Bild anschließend invertieren</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+</TS>
