@@ -1,7 +1,9 @@
 // The statistics reports of the view: gray-level figures of the current image and binary
-// figures (area, length, white coverage) of the current image or the hysteresis preview.
+// figures (area, length, white coverage) of the current image or the hysteresis preview,
+// followed by the skeleton measurements (end and branch points, segments, length, width).
 #include "dialogs/userdialogs.h"
 #include "ops/statistics.h"
+#include "ops/vesselmeasure.h"
 #include "view/pixmapwidget.h"
 
 void PixmapWidget::opGrayStats()
@@ -25,15 +27,25 @@ void PixmapWidget::opBwStats()
 {
     // While the hysteresis dialog is open its preview is what the user sees and measures.
     const Image &measured = hystDialog ? model.previewImage : model.current();
-    const BinaryStats s = binaryStatistics(measured);
+    // One thinning gives the report's length and the skeleton figures below it.
+    const VesselMeasures v = vesselMeasures(measured);
+    const BinaryStats &s = v.basic;
     const Image &first = model.imageList[0];
-    const QString text = tr("<p><h3>Binary image information<br>Image %1</h3></p><p><b>Width:</b> %2 px<br><b>Height:</b> "
-                            "%3 px</p><p><b>Area:</b> %4 px<br><b>Length:</b> %5 px</p><p>White coverage: %6 %</p>")
-                             .arg(imageNumber)
-                             .arg(first.width())
-                             .arg(first.height())
-                             .arg(s.area)
-                             .arg(s.length)
-                             .arg(s.coverage);
+    QString text = tr("<p><h3>Binary image information<br>Image %1</h3></p><p><b>Width:</b> %2 px<br><b>Height:</b> "
+                      "%3 px</p><p><b>Area:</b> %4 px<br><b>Length:</b> %5 px</p><p>White coverage: %6 %</p>")
+                       .arg(imageNumber)
+                       .arg(first.width())
+                       .arg(first.height())
+                       .arg(s.area)
+                       .arg(s.length)
+                       .arg(s.coverage);
+    text += tr("<p><h3>Vessel measurements</h3></p><p><b>End points:</b> %1<br><b>Branch points:</b> %2<br>"
+               "<b>Segments:</b> %3</p><p><b>Skeleton length (diagonal steps as &radic;2):</b> %4 px<br>"
+               "<b>Mean vessel width (area / skeleton length):</b> %5 px</p>")
+                .arg(v.skeleton.endPoints)
+                .arg(v.skeleton.branchPoints)
+                .arg(v.skeleton.segments)
+                .arg(v.skeleton.stepLength)
+                .arg(v.meanWidth);
     dialogs().information(this, tr("Binary image information"), text);
 }
