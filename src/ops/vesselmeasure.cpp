@@ -54,38 +54,55 @@ long long countComponents(const Grid &g, const std::vector<uint8_t> &member)
 
 }  // namespace
 
+namespace {
+
+// Marks end points and junction pixels by their crossing numbers and sums the steps.
+struct Classified {
+    std::vector<uint8_t> junction, endPoint;
+    long long pixels = 0, straight = 0, diagonal = 0;
+};
+Classified classify(const Grid &g)
+{
+    const auto ring = g.ring();
+    Classified c;
+    c.junction.assign(g.on.size(), 0);
+    c.endPoint.assign(g.on.size(), 0);
+    for (int y = 1; y < g.h - 1; ++y)
+        for (int x = 1; x < g.w - 1; ++x) {
+            const size_t i = size_t(y) * size_t(g.w) + size_t(x);
+            if (!g.on[i]) continue;
+            ++c.pixels;
+            int crossings = 0;
+            for (int k = 0; k < 8; ++k)
+                crossings += !g.on[i + size_t(ring[size_t(k)])] && g.on[i + size_t(ring[size_t((k + 1) % 8)])];
+            if (crossings == 1) c.endPoint[i] = 1;
+            if (crossings >= 3) c.junction[i] = 1;
+            // Steps to the right, down, down-right and down-left: each pair once.
+            const size_t right = i + 1, down = i + size_t(g.w);
+            c.straight += g.on[right] + g.on[down];
+            if (g.on[down + 1] && !g.on[right] && !g.on[down]) ++c.diagonal;
+            if (g.on[down - 1] && !g.on[i - 1] && !g.on[down]) ++c.diagonal;
+        }
+    return c;
+}
+
+}  // namespace
+
 SkeletonMeasures skeletonMeasures(const Image &skeleton)
 {
     requireNonEmpty(skeleton);
     const Grid g(skeleton);
     const auto ring = g.ring();
     const size_t n = g.on.size();
+    const Classified c = classify(g);
     SkeletonMeasures m;
-
-    std::vector<uint8_t> junction(n, 0), endPoint(n, 0);
-    long long straight = 0, diagonal = 0;
-    for (int y = 1; y < g.h - 1; ++y)
-        for (int x = 1; x < g.w - 1; ++x) {
-            const size_t i = size_t(y) * size_t(g.w) + size_t(x);
-            if (!g.on[i]) continue;
-            ++m.pixels;
-            int crossings = 0;
-            for (int k = 0; k < 8; ++k)
-                crossings += !g.on[i + size_t(ring[size_t(k)])] && g.on[i + size_t(ring[size_t((k + 1) % 8)])];
-            if (crossings == 1) endPoint[i] = 1;
-            if (crossings >= 3) junction[i] = 1;
-            // Steps to the right, down, down-right and down-left: each pair once.
-            const size_t right = i + 1, down = i + size_t(g.w);
-            straight += g.on[right] + g.on[down];
-            if (g.on[down + 1] && !g.on[right] && !g.on[down]) ++diagonal;
-            if (g.on[down - 1] && !g.on[i - 1] && !g.on[down]) ++diagonal;
-        }
-    m.stepLength = double(straight) + double(diagonal) * std::sqrt(2.0);
+    m.pixels = c.pixels;
+    m.stepLength = double(c.straight) + double(c.diagonal) * std::sqrt(2.0);
 
     // Junction regions: junction pixels and their skeleton neighbours.
     std::vector<uint8_t> region(n, 0), rest(n, 0);
     for (size_t i = 0; i < n; ++i) {
-        if (!junction[i]) continue;
+        if (!c.junction[i]) continue;
         region[i] = 1;
         for (const std::ptrdiff_t d : ring) {
             const size_t q = size_t(std::ptrdiff_t(i) + d);
@@ -95,12 +112,26 @@ SkeletonMeasures skeletonMeasures(const Image &skeleton)
     long long spursInRegion = 0;
     for (size_t i = 0; i < n; ++i) {
         rest[i] = g.on[i] && !region[i];
-        m.endPoints += endPoint[i];
-        spursInRegion += endPoint[i] && region[i];
+        m.endPoints += c.endPoint[i];
+        spursInRegion += c.endPoint[i] && region[i];
     }
     m.branchPoints = countComponents(g, region);
     m.segments = countComponents(g, rest) + spursInRegion;
     return m;
+}
+
+Image skeletonParts(const Image &skeleton)
+{
+    requireNonEmpty(skeleton);
+    const Grid g(skeleton);
+    const Classified c = classify(g);
+    Image parts(skeleton.width(), skeleton.height(), 1, 1, 0.0);
+    for (int y = 0; y < skeleton.height(); ++y)
+        for (int x = 0; x < skeleton.width(); ++x) {
+            const size_t i = size_t(y + 1) * size_t(g.w) + size_t(x + 1);
+            parts(x, y) = !g.on[i] ? kNotSkeleton : c.junction[i] ? kJunctionPixel : c.endPoint[i] ? kEndPoint : kSkeletonLine;
+        }
+    return parts;
 }
 
 VesselMeasures vesselMeasures(const Image &binary, double pixelSizeMm)

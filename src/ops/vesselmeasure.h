@@ -26,6 +26,11 @@ struct SkeletonMeasures {
 };
 SkeletonMeasures skeletonMeasures(const Image &skeleton);
 
+// Each pixel's part in the skeleton, by the same rules, for drawing: the skeleton's size,
+// values kNotSkeleton, kSkeletonLine, kEndPoint or kJunctionPixel.
+inline constexpr double kNotSkeleton = 0.0, kSkeletonLine = 1.0, kEndPoint = 2.0, kJunctionPixel = 3.0;
+Image skeletonParts(const Image &skeleton);
+
 // The binary report's figures and the skeleton figures of one segmentation, from one
 // Zhang-Suen thinning. meanWidth = area / stepLength (0 when there is no skeleton).
 // With a pixel size (mm per pixel, > 0) the lengths are also given in millimetres and the

@@ -97,6 +97,21 @@ private slots:
         long long white = 0;
         for (const double v : skeleton) white += v == 255.0;
         QCOMPARE(m.pixels, white);
+
+        // The drawing classes follow the same rules: one mark per end point, every
+        // skeleton pixel marked, nothing outside it.
+        const Image parts = skeletonParts(skeleton);
+        long long endMarks = 0, junctionMarks = 0, marked = 0;
+        for (size_t i = 0; i < parts.size(); ++i) {
+            endMarks += parts[i] == kEndPoint;
+            junctionMarks += parts[i] == kJunctionPixel;
+            marked += parts[i] != kNotSkeleton;
+            QCOMPARE(parts[i] != kNotSkeleton, skeleton[i] == 255.0);
+        }
+        QCOMPARE(endMarks, ends);
+        QCOMPARE(marked, white);
+        QVERIFY(junctionMarks >= branches);
+        QCOMPARE(junctionMarks == 0, branches == 0);
     }
 
     void grayValuesAreBackground()
