@@ -8,6 +8,9 @@ inline constexpr const char *kVersionText = "0.1.4";
 
 inline QSettings appSettings() { return QSettings(kOrganisation, kApplication); }
 
+// The interface language chosen in the settings dialog: 0 English (the default), 1 German.
+inline int storedLanguage() { return appSettings().value("language", 0).toInt(); }
+
 // The catalogue code of a stored language: 0 English "en", 1 German "gr", else none.
 inline QString languageCode(int language)
 {

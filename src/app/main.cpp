@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     Q_INIT_RESOURCE(resources);
     QApplication app(argc, argv);
     QTranslator translator;
-    loadCatalogue(translator, appSettings().value("language", 0).toInt());
+    loadCatalogue(translator, storedLanguage());
     app.installTranslator(&translator);
     app.setStyle(QStyleFactory::create("Fusion"));
 
