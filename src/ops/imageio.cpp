@@ -1,5 +1,6 @@
 #include "ops/imageio.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -128,14 +129,26 @@ LoadResult loadAnyImage(const QString &path, Progress &progress)
 
 bool savePicture(const QImage &picture, const QString &path, const char *format, QString *error)
 {
+    // Encode in memory first: the TIFF writer seeks while it writes, and a seek clears the
+    // error of a failed write, so a full disk would pass for success. One write of the
+    // whole encoding reports any failure, and the save file then discards its temporary.
+    QByteArray encoded;
+    {
+        QBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, format);
+        if (!writer.write(picture)) {
+            if (error) *error = writer.errorString();
+            return false;
+        }
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error) *error = file.errorString();
         return false;
     }
-    QImageWriter writer(&file, format);
-    if (!writer.write(picture)) {
-        if (error) *error = writer.errorString();
+    if (file.write(encoded) != encoded.size()) {
+        if (error) *error = file.errorString();
         file.cancelWriting();
         return false;
     }

@@ -48,7 +48,12 @@ PixmapWidget::PixmapWidget(const QString &fileName, int number, QWidget *parent)
         dialogs().information(this, tr("Image loaded"), tr("Image was loaded and converted to grayscale"));
 }
 
-PixmapWidget::~PixmapWidget() = default;
+PixmapWidget::~PixmapWidget()
+{
+    // A view can go without a close event (its window deleted, the main window destroyed):
+    // its hysteresis dialog, a top-level window of its own, must not outlive it.
+    delete hystDialog.data();
+}
 
 void PixmapWidget::finishConstruction()
 {

@@ -1,0 +1,198 @@
+// Saving onto a full disk or into a folder that cannot exist must report the failure and
+// leave an existing file exactly as it was. A full disk is simulated with the file-size
+// limit of this process (writes past it fail with EFBIG, for root as well), a folder that
+// cannot exist by a path whose parent is a regular file.
+#include <QAction>
+#include <QDir>
+#include <QMdiArea>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+
+#include "app/mainwindow.h"
+#include "document/cimgdoc.h"
+#include "gui/guitestsupport.h"
+#include "gui/scripteddialogs.h"
+#include "ops/display.h"
+#include "ops/imageio.h"
+#include "ops/progress.h"
+#include "view/pixmapwidget.h"
+
+namespace {
+
+// While it lives, no file of this process can grow beyond limit bytes.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit l = saved_;
+        l.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &l);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+constexpr rlim_t kLimit = 2000;
+
+// Noise does not compress: every format needs far more than the limit.
+Image noiseImage(int w, int h)
+{
+    Image img(w, h, 1, 1);
+    quint32 state = 12345;
+    cimg_forXY(img, x, y) {
+        state = state * 1664525u + 1013904223u;
+        img(x, y) = double(state >> 24);
+    }
+    return img;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString writeOriginal(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+    file.write(QByteArray("the user's earlier file, which must survive\n").repeated(3));
+    return path;
+}
+
+// Nothing but the original is left in the folder: no temporary file, no backup.
+QStringList entries(const QString &folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System); }
+
+}  // namespace
+
+class SaveFailureTest : public QObject {
+    Q_OBJECT
+
+    ScriptedDialogs answers;
+
+private slots:
+    void init() { answers = ScriptedDialogs(); }
+
+    void fullDiskLeavesTheExistingFile_data()
+    {
+        QTest::addColumn<QString>("format");
+        for (const char *f : {"cimg", "png", "bmp", "jpg", "tif"}) QTest::newRow(f) << QString(f);
+    }
+
+    void fullDiskLeavesTheExistingFile()
+    {
+        QFETCH(QString, format);
+        QTemporaryDir dir;
+        const QString path = writeOriginal(dir.filePath("result." + format));
+        const QByteArray before = contents(path);
+        const Image image = noiseImage(200, 200);
+        QString error;
+        bool saved;
+        {
+            FileSizeLimit full(kLimit);
+            saved = format == "cimg" ? saveCimgImage(image, path, &error)
+                                     : savePicture(toDisplayImage(image), path, format.toLatin1().constData(), &error);
+        }
+        QVERIFY2(!saved, "a save that could not be completed was reported as done");
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(contents(path), before);
+        QCOMPARE(entries(dir.path()), QStringList{"result." + format});
+        // Once there is room, the same call writes the file.
+        QVERIFY2(format == "cimg" ? saveCimgImage(image, path, &error)
+                                  : savePicture(toDisplayImage(image), path, format.toLatin1().constData(), &error),
+                 qPrintable(error));
+        QVERIFY(contents(path) != before);
+        QCOMPARE(entries(dir.path()), QStringList{"result." + format});
+    }
+
+    void savingOverAnUnrelatedBackupNameKeepsIt()
+    {
+        // A file named like a backup of the target belongs to the user as well.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("result.cimg");
+        const QString other = writeOriginal(dir.filePath("result.cimg.old"));
+        const QByteArray before = contents(other);
+        QString error;
+        QVERIFY2(saveCimgImage(noiseImage(5, 5), path, &error), qPrintable(error));
+        QVERIFY2(saveCimgImage(noiseImage(6, 6), path, &error), qPrintable(error));
+        QCOMPARE(contents(other), before);
+        NullProgress progress;
+        QCOMPARE(loadAnyImage(path, progress).image, noiseImage(6, 6));
+    }
+
+    void folderThatCannotExist_data()
+    {
+        QTest::addColumn<QString>("format");
+        for (const char *f : {"cimg", "png", "jpg"}) QTest::newRow(f) << QString(f);
+    }
+
+    void folderThatCannotExist()
+    {
+        QFETCH(QString, format);
+        QTemporaryDir dir;
+        const QString parent = writeOriginal(dir.filePath("plainfile"));
+        const QByteArray before = contents(parent);
+        const QString path = parent + "/result." + format;
+        QString error;
+        const Image image = noiseImage(10, 10);
+        const bool saved = format == "cimg" ? saveCimgImage(image, path, &error)
+                                            : savePicture(toDisplayImage(image), path, format.toLatin1().constData(), &error);
+        QVERIFY(!saved);
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(contents(parent), before);
+    }
+
+    // The window's "Save as": a failure is reported as such, never as "Image saved".
+    void saveAsReportsTheFailure_data()
+    {
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("full disk") << true;
+        QTest::newRow("parent is a file") << false;
+    }
+
+    void saveAsReportsTheFailure()
+    {
+        QFETCH(bool, fullDisk);
+        ScriptedDialogs::Scope scope(answers);
+        QTemporaryDir dir;
+        const QString path = fullDisk ? writeOriginal(dir.filePath("kept.png")) : writeOriginal(dir.filePath("plain")) + "/x.png";
+        const QString existing = fullDisk ? path : dir.filePath("plain");
+        const QByteArray before = contents(existing);
+        MainWindow w;
+        w.show();
+        ImageList list;
+        list.push_back(noiseImage(300, 200));
+        w.createNewWindow(list);
+        answers.fileNames.enqueue(path);
+        answers.filters.enqueue(".png");
+        {
+            FileSizeLimit full(fullDisk ? kLimit : RLIM_INFINITY);
+            QMetaObject::invokeMethod(&w, "saveAs");
+        }
+        QVERIFY2(answers.sawTitle("Image not saved"), qPrintable(answers.shown.join("\n")));
+        QVERIFY(!answers.sawTitle("Image saved"));
+        QCOMPARE(contents(existing), before);
+        QCOMPARE(entries(dir.path()).size(), 1);
+        w.workspace->closeAllSubWindows();
+    }
+};
+
+int main(int argc, char **argv)
+{
+    isolateSettings();
+    QApplication app(argc, argv);
+    SaveFailureTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_savefailure.moc"
