@@ -1,9 +1,11 @@
 #include "cli.h"
+#include "commands.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <cmath>
 #include <exception>
 #include <map>
 
@@ -12,26 +14,33 @@
 #include "ops/operations.h"
 #include "ops/progress.h"
 #include "ops/statistics.h"
+#include "ops/vesselmeasure.h"
 #include "terminalprogress.h"
 
 namespace {
-
-constexpr const char *kVersion = "0.1.4";
-
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 QString usageText()
 {
     QString text =
         "Usage:\n"
         "  quendra-cli apply OPERATION INPUT OUTPUT [NAME=VALUE ...] [--all]\n"
-        "  quendra-cli stats INPUT [--binary] [--json]\n"
+        "  quendra-cli stats INPUT [--binary [--pixel-size MM]] [--json]\n"
+        "  quendra-cli segment --method hysteresis|fuzzy [--preset retina|skin|coronary | --vessel P --background P]\n"
+        "                      [--disc N] [--dark-vessels] [--pixel-size MM] [--threads N] --out DIR INPUT...\n"
+        "  quendra-cli evaluate --truth T [--mask M] [--csv FILE] PRED...\n"
+        "  quendra-cli overlay INPUT SEGMENTATION OUTPUT\n"
         "  quendra-cli --help | --version\n\n"
         "INPUT is an image file (read as gray levels) or a .cimg file of doubles. A .cimg OUTPUT holds\n"
         "the values losslessly; .png, .bmp, .tif and .jpg hold the 8-bit display rendering. --all also\n"
         "writes every image the operation appended, as OUTPUT with .1, .2, ... before the suffix.\n\n"
+        "segment runs hysteresis thresholding or fuzzy clustering on every INPUT (files, or folders\n"
+        "searched recursively) on all cores; --dark-vessels inverts each image first. Each result is\n"
+        "DIR/<input stem>.png (0/255); DIR/measurements.csv has one row per image. Unreadable images are\n"
+        "reported and skipped. --pixel-size (mm per pixel) adds lengths in mm and the length density.\n"
+        "evaluate compares PRED with the ground truth T inside the mask M (folders are paired by file\n"
+        "name stem; \"-truth\" and \"-mask\" after the stem are understood) and writes the CSV to FILE,\n"
+        "by default evaluation.csv beside PRED. overlay draws the outline (green), skeleton (red), end\n"
+        "points (blue) and branch points (yellow) over INPUT.\n\n"
         "Operations:\n"
         "  display        the input's display rendering\n";
     for (const OperationRow &row : operationTable()) {
@@ -95,13 +104,6 @@ Params parseParams(const OperationRow *row, const QStringList &pairs)
     return params;
 }
 
-Image loadInput(const QString &path, Progress &progress)
-{
-    LoadResult loaded = loadAnyImage(path, progress);
-    if (!loaded.ok()) throw loaded.error;
-    return loaded.image;
-}
-
 int apply(const QStringList &args, QTextStream &err)
 {
     QStringList rest = args;
@@ -145,6 +147,17 @@ int stats(const QStringList &args, QTextStream &out, QTextStream &err)
     QStringList rest = args;
     const bool binary = rest.removeAll("--binary") > 0;
     const bool json = rest.removeAll("--json") > 0;
+    const QString pixelSizeText = takeOption(rest, "--pixel-size");
+    if (!pixelSizeText.isEmpty() && !binary) throw UsageError("--pixel-size belongs to stats --binary");
+    double pixelSize = 0.0;
+    if (!pixelSizeText.isEmpty()) {
+        bool ok = false;
+        pixelSize = pixelSizeText.toDouble(&ok);
+        if (!ok || !(pixelSize > 0.0) || !std::isfinite(pixelSize))
+            throw UsageError(QString("--pixel-size must be a positive number of millimetres, not \"%1\"")
+                                 .arg(pixelSizeText)
+                                 .toStdString());
+    }
     if (rest.size() != 1) throw UsageError("stats needs exactly one INPUT");
     NullProgress progress;
     Image image;
@@ -155,21 +168,40 @@ int stats(const QStringList &args, QTextStream &out, QTextStream &err)
         return kUnreadable;
     }
     QJsonObject figures;
+    QStringList order;
     if (binary) {
-        const BinaryStats s = binaryStatistics(image);
-        figures = {{"width", s.width}, {"height", s.height}, {"area", double(s.area)}, {"length", double(s.length)},
-                   {"white_coverage", s.coverage}};
+        // The binary report's figures and the skeleton measurements, from one thinning.
+        const VesselMeasures v = vesselMeasures(image, pixelSize);
+        const BinaryStats &s = v.basic;
+        figures = {{"width", s.width},
+                   {"height", s.height},
+                   {"area", double(s.area)},
+                   {"length", double(s.length)},
+                   {"white_coverage", s.coverage},
+                   {"end_points", double(v.skeleton.endPoints)},
+                   {"branch_points", double(v.skeleton.branchPoints)},
+                   {"segments", double(v.skeleton.segments)},
+                   {"skeleton_length", v.skeleton.stepLength},
+                   {"mean_width", v.meanWidth}};
+        order = {"width", "height", "area", "length", "white_coverage", "end_points", "branch_points", "segments",
+                 "skeleton_length", "mean_width"};
+        if (pixelSize > 0.0) {
+            figures["pixel_size_mm"] = pixelSize;
+            figures["skeleton_length_mm"] = v.lengthMm;
+            figures["mean_width_mm"] = v.meanWidthMm;
+            figures["length_density_mm_per_mm2"] = v.lengthDensity;
+            order << "pixel_size_mm" << "skeleton_length_mm" << "mean_width_mm" << "length_density_mm_per_mm2";
+        }
     } else {
         const GrayStats s = grayStatistics(image);
         figures = {{"width", s.width}, {"height", s.height}, {"minimum", s.minimum}, {"maximum", s.maximum},
                    {"mean", s.mean}, {"variance", s.variance}};
+        order = {"width", "height", "minimum", "maximum", "mean", "variance"};
     }
     if (json) {
         out << QJsonDocument(figures).toJson(QJsonDocument::Indented);
         return kOk;
     }
-    const QStringList order = binary ? QStringList{"width", "height", "area", "length", "white_coverage"}
-                                     : QStringList{"width", "height", "minimum", "maximum", "mean", "variance"};
     for (const QString &key : order) out << key << ": " << QString::number(figures[key].toDouble(), 'g', 17) << "\n";
     return kOk;
 }
@@ -191,6 +223,9 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
         }
         if (command == "apply") return apply(args.mid(1), err);
         if (command == "stats") return stats(args.mid(1), out, err);
+        if (command == "segment") return segmentCommand(args.mid(1), out, err);
+        if (command == "evaluate") return evaluateCommand(args.mid(1), out, err);
+        if (command == "overlay") return overlayCommand(args.mid(1), out, err);
         throw UsageError(QString("unknown command \"%1\" (try --help)").arg(command).toStdString());
     } catch (const UsageError &e) {
         err << "quendra-cli: usage error: " << e.what() << "\n";

@@ -1,0 +1,149 @@
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "commands.h"
+#include "ops/imageio.h"
+
+Image loadInput(const QString &path, Progress &progress)
+{
+    LoadResult loaded = loadAnyImage(path, progress);
+    if (!loaded.ok()) throw loaded.error;
+    return loaded.image;
+}
+
+bool isImageFile(const QString &path)
+{
+    static const QStringList suffixes = {"png", "bmp", "jpg", "jpeg", "tif", "tiff", "gif", "pgm", "ppm", "cimg"};
+    return suffixes.contains(QFileInfo(path).suffix().toLower());
+}
+
+QStringList collectImages(const QStringList &inputs, const QString &exclude)
+{
+    const QString excluded = exclude.isEmpty() ? QString() : QFileInfo(exclude).absoluteFilePath() + "/";
+    QStringList files;
+    for (const QString &input : inputs) {
+        const QFileInfo info(input);
+        if (!info.exists()) throw UsageError(QString("no such file or folder: %1").arg(input).toStdString());
+        if (!info.isDir()) {
+            files << input;
+            continue;
+        }
+        QStringList found;
+        QDirIterator it(input, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (!isImageFile(path)) continue;
+            if (!excluded.isEmpty() && QFileInfo(path).absoluteFilePath().startsWith(excluded)) continue;
+            found << QDir::cleanPath(path);
+        }
+        found.sort();
+        files << found;
+    }
+    return files;
+}
+
+QImage binaryPicture(const Image &image)
+{
+    QImage picture(image.width(), image.height(), QImage::Format_Grayscale8);
+    for (int y = 0; y < image.height(); ++y) {
+        uchar *line = picture.scanLine(y);
+        for (int x = 0; x < image.width(); ++x) line[x] = image(x, y) == kWhite ? 255 : 0;
+    }
+    return picture;
+}
+
+void writePicture(const QImage &picture, const QString &path)
+{
+    static const std::map<QString, const char *> formats = {
+        {"png", "png"}, {"bmp", "bmp"}, {"tif", "tif"}, {"tiff", "tif"}, {"jpg", "jpg"}, {"jpeg", "jpg"}};
+    const auto format = formats.find(QFileInfo(path).suffix().toLower());
+    if (format == formats.end())
+        throw UsageError(QString("the output must end in .png, .bmp, .tif or .jpg: %1").arg(path).toStdString());
+    QString error;
+    if (!savePicture(picture, path, format->second, &error))
+        throw std::runtime_error(QString("cannot write %1: %2").arg(path, error).toStdString());
+}
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(',') && !text.contains('"') && !text.contains('\n') && !text.contains('\r')) return text;
+    return '"' + QString(text).replace("\"", "\"\"") + '"';
+}
+
+QString csvNumber(double v) { return std::isnan(v) ? QString("nan") : QString::number(v, 'g', 10); }
+
+QString takeOption(QStringList &args, const QString &option)
+{
+    const int i = args.indexOf(option);
+    if (i < 0) return {};
+    if (i + 1 >= args.size()) throw UsageError(QString("%1 needs a value").arg(option).toStdString());
+    const QString value = args[i + 1];
+    args.remove(i, 2);
+    if (args.contains(option)) throw UsageError(QString("%1 given twice").arg(option).toStdString());
+    return value;
+}
+
+int threadCount(QStringList &args)
+{
+    const QString text = takeOption(args, "--threads");
+    if (text.isEmpty()) return std::max(1, int(std::thread::hardware_concurrency()));
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < 1 || n > 256) throw UsageError(QString("--threads must be 1 to 256, not \"%1\"").arg(text).toStdString());
+    return n;
+}
+
+void runParallel(int count, int threads, const std::function<void(int)> &work, const std::function<void(int)> &afterDone)
+{
+    std::atomic<int> next{0};
+    std::mutex lock;
+    int done = 0;
+    auto worker = [&] {
+        for (int i = next++; i < count; i = next++) {
+            work(i);
+            const std::lock_guard<std::mutex> guard(lock);
+            afterDone(++done);
+        }
+    };
+    const int n = std::max(1, std::min(threads, count));
+    std::vector<std::thread> pool;
+    for (int t = 1; t < n; ++t) pool.emplace_back(worker);
+    worker();
+    for (std::thread &t : pool) t.join();
+}
+
+BatchProgress::BatchProgress(QTextStream &err, const QString &title, int total)
+    : err_(err), title_(title), total_(total), enabled_(isatty(STDERR_FILENO)), startMs_(QDateTime::currentMSecsSinceEpoch())
+{
+    update(0);
+}
+
+void BatchProgress::update(int done)
+{
+    if (!enabled_) return;
+    QString line = QString("%1: %2/%3 images").arg(title_).arg(done).arg(total_);
+    if (done > 0 && done < total_) {
+        const double elapsed = double(QDateTime::currentMSecsSinceEpoch() - startMs_) / 1000.0;
+        const double left = elapsed / done * (total_ - done);
+        line += left >= 90.0 ? QString(", about %1 min left").arg(qRound(left / 60.0))
+                             : QString(", about %1 s left").arg(qRound(left));
+    }
+    err_ << "\r\033[K" << line << Qt::flush;
+    drawn_ = true;
+}
+
+void BatchProgress::finish()
+{
+    if (enabled_ && drawn_) err_ << "\r\033[K" << Qt::flush;
+    drawn_ = false;
+}

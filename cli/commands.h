@@ -1,0 +1,73 @@
+// What the commands of quendra-cli share: usage errors, reading inputs, finding the images
+// of folders, writing 0/255 pictures and CSV fields, and running images on several threads.
+#pragma once
+#include <QImage>
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+#include <stdexcept>
+
+#include "ops/image.h"
+
+class Progress;
+
+// A wrong command line: reported as a usage error (exit status 2).
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr const char *kVersion = "0.1.4";
+
+// Reads an image file or .cimg file; throws the reader's message as a QString.
+Image loadInput(const QString &path, Progress &progress);
+
+// The image files among inputs: files as given, folders searched recursively for image
+// suffixes (.png .bmp .jpg .jpeg .tif .tiff .gif .pgm .ppm .cimg), sorted by path within each
+// folder. Files below exclude (a folder; may be empty) are left out of folder searches, so
+// earlier results in an output folder inside an input folder are not taken as inputs.
+// Throws UsageError for an input that does not exist.
+QStringList collectImages(const QStringList &inputs, const QString &exclude = {});
+
+// True for a path with one of the image suffixes above (case-insensitive).
+bool isImageFile(const QString &path);
+
+// 255 where the value is 255, 0 elsewhere, as an 8-bit gray picture.
+QImage binaryPicture(const Image &image);
+
+// Writes picture as .png, .bmp, .tif or .jpg by path's suffix; throws std::runtime_error.
+void writePicture(const QImage &picture, const QString &path);
+
+// A CSV field, quoted when it holds a comma, a quote or a line break.
+QString csvField(const QString &text);
+// A number for CSV: 'g' with 10 digits; NaN as "nan".
+QString csvNumber(double v);
+
+// The number of threads to use: --threads N when given (N >= 1), else the number of cores.
+int threadCount(QStringList &args);
+
+// Runs work(i) for i in 0..count-1 on `threads` threads, each index once; afterDone(done) is
+// called (under a lock) each time an index finishes. work must not throw.
+void runParallel(int count, int threads, const std::function<void(int)> &work, const std::function<void(int)> &afterDone);
+
+// "segment: 3/20 images, about 12 s left" rewritten in place on a terminal, nothing otherwise.
+class BatchProgress {
+public:
+    BatchProgress(QTextStream &err, const QString &title, int total);
+    void update(int done);
+    void finish();
+
+private:
+    QTextStream &err_;
+    QString title_;
+    int total_;
+    bool enabled_;
+    qint64 startMs_;
+    bool drawn_ = false;
+};
+
+// Takes the value after option (e.g. --out DIR) out of args; empty when absent.
+QString takeOption(QStringList &args, const QString &option);
+
+int segmentCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+int evaluateCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+int overlayCommand(const QStringList &args, QTextStream &out, QTextStream &err);

@@ -1,0 +1,204 @@
+// quendra-cli segment: the GUI's hysteresis thresholding or fuzzy clustering over many
+// images, each result a 0/255 PNG, and one CSV row of measurements per image.
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSet>
+#include <cmath>
+
+#include "commands.h"
+#include "ops/hysteresis.h"
+#include "ops/operations.h"
+#include "ops/progress.h"
+#include "ops/vesselmeasure.h"
+
+namespace {
+
+constexpr int kInvertCode = 4;
+constexpr int kHysteresisCode = 19;
+constexpr int kFuzzyCode = 21;
+
+struct Settings {
+    QString method;        // "hysteresis" or "fuzzy"
+    Params params;         // the hysteresis row's parameters
+    QString presetColumn;  // preset name, or "own" for own coverages
+    int disc = 0;
+    HystCoverages coverages{};
+    bool darkVessels = false;
+    double pixelSize = 0.0;  // mm per pixel, 0 when not given
+    QString outDir;
+    int threads = 1;
+};
+
+struct Outcome {
+    bool ok = false;
+    QString error;
+    Notes notes;
+    VesselMeasures measures;
+};
+
+Settings parseSettings(QStringList &args)
+{
+    Settings s;
+    s.threads = threadCount(args);
+    s.method = takeOption(args, "--method");
+    const QString preset = takeOption(args, "--preset"), vessel = takeOption(args, "--vessel"),
+                  background = takeOption(args, "--background"), disc = takeOption(args, "--disc"),
+                  pixelSize = takeOption(args, "--pixel-size");
+    s.outDir = takeOption(args, "--out");
+    s.darkVessels = args.removeAll("--dark-vessels") > 0;
+    if (s.method.isEmpty()) throw UsageError("segment needs --method hysteresis or --method fuzzy");
+    if (s.outDir.isEmpty()) throw UsageError("segment needs --out DIR");
+    if (s.method == "hysteresis") {
+        if (!preset.isEmpty() && (!vessel.isEmpty() || !background.isEmpty()))
+            throw UsageError("give either --preset or --vessel and --background, not both");
+        if (!disc.isEmpty()) s.params.set("disc", disc);
+        if (!preset.isEmpty()) s.params.set("preset", preset);
+        if (!vessel.isEmpty()) s.params.set("vessel", vessel);
+        if (!background.isEmpty()) s.params.set("background", background);
+        try {
+            s.disc = hysteresisDiscSize(s.params);
+            s.coverages = hysteresisCoverages(s.params);
+        } catch (const std::invalid_argument &e) {
+            throw UsageError(e.what());
+        }
+        s.presetColumn = vessel.isEmpty() && background.isEmpty() ? (preset.isEmpty() ? QString("retina") : preset)
+                                                                  : QString("own");
+    } else if (s.method == "fuzzy") {
+        if (!preset.isEmpty() || !vessel.isEmpty() || !background.isEmpty() || !disc.isEmpty())
+            throw UsageError("--preset, --vessel, --background and --disc belong to --method hysteresis");
+    } else {
+        throw UsageError(QString("--method must be hysteresis or fuzzy, not \"%1\"").arg(s.method).toStdString());
+    }
+    if (!pixelSize.isEmpty()) {
+        bool ok = false;
+        s.pixelSize = pixelSize.toDouble(&ok);
+        if (!ok || !(s.pixelSize > 0.0) || !std::isfinite(s.pixelSize))
+            throw UsageError(QString("--pixel-size must be a positive number of millimetres, not \"%1\"")
+                                 .arg(pixelSize)
+                                 .toStdString());
+    }
+    for (const QString &a : args)
+        if (a.startsWith("--")) throw UsageError(QString("unknown option \"%1\"").arg(a).toStdString());
+    if (args.isEmpty()) throw UsageError("segment needs at least one INPUT file or folder");
+    return s;
+}
+
+// DIR/<stem>.png for every input, in input order; a name already taken (by an earlier
+// result or by an input itself) gets -2, -3, ... so nothing is overwritten twice or lost.
+QStringList outputPaths(const QStringList &inputs, const QString &dir)
+{
+    QSet<QString> taken;
+    for (const QString &in : inputs) taken.insert(QFileInfo(in).absoluteFilePath());
+    QStringList paths;
+    for (const QString &in : inputs) {
+        const QString stem = QFileInfo(in).completeBaseName();
+        QString path = QDir(dir).absoluteFilePath(stem + ".png");
+        for (int k = 2; taken.contains(path); ++k) path = QDir(dir).absoluteFilePath(QString("%1-%2.png").arg(stem).arg(k));
+        taken.insert(path);
+        paths << path;
+    }
+    return paths;
+}
+
+// One image, as a user does it in the GUI: open, optionally "Invert", then the tool on a
+// working copy; the kept result is measured.
+Outcome segmentOne(const Settings &s, const QString &input, const QString &output)
+{
+    Outcome o;
+    try {
+        NullProgress progress;
+        Image image;
+        try {
+            image = loadInput(input, progress);
+        } catch (const QString &message) {
+            o.error = message;
+            return o;
+        }
+        ImageModel model(image);
+        image.assign();
+        if (s.darkVessels) {
+            model.duplicateCurrent();
+            operationRow(kInvertCode).run(model, Params(), progress, o.notes);
+        }
+        model.duplicateCurrent();
+        operationRow(s.method == "fuzzy" ? kFuzzyCode : kHysteresisCode).run(model, s.params, progress, o.notes);
+        const Image &result = model.current();
+        writePicture(binaryPicture(result), output);
+        o.measures = vesselMeasures(result, s.pixelSize);
+        o.ok = true;
+    } catch (const std::bad_alloc &) {
+        o.error = "not enough memory for this image";
+    } catch (const std::exception &e) {
+        o.error = QString::fromLocal8Bit(e.what());
+    }
+    return o;
+}
+
+QString csvHeader()
+{
+    return "file,result,width,height,method,disc,preset,vessel_coverage_percent,background_coverage_percent,"
+           "dark_vessels,pixel_size_mm,area_px,length_px,white_coverage_percent,end_points,branch_points,segments,"
+           "skeleton_length_px,mean_width_px,skeleton_length_mm,mean_width_mm,length_density_mm_per_mm2,version,date";
+}
+
+QString csvRow(const Settings &s, const QString &input, const QString &output, const VesselMeasures &m, const QString &date)
+{
+    const bool hyst = s.method == "hysteresis";
+    const bool mm = s.pixelSize > 0.0;
+    QStringList f;
+    f << csvField(input) << csvField(QFileInfo(output).fileName()) << QString::number(m.basic.width)
+      << QString::number(m.basic.height) << s.method << (hyst ? QString::number(s.disc) : QString())
+      << (hyst ? s.presetColumn : QString()) << (hyst ? csvNumber(s.coverages.hardb * 100.0) : QString())
+      << (hyst ? csvNumber(s.coverages.weakb * 100.0) : QString()) << (s.darkVessels ? "yes" : "no")
+      << (mm ? csvNumber(s.pixelSize) : QString()) << QString::number(m.basic.area) << QString::number(m.basic.length)
+      << csvNumber(m.basic.coverage) << QString::number(m.skeleton.endPoints) << QString::number(m.skeleton.branchPoints)
+      << QString::number(m.skeleton.segments) << csvNumber(m.skeleton.stepLength) << csvNumber(m.meanWidth)
+      << (mm ? csvNumber(m.lengthMm) : QString()) << (mm ? csvNumber(m.meanWidthMm) : QString())
+      << (mm ? csvNumber(m.lengthDensity) : QString()) << kVersion << date;
+    return f.join(',');
+}
+
+}  // namespace
+
+int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    QStringList args = arguments;
+    const Settings s = parseSettings(args);
+    if (!QDir().mkpath(s.outDir)) throw std::runtime_error(QString("cannot make the folder %1").arg(s.outDir).toStdString());
+    const QStringList inputs = collectImages(args, s.outDir);
+    if (inputs.isEmpty()) throw UsageError("no image files among the inputs");
+    const QStringList outputs = outputPaths(inputs, s.outDir);
+    const QString date = QDate::currentDate().toString(Qt::ISODate);
+
+    std::vector<Outcome> outcomes(size_t(inputs.size()));
+    BatchProgress progress(err, "segment", int(inputs.size()));
+    runParallel(int(inputs.size()), s.threads,
+                [&](int i) { outcomes[size_t(i)] = segmentOne(s, inputs[i], outputs[i]); },
+                [&](int done) { progress.update(done); });
+    progress.finish();
+
+    // Rows, notes and failures in input order, whatever order the threads finished in.
+    QString csv = csvHeader() + "\n";
+    int failed = 0;
+    for (int i = 0; i < inputs.size(); ++i) {
+        const Outcome &o = outcomes[size_t(i)];
+        for (const QString &note : o.notes)
+            err << "quendra-cli: note: " << inputs[i] << ": " << QString(note).remove(QRegularExpression("<[^>]*>")) << "\n";
+        if (!o.ok) {
+            ++failed;
+            err << "quendra-cli: " << inputs[i] << ": skipped: " << o.error << "\n";
+            continue;
+        }
+        csv += csvRow(s, inputs[i], outputs[i], o.measures, date) + "\n";
+    }
+    const QString csvPath = QDir(s.outDir).filePath("measurements.csv");
+    QSaveFile file(csvPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())
+        throw std::runtime_error(QString("cannot write %1: %2").arg(csvPath, file.errorString()).toStdString());
+    out << "segmented " << (inputs.size() - failed) << " of " << inputs.size() << " images into " << s.outDir
+        << " (measurements in " << csvPath << ")\n";
+    return failed > 0 ? 1 : 0;
+}
