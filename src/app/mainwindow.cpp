@@ -11,6 +11,7 @@
 
 #include "app/appsettings.h"
 #include "dialogs/userdialogs.h"
+#include "document/cimgdoc.h"
 #include "document/imgnavdlg.h"
 
 MainWindow::MainWindow()
@@ -57,6 +58,14 @@ void MainWindow::saveWindowSettings()
     settings.setValue("size", size());
     settings.setValue("toggleWndw", actNewWindow->isChecked());
     settings.setValue("mainWindow", saveState(0));
+}
+
+MainWindow::~MainWindow()
+{
+    // Destroying a visible window hides the workspace and its documents after this part of
+    // the object is gone; their signals must not reach its slots any more.
+    disconnect(workspace, nullptr, this, nullptr);
+    for (CImgDoc *doc : documents()) disconnect(doc, nullptr, this, nullptr);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

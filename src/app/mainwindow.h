@@ -22,6 +22,7 @@ class MainWindow : public QMainWindow {
 
 public:
     MainWindow();
+    ~MainWindow() override;
 
     // Runs operation code on the active document, after the preparation its row names.
     void applyOperation(int code, bool readOnly);
