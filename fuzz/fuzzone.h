@@ -1,0 +1,92 @@
+// One fuzz input: a file read through the program's readers, then a short sequence of
+// table operations on the result, each through the path the window and the command line
+// share (a mark, a working copy, the row's run with its default parameters, a rollback on
+// failure). Shared by the fuzz target and by the test that replays every input it found.
+//
+// Input layout: byte 0 picks the reader (odd: .cimg, even: picture file), bytes 1 to 3 pick
+// up to three operations (a byte past the table's runnable rows ends the sequence), the
+// rest is the file's content.
+#pragma once
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <unistd.h>
+#include <vector>
+
+#include "ops/imageio.h"
+#include "ops/operations.h"
+#include "ops/progress.h"
+
+namespace fuzzing {
+
+// Operations run only on images this small, so that each input stays quick.
+inline constexpr long kMaxPixelsForOperations = 4096;
+
+inline const std::vector<const OperationRow *> &runnableRows()
+{
+    static const std::vector<const OperationRow *> rows = [] {
+        std::vector<const OperationRow *> r;
+        for (const OperationRow &row : operationTable())
+            if (row.run) r.push_back(&row);
+        return r;
+    }();
+    return rows;
+}
+
+inline Params defaultParams(const OperationRow &row)
+{
+    Params params;
+    for (const ParamSpec &p : row.params)
+        if (*p.defaultValue) params.set(p.name, QString(p.defaultValue));
+    return params;
+}
+
+// Checks what every operation promises about the model; a broken promise aborts, which the
+// fuzzer reports like a crash.
+inline void requireConsistent(const ImageModel &model)
+{
+    if (model.isEmpty() || model.currentIndex < 0 || model.currentIndex >= model.count()) std::abort();
+    for (int i = 0; i < model.count(); ++i)
+        if (model.imageList[i].is_empty()) std::abort();
+}
+
+inline void runOne(const uint8_t *data, size_t size)
+{
+    if (size < 4) return;
+    const bool cimg = data[0] & 1;
+    const QString path = QDir::temp().filePath(QString("quendra-fuzz-%1.%2").arg(::getpid()).arg(cimg ? "cimg" : "img"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) return;
+        file.write(reinterpret_cast<const char *>(data + 4), qint64(size - 4));
+    }
+    NullProgress progress;
+    LoadResult loaded = loadAnyImage(path, progress);
+    QFile::remove(path);
+    if (!loaded.ok()) {
+        if (loaded.error.isEmpty() || !loaded.image.is_empty()) std::abort();
+        return;
+    }
+    if (loaded.image.is_empty()) std::abort();
+    if (long(loaded.image.width()) * loaded.image.height() > kMaxPixelsForOperations) return;
+    ImageModel model(loaded.image);
+    const auto &rows = runnableRows();
+    for (int k = 1; k <= 3; ++k) {
+        if (data[k] >= rows.size()) break;
+        const OperationRow &row = *rows[data[k]];
+        const ImageModel::Mark mark = model.mark();
+        model.duplicateCurrent();
+        Notes notes;
+        try {
+            row.run(model, defaultParams(row), progress, notes);
+        } catch (const std::exception &) {
+            model.rollback(mark);
+        }
+        requireConsistent(model);
+    }
+}
+
+}  // namespace fuzzing
