@@ -44,6 +44,8 @@ LoadResult loadGrayImage(const QString &path, Progress &progress)
     const QFileInfo info(path);
     if (info.isDir()) return {Image(), cannotRead(path, ImageIO::tr("it is a folder"))};
     if (!info.exists()) return {Image(), cannotRead(path, ImageIO::tr("the file does not exist"))};
+    // A pipe or a device could block the reader or never end.
+    if (!info.isFile()) return {Image(), cannotRead(path, ImageIO::tr("it is not a regular file"))};
     {
         // The JPEG and BMP readers fill a truncated file with made-up pixels: refuse it first.
         QFile file(path);
@@ -101,7 +103,9 @@ LoadResult loadGrayImage(const QString &path, Progress &progress)
 LoadResult loadCimgImage(const QString &path)
 {
     const QFileInfo info(path);
-    if (!info.isFile()) return {Image(), cannotRead(path, ImageIO::tr("the file does not exist"))};
+    if (info.isDir()) return {Image(), cannotRead(path, ImageIO::tr("it is a folder"))};
+    if (!info.exists()) return {Image(), cannotRead(path, ImageIO::tr("the file does not exist"))};
+    if (!info.isFile()) return {Image(), cannotRead(path, ImageIO::tr("it is not a regular file"))};
     // The library's reader trusts the header: it allocates what the header names and reads
     // short files without complaint. Check the header against the file and the limit first.
     if (const QString problem = cimgHeaderProblem(path, double(kReaderAllocationLimitMB) * 4 * 1024 * 1024);

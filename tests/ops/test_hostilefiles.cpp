@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "ops/imageio.h"
@@ -250,7 +251,7 @@ private slots:
         QCOMPARE(result.image(2, 0), 255.0);
     }
 
-    void foldersMissingAndUnreadableFilesAreRefused()
+    void foldersPipesMissingAndUnreadableFilesAreRefused()
     {
         const QString folder = dir.filePath("folder.png");
         QVERIFY(QDir().mkpath(folder));
@@ -259,6 +260,14 @@ private slots:
         QVERIFY(QDir().mkpath(cimgFolder));
         verifyRefused(load(cimgFolder), cimgFolder);
         verifyRefused(load(dir.filePath("missing.png")), dir.filePath("missing.png"));
+        // A pipe with no writer would block a reader for ever, a device never end.
+        const QString pipe = dir.filePath("pipe.png");
+        QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        verifyRefused(load(pipe), pipe);
+        const QString pipeCimg = dir.filePath("pipe.cimg");
+        QVERIFY(mkfifo(QFile::encodeName(pipeCimg).constData(), 0600) == 0);
+        verifyRefused(load(pipeCimg), pipeCimg);
+        verifyRefused(load("/dev/zero"), "/dev/zero");
         if (geteuid() == 0) QSKIP("running as root, which reads files whatever their permissions");
         const QString locked = writeFile(dir, "locked.png", encoded("png"));
         QFile::setPermissions(locked, {});
