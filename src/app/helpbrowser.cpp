@@ -1,7 +1,5 @@
 #include "app/helpbrowser.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QPrinter>
 #include <QPushButton>
@@ -9,9 +7,10 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "app/datafolders.h"
 #include "dialogs/userdialogs.h"
 
-HelpBrowser::HelpBrowser(const QString &path, const QString &page, QWidget *parent) : QWidget(parent)
+HelpBrowser::HelpBrowser(const QString &path, const QString &page, QWidget *parent) : QWidget(parent), folder(path)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     browser = new QTextBrowser(this);
@@ -41,12 +40,7 @@ HelpBrowser::HelpBrowser(const QString &path, const QString &page, QWidget *pare
     updateCaption();
 }
 
-QString HelpBrowser::helpFolder()
-{
-    const QString beside = QCoreApplication::applicationDirPath() + "/doc";
-    if (QDir(beside).exists()) return beside;
-    return QStringLiteral(QUENDRA_DATA_DIR "/doc");
-}
+QString HelpBrowser::helpFolder() { return dataFolder("doc"); }
 
 HelpBrowser *HelpBrowser::openHelpPage(const QString &page)
 {
@@ -58,13 +52,17 @@ HelpBrowser *HelpBrowser::openHelpPage(const QString &page)
 
 void HelpBrowser::updateCaption() { setWindowTitle(tr("Help: %1").arg(browser->documentTitle())); }
 
+QString HelpBrowser::printableHtml() const
+{
+    QString html = browser->document()->toHtml();
+    html.replace(QLatin1String("src=\""), QLatin1String("src=\"") + folder + "/");
+    return html;
+}
+
 void HelpBrowser::printOn(QPrinter *printer)
 {
-    // Images of the pages are found in the manual's folder.
-    QString html = browser->document()->toHtml();
-    html.replace(QLatin1String("src=\""), QLatin1String("src=\"") + helpFolder() + "/");
     QTextDocument document;
-    document.setHtml(html);
+    document.setHtml(printableHtml());
     document.print(printer);
 }
 

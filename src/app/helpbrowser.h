@@ -15,11 +15,17 @@ public:
     static HelpBrowser *openHelpPage(const QString &page);
     // The manual's folder: doc/ beside the executable, else the installed one.
     static QString helpFolder();
-    // Prints the shown page on printer, with images looked up in doc/.
+    // The shown page as HTML whose image sources point into the manual's folder, so that
+    // printing finds them whatever the working directory.
+    QString printableHtml() const;
+    // Prints the shown page on printer.
     void printOn(QPrinter *printer);
 
     QTextBrowser *browser = nullptr;
     QPushButton *btnHome = nullptr, *btnBack = nullptr, *btnClose = nullptr, *btnPrint = nullptr;
+
+private:
+    QString folder;
 
 private slots:
     void updateCaption();

@@ -92,4 +92,5 @@ private:
     QAction *actWindowSeparator = nullptr, *actHelp = nullptr, *actAbout = nullptr, *actAboutQt = nullptr;
 
     friend class MainWindowTest;
+    friend class ShellTest;
 };

@@ -1,0 +1,18 @@
+# Debian package: cpack -G DEB in the build directory (after building).
+# Shared-library dependencies are worked out by dpkg-shlibdeps; the Qt plugins the program
+# loads at run time (image formats, SVG icons) are declared by hand.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quendra)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Quendra Tool developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Analysis of blood-vessel images")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Quendra Tool opens retina photographs, skin-transplant images and coronary angiograms as gray levels, enhances and segments their vessels and measures them. quendra-cli runs the same operations without a window.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quendra Tool developers <quendra@localhost>")
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6svg6")
+include(CPack)
