@@ -186,6 +186,10 @@
         <translation>es handelt sich um einen Ordner</translation>
     </message>
     <message>
+        <source>it is not a regular file</source>
+        <translation>es handelt sich nicht um eine gewöhnliche Datei</translation>
+    </message>
+    <message>
         <source>the file does not exist</source>
         <translation>die Datei existiert nicht</translation>
     </message>
