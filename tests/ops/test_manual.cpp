@@ -53,7 +53,7 @@ Page readPage(const QString &path)
     page.links = attributeValues(html, "a", "href");
     page.images = attributeValues(html, "img", "src");
     for (const QString &name : attributeValues(html, "a", "name")) page.anchors.insert(name);
-    for (const QString &element : {"a", "h1", "h2", "h3", "p", "table", "td", "li"})
+    for (const char *element : {"a", "h1", "h2", "h3", "p", "table", "td", "li"})
         for (const QString &id : attributeValues(html, element, "id")) page.anchors.insert(id);
     page.script = html.contains(QRegularExpression("<script\\b", QRegularExpression::CaseInsensitiveOption));
     page.styleSheet = html.contains(QRegularExpression("<link\\b", QRegularExpression::CaseInsensitiveOption));
