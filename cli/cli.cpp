@@ -7,7 +7,6 @@
 #include <QRegularExpression>
 #include <cmath>
 #include <exception>
-#include <map>
 
 #include "ops/display.h"
 #include "ops/imageio.h"
@@ -67,18 +66,12 @@ QString numberedPath(const QString &path, int n)
 // Writes image to path: lossless doubles for .cimg, the display rendering otherwise.
 void writeImage(const Image &image, const QString &path)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    static const std::map<QString, const char *> formats = {
-        {"png", "png"}, {"bmp", "bmp"}, {"tif", "tif"}, {"tiff", "tif"}, {"jpg", "jpg"}, {"jpeg", "jpg"}};
-    QString error;
-    if (suffix == "cimg") {
+    if (QFileInfo(path).suffix().toLower() == "cimg") {
+        QString error;
         if (!saveCimgImage(image, path, &error)) throw std::runtime_error(QString("cannot write %1: %2").arg(path, error).toStdString());
         return;
     }
-    const auto format = formats.find(suffix);
-    if (format == formats.end()) throw UsageError(QString("unknown output format \"%1\"").arg(path).toStdString());
-    if (!savePicture(toDisplayImage(image), path, format->second, &error))
-        throw std::runtime_error(QString("cannot write %1: %2").arg(path, error).toStdString());
+    writePicture(toDisplayImage(image), path);
 }
 
 void checkOutputSuffix(const QString &path)
@@ -218,7 +211,7 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
             return kOk;
         }
         if (command == "--version") {
-            out << kVersion << "\n";
+            out << QUENDRA_VERSION << "\n";
             return kOk;
         }
         if (command == "apply") return apply(args.mid(1), err);

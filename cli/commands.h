@@ -16,8 +16,6 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-inline constexpr const char *kVersion = "0.1.4";
-
 // Reads an image file or .cimg file; throws the reader's message as a QString.
 Image loadInput(const QString &path, Progress &progress);
 

@@ -157,7 +157,7 @@ QString csvRow(const Settings &s, const QString &input, const QString &output, c
       << csvNumber(m.basic.coverage) << QString::number(m.skeleton.endPoints) << QString::number(m.skeleton.branchPoints)
       << QString::number(m.skeleton.segments) << csvNumber(m.skeleton.stepLength) << csvNumber(m.meanWidth)
       << (mm ? csvNumber(m.lengthMm) : QString()) << (mm ? csvNumber(m.meanWidthMm) : QString())
-      << (mm ? csvNumber(m.lengthDensity) : QString()) << kVersion << date;
+      << (mm ? csvNumber(m.lengthDensity) : QString()) << QUENDRA_VERSION << date;
     return f.join(',');
 }
 

@@ -15,13 +15,9 @@
 #include "ops/morphology.h"
 #include "ops/progress.h"
 #include "ops/pyramid.h"
+#include "ops/viewtext.h"
 
 namespace {
-
-// The view shows these texts: they are translated in its context.
-struct ViewText {
-    Q_DECLARE_TR_FUNCTIONS(PixmapWidget)
-};
 
 constexpr int kFeatures = 5;
 constexpr double kStructureThreshold = 20.0;

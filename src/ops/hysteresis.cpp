@@ -11,13 +11,9 @@
 #include "ops/morphology.h"
 #include "ops/params.h"
 #include "ops/progress.h"
+#include "ops/viewtext.h"
 
 namespace {
-
-// The view shows these texts: they are translated in its context.
-struct ViewText {
-    Q_DECLARE_TR_FUNCTIONS(PixmapWidget)
-};
 
 // The Hessian enhancement halves the image twice; below this size a level is empty.
 constexpr int kMinimumSide = 4;

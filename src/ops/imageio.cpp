@@ -30,6 +30,16 @@ QString cannotRead(const QString &path, const QString &why)
     return ImageIO::tr("The file %1 could not be opened as an image: %2").arg(QFileInfo(path).fileName(), why);
 }
 
+// Why path is no file a reader may open: a folder, missing, or a pipe or device, which
+// could block the reader or never end. Empty for a regular file.
+QString notAFileProblem(const QFileInfo &info)
+{
+    if (info.isDir()) return ImageIO::tr("it is a folder");
+    if (!info.exists()) return ImageIO::tr("the file does not exist");
+    if (!info.isFile()) return ImageIO::tr("it is not a regular file");
+    return {};
+}
+
 // Checks that a picture of this size can be held as doubles before any allocation.
 bool fitsInMemory(const QSize &size)
 {
@@ -41,11 +51,8 @@ bool fitsInMemory(const QSize &size)
 
 LoadResult loadGrayImage(const QString &path, Progress &progress)
 {
-    const QFileInfo info(path);
-    if (info.isDir()) return {Image(), cannotRead(path, ImageIO::tr("it is a folder"))};
-    if (!info.exists()) return {Image(), cannotRead(path, ImageIO::tr("the file does not exist"))};
-    // A pipe or a device could block the reader or never end.
-    if (!info.isFile()) return {Image(), cannotRead(path, ImageIO::tr("it is not a regular file"))};
+    if (const QString problem = notAFileProblem(QFileInfo(path)); !problem.isEmpty())
+        return {Image(), cannotRead(path, problem)};
     {
         // The JPEG and BMP readers fill a truncated file with made-up pixels: refuse it first.
         QFile file(path);
@@ -102,10 +109,8 @@ LoadResult loadGrayImage(const QString &path, Progress &progress)
 
 LoadResult loadCimgImage(const QString &path)
 {
-    const QFileInfo info(path);
-    if (info.isDir()) return {Image(), cannotRead(path, ImageIO::tr("it is a folder"))};
-    if (!info.exists()) return {Image(), cannotRead(path, ImageIO::tr("the file does not exist"))};
-    if (!info.isFile()) return {Image(), cannotRead(path, ImageIO::tr("it is not a regular file"))};
+    if (const QString problem = notAFileProblem(QFileInfo(path)); !problem.isEmpty())
+        return {Image(), cannotRead(path, problem)};
     // The library's reader trusts the header: it allocates what the header names and reads
     // short files without complaint. Check the header against the file and the limit first.
     if (const QString problem = cimgHeaderProblem(path, double(kReaderAllocationLimitMB) * 4 * 1024 * 1024);

@@ -6,13 +6,9 @@
 #include <stdexcept>
 
 #include "ops/imagehelpers.h"
+#include "ops/viewtext.h"
 
 namespace {
-
-// The view shows these texts: they are translated in its context.
-struct ViewText {
-    Q_DECLARE_TR_FUNCTIONS(PixmapWidget)
-};
 
 constexpr double kUndefined = std::numeric_limits<double>::quiet_NaN();
 

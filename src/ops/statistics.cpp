@@ -34,8 +34,14 @@ long long countWhite(const Image &image)
 BinaryStats binaryStatistics(const Image &measured)
 {
     requireNonEmpty(measured);
+    return binaryStatistics(measured, zhangSuenThin(measured));
+}
+
+BinaryStats binaryStatistics(const Image &measured, const Image &skeleton)
+{
+    requireNonEmpty(measured);
     const long long area = countWhite(measured);
-    const long long length = countWhite(zhangSuenThin(measured));
+    const long long length = countWhite(skeleton);
     const double coverage = double(area) * 100.0 / (double(measured.width()) * double(measured.height()));
     return {measured.width(), measured.height(), area, length, coverage};
 }

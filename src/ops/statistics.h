@@ -18,3 +18,5 @@ struct BinaryStats {
 // Values other than 255 count for neither area nor length. Throws the library's argument
 // exception for an empty image.
 BinaryStats binaryStatistics(const Image &measured);
+// The same figures with the Zhang-Suen skeleton of measured already at hand.
+BinaryStats binaryStatistics(const Image &measured, const Image &skeleton);

@@ -143,12 +143,8 @@ VesselMeasures vesselMeasures(const Image &binary, double pixelSizeMm)
     VesselMeasures v;
     const Image skeleton = zhangSuenThin(binary);
     v.skeleton = skeletonMeasures(skeleton);
-    long long area = 0;
-    for (const double value : binary) area += value == kWhite ? 1 : 0;
-    // The same figures and formula as the binary report, the skeleton thinned once.
-    v.basic = {binary.width(), binary.height(), area, v.skeleton.pixels,
-               double(area) * 100.0 / (double(binary.width()) * double(binary.height()))};
-    v.meanWidth = v.skeleton.stepLength > 0.0 ? double(area) / v.skeleton.stepLength : 0.0;
+    v.basic = binaryStatistics(binary, skeleton);
+    v.meanWidth = v.skeleton.stepLength > 0.0 ? double(v.basic.area) / v.skeleton.stepLength : 0.0;
     if (pixelSizeMm > 0.0) {
         v.pixelSize = pixelSizeMm;
         v.lengthMm = v.skeleton.stepLength * pixelSizeMm;
