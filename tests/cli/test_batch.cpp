@@ -4,24 +4,12 @@
 #include <QtTest>
 #include <random>
 
-#include "cli.h"
+#include "cli/runcli.h"
 #include "commands.h"
 #include "ops/imageio.h"
 #include "ops/progress.h"
 
 namespace {
-
-int run(const QStringList &args, QString *out = nullptr, QString *err = nullptr)
-{
-    QString o, e;
-    QTextStream os(&o), es(&e);
-    const int status = runCli(args, os, es);
-    os.flush();
-    es.flush();
-    if (out) *out = o;
-    if (err) *err = e;
-    return status;
-}
 
 void saveGray(const Image &image, const QString &path)
 {

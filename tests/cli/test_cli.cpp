@@ -2,7 +2,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "cli.h"
+#include "cli/runcli.h"
 #include "ops/imageio.h"
 #include "ops/operations.h"
 
@@ -11,18 +11,6 @@ class CliTest : public QObject {
 
     QTemporaryDir dir;
     QString input;
-
-    int run(const QStringList &args, QString *out = nullptr, QString *err = nullptr)
-    {
-        QString o, e;
-        QTextStream os(&o), es(&e);
-        const int status = runCli(args, os, es);
-        os.flush();
-        es.flush();
-        if (out) *out = o;
-        if (err) *err = e;
-        return status;
-    }
 
 private slots:
     void initTestCase()

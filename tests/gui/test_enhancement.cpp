@@ -6,6 +6,7 @@
 
 #include "app/mainwindow.h"
 #include "document/cimgdoc.h"
+#include "gui/documentsupport.h"
 #include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
 #include "ops/fourier.h"
@@ -40,17 +41,6 @@ class EnhancementTest : public QObject {
         }
     }
     // A main window with one document holding image, "New window when editing" off.
-    static CImgDoc *openDocument(MainWindow &w, const Image &image)
-    {
-        w.show();
-        // "New window when editing" off, so the operation appends a working copy.
-        for (QAction *a : w.findChildren<QAction *>())
-            if (a->isCheckable() && a->text().contains("New window")) a->setChecked(false);
-        ImageList list;
-        list.push_back(image);
-        w.createNewWindow(list);
-        return w.activeDocument();
-    }
     static void closeAll(MainWindow &w)
     {
         w.workspace->closeAllSubWindows();

@@ -15,6 +15,7 @@
 #include "app/mainwindow.h"
 #include "document/cimgdoc.h"
 #include "document/imgnavdlg.h"
+#include "gui/documentsupport.h"
 #include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
 #include "view/hysttdialog.h"
@@ -26,22 +27,6 @@ class LifecycleTest : public QObject {
     ScriptedDialogs answers;
     QTemporaryDir dir;
 
-    static Image testImage(int w, int h)
-    {
-        Image img(w, h, 1, 1);
-        cimg_forXY(img, x, y) img(x, y) = (std::abs(x - 2 * y) <= 1 || x == w / 3) ? 210.0 : 30.0 + (x * 7 + y * 3) % 13;
-        return img;
-    }
-    static CImgDoc *openDocument(MainWindow &w, const Image &image)
-    {
-        w.show();
-        for (QAction *a : w.findChildren<QAction *>())
-            if (a->text() == "New window when editing") a->setChecked(false);
-        ImageList list;
-        list.push_back(image);
-        w.createNewWindow(list);
-        return w.activeDocument();
-    }
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
     static void closeAll(MainWindow &w)
     {
@@ -85,8 +70,8 @@ private slots:
         QFETCH(bool, deleted);
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        CImgDoc *keep = openDocument(w, testImage(30, 20));
-        CImgDoc *doc = openDocument(w, testImage(40, 30));
+        CImgDoc *keep = openDocument(w, lineTestImage(30, 20));
+        CImgDoc *doc = openDocument(w, lineTestImage(40, 30));
         QPointer<HystTDialog> dlg = openHysteresis(w, doc, stage >= 1);
         QVERIFY(dlg && dlg->isVisible());
         if (stage == 2) button(dlg, "calculateBtn")->click();
@@ -109,7 +94,7 @@ private slots:
         // Between the close and the deferred deletion the dialog can still be pressed.
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        CImgDoc *doc = openDocument(w, testImage(40, 30));
+        CImgDoc *doc = openDocument(w, lineTestImage(40, 30));
         QPointer<HystTDialog> dlg = openHysteresis(w, doc, true);
         QVERIFY(dlg);
         windowOf(doc)->close();
@@ -137,7 +122,7 @@ private slots:
         {
             auto *w = new MainWindow;
             for (int i = 0; i < 3; ++i) {
-                CImgDoc *doc = openDocument(*w, testImage(20 + i, 20));
+                CImgDoc *doc = openDocument(*w, lineTestImage(20 + i, 20));
                 dialogs << openHysteresis(*w, doc, i > 0);
             }
             for (const auto &d : dialogs) QVERIFY(d && d->isVisible());
@@ -156,8 +141,8 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        CImgDoc *a = openDocument(w, testImage(20, 10));
-        CImgDoc *b = openDocument(w, testImage(20, 10));
+        CImgDoc *a = openDocument(w, lineTestImage(20, 10));
+        CImgDoc *b = openDocument(w, lineTestImage(20, 10));
         w.workspace->setActiveSubWindow(windowOf(a));
         w.applyOperation(4, false);  // a: two images
         ImgNavDlg *nav = w.imgNavDlg;
@@ -184,8 +169,8 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        CImgDoc *a = openDocument(w, testImage(20, 10));
-        CImgDoc *b = openDocument(w, testImage(20, 10));
+        CImgDoc *a = openDocument(w, lineTestImage(20, 10));
+        CImgDoc *b = openDocument(w, lineTestImage(20, 10));
         const int closedNumber = b->imageNumber;
         QVERIFY(a->view->windowList.contains(closedNumber));
         windowOf(b)->close();

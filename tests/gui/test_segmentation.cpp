@@ -15,6 +15,7 @@
 
 #include "app/mainwindow.h"
 #include "document/cimgdoc.h"
+#include "gui/documentsupport.h"
 #include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
 #include "ops/fuzzy.h"
@@ -28,23 +29,6 @@ class SegmentationTest : public QObject {
 
     ScriptedDialogs answers;
 
-    // White lines on a dark, slightly structured background.
-    static Image testImage(int w, int h)
-    {
-        Image img(w, h, 1, 1);
-        cimg_forXY(img, x, y) img(x, y) = (std::abs(x - 2 * y) <= 1 || x == w / 3) ? 210.0 : 30.0 + (x * 7 + y * 3) % 13;
-        return img;
-    }
-    static CImgDoc *openDocument(MainWindow &w, const Image &image)
-    {
-        w.show();
-        for (QAction *a : w.findChildren<QAction *>())
-            if (a->text() == "New window when editing") a->setChecked(false);
-        ImageList list;
-        list.push_back(image);
-        w.createNewWindow(list);
-        return w.activeDocument();
-    }
     static void closeAll(MainWindow &w)
     {
         w.workspace->closeAllSubWindows();
@@ -79,7 +63,7 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        CImgDoc *doc = openDocument(w, testImage(40, 30));
+        CImgDoc *doc = openDocument(w, lineTestImage(40, 30));
         answers.answers.enqueue(1);
         w.applyOperation(19, false);
         QVERIFY(answers.shown.contains("Question|The vessels have to be white in order to work well with the algorithm."));
@@ -92,7 +76,7 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        CImgDoc *doc = openDocument(w, testImage(40, 30));
+        CImgDoc *doc = openDocument(w, lineTestImage(40, 30));
         HystTDialog *dlg = openHysteresis(w, doc);
         QVERIFY(dlg);
         QVERIFY(!dlg->isModal());
@@ -114,7 +98,7 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        const Image in = testImage(40, 30);
+        const Image in = lineTestImage(40, 30);
         CImgDoc *doc = openDocument(w, in);
         HystTDialog *dlg = openHysteresis(w, doc);
         QCOMPARE(doc->view->imageCount(), 2);
@@ -132,7 +116,7 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        const Image in = testImage(48, 36);
+        const Image in = lineTestImage(48, 36);
         CImgDoc *doc = openDocument(w, in);
         HystTDialog *dlg = openHysteresis(w, doc);
         QObject *ui = dlg;
@@ -171,7 +155,7 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        CImgDoc *doc = openDocument(w, testImage(40, 30));
+        CImgDoc *doc = openDocument(w, lineTestImage(40, 30));
         HystTDialog *dlg = openHysteresis(w, doc);
         QSignalSpy saves(dlg, &HystTDialog::savePreview);
         QSignalSpy discards(dlg, &HystTDialog::discardPreview);
@@ -191,7 +175,7 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        CImgDoc *doc = openDocument(w, testImage(40, 30));
+        CImgDoc *doc = openDocument(w, lineTestImage(40, 30));
         QPointer<HystTDialog> dlg = openHysteresis(w, doc);
         QVERIFY(dlg && dlg->isVisible());
         closeAll(w);
@@ -204,7 +188,7 @@ private slots:
         // the calculation is appended after it, and Close removes nothing.
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        CImgDoc *doc = openDocument(w, testImage(40, 30));
+        CImgDoc *doc = openDocument(w, lineTestImage(40, 30));
         HystTDialog *dlg = openHysteresis(w, doc);
         w.applyOperation(4, false);  // invert: [source, working copy, inverted copy]
         const Image inverted = doc->view->model.current();
@@ -218,7 +202,7 @@ private slots:
         closeAll(w);
 
         MainWindow w2;
-        CImgDoc *doc2 = openDocument(w2, testImage(40, 30));
+        CImgDoc *doc2 = openDocument(w2, lineTestImage(40, 30));
         HystTDialog *dlg2 = openHysteresis(w2, doc2);
         w2.applyOperation(4, false);
         child<QPushButton>(dlg2, "closebtn")->click();  // no calculation: nothing is taken away
@@ -316,7 +300,7 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        const Image in = testImage(64, 48);
+        const Image in = lineTestImage(64, 48);
         CImgDoc *doc = openDocument(w, in);
         QSignalSpy nav(doc->view, &PixmapWidget::updateImgNav);
         w.applyOperation(21, false);
