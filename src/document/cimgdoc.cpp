@@ -79,7 +79,8 @@ bool CImgDoc::saveAs()
 {
     if (!view) return false;
     const QStringList filters = {".jpg", ".png", ".bmp", ".tif"};
-    QString filter;
+    // Preselected: lossless, so a binary segmentation is not saved as JPEG by default.
+    QString filter = ".png";
     const QString name = dialogs().getSaveFileName(this, tr("Save image"), QDir::currentPath(), filters, &filter);
     if (name.isEmpty()) return false;
     if (!filters.contains(filter)) filter = ".png";
