@@ -136,15 +136,16 @@ void MainWindow::applyOperation(int code, bool readOnly)
         }
     }
     QString failure;
+    target->view->cancelled = false;
     try {
         runPrepared(target, code);
-        return;
+        if (!target->view->cancelled) return;
     } catch (const std::bad_alloc &) {
         failure = tr("There is not enough memory for this operation.");
     } catch (const std::exception &e) {
         failure = QString::fromLocal8Bit(e.what());
     }
-    // Leave the document as it was before the operation.
+    // A cancelled or failed operation leaves the document as it was before it.
     if (target != doc) {
         delete target->parentWidget();  // the clone and its sub-window, at once
         emit newWindowList(windowNumbers());
@@ -154,6 +155,7 @@ void MainWindow::applyOperation(int code, bool readOnly)
         doc->view->update();
         doc->forwardCurrentIndex();
     }
+    if (failure.isEmpty()) return;  // cancelled by the user: nothing to report
     const QString text = QCoreApplication::translate("MainWindow", operationRow(code).actionText);
     dialogs().warning(this, tr("Operation failed"), tr("%1 failed: %2").arg(text, failure));
 }

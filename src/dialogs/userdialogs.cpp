@@ -82,6 +82,7 @@ QString UserDialogs::getSaveFileName(QWidget *parent, const QString &caption, co
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setModal(true);
     dialog.setNameFilters(filters);
+    if (selectedFilter && filters.contains(*selectedFilter)) dialog.selectNameFilter(*selectedFilter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
     if (selectedFilter) *selectedFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().first();

@@ -28,6 +28,7 @@ public:
     virtual QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                                     const QString &filter);
     // The save dialog with a list of suffix filters; returns the name, sets the chosen filter.
+    // A selectedFilter that names one of the filters on entry is preselected.
     virtual QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
                                     const QStringList &filters, QString *selectedFilter);
     // Runs a modal dialog of the program (an operation's parameter dialog) and returns its result code.

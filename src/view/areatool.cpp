@@ -1,11 +1,32 @@
 // The area tool: picking regions by clicking, copying them into other windows, blacking
-// them out, and pasting white pixels from another window.
+// them out, and pasting white pixels from another window. The green marks of the picked
+// regions and the separating strokes are an overlay over the pixmap: the fills see them,
+// but the pixmap, which is what is saved and printed, keeps showing the image.
+#include <QPainter>
+
 #include "dialogs/userdialogs.h"
+#include "ops/display.h"
 #include "view/pixmapwidget.h"
+
+void PixmapWidget::startAreaOverlay()
+{
+    areaStrokes = QImage(pixmap->size(), QImage::Format_ARGB32_Premultiplied);
+    areaStrokes.fill(Qt::transparent);
+    areaOverlay = areaStrokes;
+}
+
+void PixmapWidget::clearAreaOverlay()
+{
+    areaStrokes = QImage();
+    areaOverlay = QImage();
+}
 
 void PixmapWidget::areaClick(const QPoint &viewPos)
 {
-    pixmapToImage(true);
+    // The fill works on what the user sees: earlier strokes read as 0, earlier picks as 115.
+    QImage picture = pixmap->toImage().convertToFormat(QImage::Format_RGB32);
+    if (!areaOverlay.isNull()) QPainter(&picture).drawImage(0, 0, areaOverlay);
+    grayInto(picture, model.previewImage);
     const QPoint p(viewPos.x() - xCenterOffset, viewPos.y() - yCenterOffset);
     Image work = model.previewImage;
     const QList<PointRecord> region = areaFill(work, p.x(), p.y(), 8);
@@ -18,21 +39,22 @@ void PixmapWidget::areaClick(const QPoint &viewPos)
         areaPoints.remove(found, std::min<qsizetype>(areaPoints[found].count, areaPoints.size() - found));
     else
         areaPoints.append(region);
-    showPreviewImage();
     paintAreaMarks();
     update();
 }
 
 void PixmapWidget::paintAreaMarks()
 {
-    QImage picture = pixmap->toImage().convertToFormat(QImage::Format_RGB32);
+    // The marks go over the strokes, so a picked region stays whole for its second click.
+    if (areaStrokes.isNull()) startAreaOverlay();
+    areaOverlay = areaStrokes.copy();
     for (const PointRecord &p : areaPoints)
-        if (picture.valid(p.x, p.y)) picture.setPixel(p.x, p.y, qRgb(0, 230, 0));
-    *pixmap = QPixmap::fromImage(picture);
+        if (areaOverlay.valid(p.x, p.y)) areaOverlay.setPixel(p.x, p.y, qRgb(0, 230, 0));
 }
 
 void PixmapWidget::copyAreaSelection()
 {
+    if (areaPoints.isEmpty()) return;  // nothing picked: nothing to copy, nothing to ask
     const Image &current = model.current();
     Image picked(current.width(), current.height(), 1, 1, 0.0);
     for (const PointRecord &p : areaPoints)
@@ -78,8 +100,10 @@ void PixmapWidget::blackOutAreaSelection()
 
 void PixmapWidget::finishAreaAction()
 {
+    // The selection has ended: its marks and strokes go, the image shows as it is.
     areaPoints.clear();
-    showPreviewImage();
+    startAreaOverlay();
+    refreshView();
     update();
     emit updateImgNav();
 }

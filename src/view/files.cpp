@@ -19,12 +19,15 @@ bool PixmapWidget::saveImage(const QString &fileName, const char *format, QStrin
 
 void PixmapWidget::printImage(QPrinter *printer)
 {
+    if (pixmap->isNull()) return;
     QPainter painter(printer);
-    const QRect r = painter.viewport();
-    QSize size = this->size();
-    size.scale(r.size(), Qt::KeepAspectRatio);
-    painter.setViewport(r.x(), r.y(), size.width() - 60, size.height() - 60);
+    // The pixmap is scaled by one factor for both axes to fit the page inside a margin of
+    // 20 device units, so the printed image keeps its proportions whatever the view's shape.
+    const QRect page = painter.viewport().adjusted(20, 20, -20, -20);
+    QSize size = pixmap->size();
+    size.scale(page.size(), Qt::KeepAspectRatio);
+    painter.setViewport(QRect(page.topLeft(), size));
     painter.setWindow(pixmap->rect());
-    painter.drawPixmap(20, 20, *pixmap);
+    painter.drawPixmap(0, 0, *pixmap);
     painter.end();
 }

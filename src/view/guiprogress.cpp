@@ -10,6 +10,11 @@ void GuiProgress::start(const QString &title, const QString &label, int maximum)
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
     dialog_->move(0, 0);
+    if (showAtOnce_) {
+        dialog_->setMinimumDuration(0);
+        dialog_->show();
+        processEvents();  // paint it before the pass takes the thread
+    }
 }
 
 void GuiProgress::setLabel(const QString &label)
@@ -27,4 +32,4 @@ void GuiProgress::finish()
     if (dialog_) delete dialog_.data();
 }
 
-void GuiProgress::processEvents() { QCoreApplication::processEvents(); }
+void GuiProgress::processEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }

@@ -1,5 +1,7 @@
 // Progress shown as a progress dialog of the view, created per pass and moved to (0, 0).
-// Its cancel button ("Please wait") does not stop the computation.
+// Its cancel button ("Please wait") does not stop the computation. While a pass lets
+// events be processed, user input waits until the pass has ended: a command given
+// meanwhile would run on the very images the pass is working on.
 #pragma once
 #include <QPointer>
 #include <QProgressDialog>
@@ -8,7 +10,9 @@
 
 class GuiProgress : public Progress {
 public:
-    explicit GuiProgress(QWidget *parent) : parent_(parent) {}
+    // With showAtOnce, every pass shows its dialog when it starts instead of after Qt's
+    // delay of a few seconds.
+    explicit GuiProgress(QWidget *parent, bool showAtOnce = false) : parent_(parent), showAtOnce_(showAtOnce) {}
     ~GuiProgress() override { finish(); }
     void start(const QString &title, const QString &label, int maximum) override;
     void setLabel(const QString &label) override;
@@ -18,5 +22,6 @@ public:
 
 private:
     QWidget *parent_;
+    bool showAtOnce_;
     QPointer<QProgressDialog> dialog_;
 };

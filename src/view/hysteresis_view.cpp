@@ -16,6 +16,7 @@ void PixmapWidget::opHystThres()
     auto *dialog = new HystTDialog(QString::number(imageNumber));
     hystDialog = dialog;
     hystListCount = model.count();
+    hystHasResult = false;
     connect(dialog, &HystTDialog::calcHystT, this, &PixmapWidget::f_dohystthres);
     connect(dialog, &HystTDialog::calcTopHat, this, &PixmapWidget::f_dotophat);
     connect(dialog, &HystTDialog::savePreview, this, &PixmapWidget::f_savehystpreview);
@@ -39,6 +40,9 @@ void PixmapWidget::f_dotophat(int dsize)
         model.referenceImage = hysteresisPreStep(model.current(), dsize, *progress);
     } catch (const std::exception &e) {
         dialogs().warning(this, tr("Hysteresis Thresholding"), QString::fromLocal8Bit(e.what()));
+        // Refused: there is no reference image to threshold. The dialog stays at its first
+        // step, so another disc size can be tried.
+        if (auto *dialog = qobject_cast<HystTDialog *>(hystDialog.data())) dialog->preStepRefused();
         return;
     }
     model.previewImage = model.referenceImage;
@@ -56,6 +60,7 @@ void PixmapWidget::f_dohystthres(double weakb, double hardb, bool)
         dialogs().warning(this, tr("Hysteresis Thresholding"), QString::fromLocal8Bit(e.what()));
         return;
     }
+    hystHasResult = true;
     showPreviewImage();
     f_savehystpreview(0);
     repaint();
@@ -64,6 +69,12 @@ void PixmapWidget::f_dohystthres(double weakb, double hardb, bool)
 
 void PixmapWidget::f_savehystpreview(int)
 {
+    // Without a calculated result the preview is no result either (it may still show the
+    // reference image or nothing of this dialog): keep nothing, as when nothing was calculated.
+    if (!hystHasResult) {
+        f_discardhystpreview(false);
+        return;
+    }
     // The result replaces the working copy, the last image. Should the list have changed
     // under the open dialog (another operation appended, an image was deleted), the last
     // image may be something else: then the result is appended instead, and replaced by
@@ -75,6 +86,7 @@ void PixmapWidget::f_savehystpreview(int)
     model.append(model.previewImage);
     model.currentIndex = model.count() - 1;
     hystListCount = model.count();
+    hystHasResult = false;
 }
 
 void PixmapWidget::f_discardhystpreview(bool confirm)

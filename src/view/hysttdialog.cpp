@@ -49,6 +49,12 @@ void HystTDialog::performTopHat()
     emit calcTopHat(ui->tophatspin->value());
 }
 
+void HystTDialog::preStepRefused()
+{
+    ui->tophatBox->setEnabled(true);
+    ui->thresholdBox->setEnabled(false);
+}
+
 void HystTDialog::closeDialog()
 {
     if (count_ == 0)

@@ -30,6 +30,8 @@ public slots:
     void closeDlgSlot();
     void doCalculate();
     void performTopHat();
+    // The view refused the pre-step: back to the first step, nothing to calculate yet.
+    void preStepRefused();
     void closeDialog();
     void setVesselSpin(int v);
     void setBkgSpin(int v);

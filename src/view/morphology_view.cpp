@@ -26,7 +26,8 @@ bool askDisc(Params &params)
 void PixmapWidget::opErode()
 {
     Params params;
-    if (!askDisc(params)) return;
+    cancelled = !askDisc(params);
+    if (cancelled) return;
     runCore(0, params);
     finishOperation(tr("The image was eroded"));
 }
@@ -34,7 +35,8 @@ void PixmapWidget::opErode()
 void PixmapWidget::opDilate()
 {
     Params params;
-    if (!askDisc(params)) return;
+    cancelled = !askDisc(params);
+    if (cancelled) return;
     runCore(1, params);
     finishOperation(tr("The image was dilated"));
 }
@@ -42,7 +44,8 @@ void PixmapWidget::opDilate()
 void PixmapWidget::opOpen()
 {
     Params params;
-    if (!askDisc(params)) return;
+    cancelled = !askDisc(params);
+    if (cancelled) return;
     runCore(2, params);
     finishOperation(tr("The image was opened"));
 }
@@ -50,7 +53,8 @@ void PixmapWidget::opOpen()
 void PixmapWidget::opClose()
 {
     Params params;
-    if (!askDisc(params)) return;
+    cancelled = !askDisc(params);
+    if (cancelled) return;
     runCore(3, params);
     finishOperation(tr("The image was closed"));
 }
@@ -58,7 +62,8 @@ void PixmapWidget::opClose()
 void PixmapWidget::opTopHat()
 {
     Params params;
-    if (!askDisc(params)) return;
+    cancelled = !askDisc(params);
+    if (cancelled) return;
     runCore(5, params);
     finishOperation(tr("The image was top-hat transformed"));
 }
@@ -66,7 +71,8 @@ void PixmapWidget::opTopHat()
 void PixmapWidget::opMGradient()
 {
     Params params;
-    if (!askDisc(params)) return;
+    cancelled = !askDisc(params);
+    if (cancelled) return;
     runCore(6, params);
     finishOperation(tr("The morphological gradient was calculated"));
 }

@@ -54,6 +54,7 @@ void PixmapWidget::paintEvent(QPaintEvent *)
     painter.translate(xCenterOffset, yCenterOffset);
     painter.scale(z, z);
     painter.drawPixmap(0, 0, *pixmap);
+    if (state == 7 && !areaOverlay.isNull()) painter.drawImage(0, 0, areaOverlay);
     painter.restore();
 
     painter.setPen(QPen(Qt::red, 1));

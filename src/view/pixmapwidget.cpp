@@ -66,21 +66,17 @@ void PixmapWidget::finishConstruction()
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void PixmapWidget::renderToPixmap(const Image &source, bool withMarks)
+void PixmapWidget::renderToPixmap(const Image &source)
 {
     QImage picture = pixmap->toImage().convertToFormat(QImage::Format_RGB32);
     renderInto(source, picture);
-    if (withMarks) {
-        const QRgb green = qRgb(0, 230, 0);
-        for (const PointRecord &p : areaPoints)
-            if (picture.valid(p.x, p.y)) picture.setPixel(p.x, p.y, green);
-    }
     *pixmap = QPixmap::fromImage(picture);
 }
 
-void PixmapWidget::refreshView() { renderToPixmap(model.current(), state == 7); }
+// The area tool's marks are painted over the pixmap (paintEvent), not into it.
+void PixmapWidget::refreshView() { renderToPixmap(model.current()); }
 
-void PixmapWidget::showPreviewImage() { renderToPixmap(model.previewImage, false); }
+void PixmapWidget::showPreviewImage() { renderToPixmap(model.previewImage); }
 
 void PixmapWidget::currentToPreview()
 {

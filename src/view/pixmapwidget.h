@@ -46,6 +46,10 @@ public:
     QList<PointRecord> areaPoints;
     QRect selectionRect;
     QPoint lastMousePos;
+    // Where the button went down for a new rectangle or ellipse, and whether the mouse
+    // has moved since: only a drag draws a shape.
+    QPoint pressPos;
+    bool shapeDragged = false;
     QPolygon polygon;
     bool polygonClosed = false;
     int selectionArea = 0;
@@ -74,6 +78,10 @@ public:
     void countSelectedWhite();
     void pasteWhite(const Image &img);
     ImageList extractSelection(int x1, int y1, int x2, int y2, int shape);
+
+    // Set by an operation whose parameter dialog the user cancelled: it ended without a
+    // result, and the dispatcher takes back the clone or working copy it prepared.
+    bool cancelled = false;
 
     // Operation glue: runs the table's headless operation on the model with a progress
     // dialog and shows the notes it leaves. Throws what the operation throws.
@@ -113,6 +121,8 @@ public:
     // The list's length when the hysteresis dialog opened, its working copy being the last
     // image: results replace that image only while the length is unchanged.
     int hystListCount = 0;
+    // Whether a hysteresis calculation of the open dialog has produced a result.
+    bool hystHasResult = false;
 
 public slots:
     void setZoomFactor(float f);
@@ -159,13 +169,15 @@ public:
 private:
     void finishConstruction();
     void buildContextMenu();
-    void renderToPixmap(const Image &source, bool withMarks);
+    void renderToPixmap(const Image &source);
     QPoint imagePosition(const QPoint &viewPos, bool clampToOne) const;
     void recomputeSelectionArea();
     void finishDrawnSelection();
     void moveSelection(const QPoint &p);
     void areaClick(const QPoint &viewPos);
     void paintAreaMarks();
+    void startAreaOverlay();
+    void clearAreaOverlay();
     void copyAreaSelection();
     void blackOutAreaSelection();
     void finishAreaAction();
@@ -173,6 +185,10 @@ private:
     void endErase();
     // Where erase strokes were drawn in the erase mode, at the pixmap's size.
     QImage eraseMask;
+    // The area tool's separating strokes, and those strokes with the picked regions'
+    // marks on top: drawn over the pixmap in the area tool, never into it.
+    QImage areaStrokes;
+    QImage areaOverlay;
 
     QMenu *contextMenu = nullptr;
     QAction *prevAction = nullptr;

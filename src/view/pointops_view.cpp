@@ -39,6 +39,7 @@ void PixmapWidget::opPower()
     bool ok = false;
     const double exponent =
         dialogs().getDouble(this, tr("Exponent"), tr("Please enter the exponent:"), 2.0, 0.0, 100.0, 2, &ok);
+    cancelled = !ok;
     if (!ok) return;
     Params params;
     params.set("exponent", exponent);
@@ -53,7 +54,10 @@ void PixmapWidget::opThreshold()
     connect(&dialog, &ThresholdDialog::showThreshPreview, this, &PixmapWidget::f_doPrewThresh);
     connect(&dialog, &ThresholdDialog::savePreview, this, [this] { previewToCurrent(); });
     connect(&dialog, &ThresholdDialog::discardPreview, this, [this](bool confirm) { deleteImg(confirm); });
-    dialogs().exec(&dialog);
+    // The preview of the border the dialog opens with is shown at once, so OK without a
+    // change keeps what is shown.
+    dialog.doPreview();
+    cancelled = dialogs().exec(&dialog) != QDialog::Accepted;
     // Whichever way the dialog ended, show what the list now holds, not a stale preview.
     refreshView();
     update();

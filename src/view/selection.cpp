@@ -107,9 +107,15 @@ void PixmapWidget::mousePressEvent(QMouseEvent *event)
         return;
     }
     if (state == 8) lastMousePos = imagePosition(event->pos(), false);
+    if (state == 1 || state == 4) {
+        // A new shape starts only once the mouse is dragged: a plain click keeps the
+        // selection there is instead of spanning one from a stale corner to the click.
+        pressPos = p;
+        shapeDragged = false;
+        state = state == 1 ? 2 : 5;
+        return;
+    }
     selectionRect.setTopLeft(p);
-    if (state == 1) state = 2;
-    if (state == 4) state = 5;
 }
 
 void PixmapWidget::moveSelection(const QPoint &p)
@@ -150,7 +156,11 @@ void PixmapWidget::mouseMoveEvent(QMouseEvent *event)
         setCursor(state == 7 ? Qt::CrossCursor : Qt::ArrowCursor);
 
     const Image &image = model.current();
-    if ((state == 2 || state == 5) && p.x() < image.width() && p.y() < image.height()) selectionRect.setBottomRight(p);
+    if ((state == 2 || state == 5) && (shapeDragged || p != pressPos)) {
+        if (!shapeDragged) selectionRect = QRect(pressPos, pressPos);
+        shapeDragged = true;
+        if (p.x() < image.width() && p.y() < image.height()) selectionRect.setBottomRight(p);
+    }
     if (state == 3 || state == 6 || state == 11) moveSelection(p);
     update();
     if (state == 0) {
@@ -191,7 +201,10 @@ void PixmapWidget::mouseReleaseEvent(QMouseEvent *event)
     switch (state) {
     case 2:
     case 5:
-        finishDrawnSelection();
+        if (shapeDragged)
+            finishDrawnSelection();
+        else
+            state = state == 2 ? 1 : 4;  // a click without a drag selects nothing
         break;
     case 3:
         state = 1;

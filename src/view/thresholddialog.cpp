@@ -17,6 +17,7 @@ ThresholdDialog::ThresholdDialog(const Image &histogram, QWidget *parent)
     connect(ui->invertCheckBox, &QCheckBox::stateChanged, this, &ThresholdDialog::doPreview);
     connect(ui->okButton, &QPushButton::clicked, this, &ThresholdDialog::okDialog);
     connect(ui->cancelButton, &QPushButton::clicked, this, &ThresholdDialog::cancelDialog);
+    setCoverage(ui->borderSpinBox->value());
 }
 
 ThresholdDialog::~ThresholdDialog() = default;

@@ -37,6 +37,7 @@ QPoint PixmapWidget::imagePosition(const QPoint &viewPos, bool clampToOne) const
 void PixmapWidget::setSelectionMode(int mode)
 {
     currentToPreview();
+    clearAreaOverlay();  // leaving or entering the area tool ends its selection
     switch (mode) {
     case 0:
         state = 0;
@@ -53,6 +54,7 @@ void PixmapWidget::setSelectionMode(int mode)
         setZoomFactor(1.0f);
         state = 7;
         areaPoints.clear();
+        startAreaOverlay();
         setCursor(Qt::CrossCursor);
         emit setStatusBarMsg(tr("Select by clicking into the image. You can either press SPACE for copying or "
                                 "DELETE for deleting. Use the RIGHT mouse button for erasing."));
@@ -80,6 +82,17 @@ void PixmapWidget::startErase()
 void PixmapWidget::drawStroke(const QPoint &from, const QPoint &to)
 {
     const QPen pen(Qt::black, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    if (state == 7) {
+        // Strokes of the area tool separate regions for its fills; they are no image data.
+        if (areaStrokes.isNull()) startAreaOverlay();
+        for (QImage *layer : {&areaStrokes, &areaOverlay}) {
+            QPainter painter(layer);
+            painter.setPen(pen);
+            painter.drawLine(from, to);
+        }
+        update();
+        return;
+    }
     {
         QPainter painter(pixmap.get());
         painter.setPen(pen);

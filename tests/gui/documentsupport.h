@@ -14,13 +14,19 @@ inline Image lineTestImage(int w, int h)
     return img;
 }
 
+// Checks or unchecks the option "New window when editing" of w.
+inline void setNewWindowWhenEditing(MainWindow &w, bool on)
+{
+    for (QAction *a : w.findChildren<QAction *>())
+        if (a->isCheckable() && a->text() == "New window when editing") a->setChecked(on);
+}
+
 // Shows w, switches "New window when editing" off, so that an operation appends a working
 // copy to the same document, and opens image as a new document; returns it.
 inline CImgDoc *openDocument(MainWindow &w, const Image &image)
 {
     w.show();
-    for (QAction *a : w.findChildren<QAction *>())
-        if (a->isCheckable() && a->text() == "New window when editing") a->setChecked(false);
+    setNewWindowWhenEditing(w, false);
     ImageList list;
     list.push_back(image);
     w.createNewWindow(list);

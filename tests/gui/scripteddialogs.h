@@ -23,6 +23,7 @@ public:
     QQueue<QString> filters;           // save filters, ".png" when empty
     QQueue<std::function<int(QDialog *)>> execs;  // dialog scripts; reject when empty
     bool printAccepted = false;
+    QString preselectedFilter;         // what the last save dialog offered first
 
     void information(QWidget *, const QString &title, const QString &text) override { shown << title + "|" + text; }
     void warning(QWidget *, const QString &title, const QString &text) override { shown << title + "|" + text; }
@@ -55,6 +56,7 @@ public:
     }
     QString getSaveFileName(QWidget *, const QString &, const QString &, const QStringList &, QString *filter) override
     {
+        preselectedFilter = filter ? *filter : QString();
         if (filter) *filter = filters.isEmpty() ? QString(".png") : filters.dequeue();
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }

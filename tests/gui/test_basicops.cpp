@@ -1,11 +1,17 @@
 // Point operations, thresholding, morphology, thinning and the statistics reports of the
 // view, driven through the dialog seam and compared with direct calls to the core.
 #include <QLCDNumber>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QtTest>
 
+#include "app/mainwindow.h"
+#include "document/cimgdoc.h"
+#include "gui/documentsupport.h"
+#include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
+#include "ops/display.h"
 #include "ops/histogram.h"
 #include "ops/imagehelpers.h"
 #include "ops/morphology.h"
@@ -130,6 +136,39 @@ private slots:
         QCOMPARE(answers.shown.size(), 1);  // the dialog itself, nothing after it
     }
 
+    // Under the dispatcher a cancelled parameter dialog takes back what was prepared for
+    // the operation: the clone window or the working copy.
+    void cancelledDialogsLeaveNothingBehind_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("newWindow");
+        for (const bool newWindow : {true, false}) {
+            const char *where = newWindow ? "new window" : "working copy";
+            QTest::addRow("power, %s", where) << 10 << newWindow;
+            QTest::addRow("erosion, %s", where) << 0 << newWindow;
+            QTest::addRow("threshold, %s", where) << 20 << newWindow;
+        }
+    }
+    void cancelledDialogsLeaveNothingBehind()
+    {
+        QFETCH(int, code);
+        QFETCH(bool, newWindow);
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        CImgDoc *doc = openDocument(w, testImage());
+        setNewWindowWhenEditing(w, newWindow);
+        if (code != 10) answers.execs.enqueue(pressWith(5, "cancelButton"));
+        w.applyOperation(code, false);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(w.documents().size(), 1);
+        QCOMPARE(w.documents().first(), doc);
+        QCOMPARE(doc->view->imageCount(), 1);
+        QVERIFY(same(doc->view->model.current(), testImage()));
+        QCOMPARE(answers.shown.size(), 1);  // the dialog, and no failure reported
+        w.workspace->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
     void valuesOutsideTheDomainAreNoted()
     {
         ScriptedDialogs::Scope scope(answers);
@@ -190,6 +229,29 @@ private slots:
         QCOMPARE(answers.shown, QStringList{"exec|Threshold"});
         QCOMPARE(view->imageCount(), 2);
         QVERIFY(same(view->model.current(), thresholdImage(half, 199, false)));
+        QVERIFY(same(view->model.imageList[0], half));
+    }
+
+    void thresholdOkRightAwayKeepsTheShownBorder()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        Image half(10, 10, 1, 1, 0.0);
+        for (int y = 5; y < 10; ++y)
+            for (int x = 0; x < 10; ++x) half(x, y) = 200.0;
+        makeView(half);
+        const Image border0 = thresholdImage(half, 0, false);
+        bool previewShown = false;
+        int coverageShown = -1;
+        answers.execs.enqueue([&](QDialog *d) {
+            previewShown = view->pixmap->toImage().convertToFormat(QImage::Format_RGB32) == toDisplayImage(border0);
+            coverageShown = d->findChild<QLCDNumber *>()->intValue();
+            d->findChild<QPushButton *>("okButton")->click();
+            return d->result();
+        });
+        run(20);
+        QVERIFY(previewShown);
+        QCOMPARE(coverageShown, 50);
+        QVERIFY(same(view->model.current(), border0));
         QVERIFY(same(view->model.imageList[0], half));
     }
 
@@ -266,5 +328,12 @@ private slots:
     }
 };
 
-QTEST_MAIN(BasicOpsTest)
+int main(int argc, char **argv)
+{
+    isolateSettings();
+    QApplication app(argc, argv);
+    BasicOpsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "test_basicops.moc"

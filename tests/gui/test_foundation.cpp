@@ -1,5 +1,6 @@
 // The main window, its dispatcher, document windows and the navigation dialog.
 #include <QAction>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -9,11 +10,54 @@
 #include <QtTest>
 
 #include "app/mainwindow.h"
+#include "dialogs/userdialogs.h"
 #include "document/cimgdoc.h"
 #include "document/imgnavdlg.h"
 #include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
 #include "view/pixmapwidget.h"
+
+namespace {
+
+// The size, in points, at which the first picture of a PDF written by Qt is drawn: its
+// content streams are inflated and the matrices in force at the picture's "Do" combined.
+QSizeF placedImageSize(const QString &pdfPath)
+{
+    QFile file(pdfPath);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray pdf = file.readAll();
+    for (qsizetype at = pdf.indexOf("stream\n"); at >= 0; at = pdf.indexOf("stream\n", at + 1)) {
+        const qsizetype start = at + 7, end = pdf.indexOf("endstream", start);
+        if (end < 0) break;
+        QByteArray packed = QByteArray(4, '\0') + pdf.mid(start, end - start);
+        const QByteArray content = qUncompress(packed);
+        if (!content.contains(" Do")) continue;
+        QList<QTransform> stack{QTransform()};
+        QList<double> numbers;
+        for (const QByteArray &token : content.simplified().split(' ')) {
+            bool isNumber = false;
+            const double v = token.toDouble(&isNumber);
+            if (isNumber) {
+                numbers << v;
+                continue;
+            }
+            if (token == "q") stack << stack.last();
+            if (token == "Q" && stack.size() > 1) stack.removeLast();
+            if (token == "cm" && numbers.size() >= 6) {
+                const auto n = numbers.mid(numbers.size() - 6);
+                stack.last() = QTransform(n[0], n[1], n[2], n[3], n[4], n[5]) * stack.last();
+            }
+            if (token == "Do") {
+                const QRectF r = stack.last().mapRect(QRectF(0, 0, 1, 1));
+                return r.size();
+            }
+            numbers.clear();
+        }
+    }
+    return {};
+}
+
+}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -300,6 +344,72 @@ private slots:
         doc->printOn(&printer);
         QVERIFY(QFileInfo(dir.filePath("page.pdf")).size() > 500);
         closeAll(w);
+    }
+
+    // The printed image keeps its proportions whatever the shape of the view around it.
+    void printingKeepsTheImageProportions_data()
+    {
+        QTest::addColumn<QSize>("image");
+        QTest::newRow("wide") << QSize(90, 30);
+        QTest::newRow("tall") << QSize(30, 90);
+        QTest::newRow("large") << QSize(3000, 2000);
+    }
+    void printingKeepsTheImageProportions()
+    {
+        QFETCH(QSize, image);
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        ImageList list;
+        list.push_back(Image(image.width(), image.height(), 1, 1, 128.0));
+        w.createNewWindow(list);
+        CImgDoc *doc = w.activeDocument();
+        doc->parentWidget()->resize(420, 150);  // a view of yet another shape
+
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("proportions.pdf"));
+        doc->printOn(&printer);
+        const QSizeF placed = placedImageSize(dir.filePath("proportions.pdf"));
+        QVERIFY(!placed.isEmpty());
+        QCOMPARE_LT(qAbs(placed.width() / placed.height() / (double(image.width()) / image.height()) - 1.0), 0.01);
+        // It fills the page in one direction and fits it in the other.
+        const QSizeF page = printer.pageLayout().fullRect(QPageLayout::Point).size();
+        QCOMPARE_LE(placed.width(), page.width());
+        QCOMPARE_LE(placed.height(), page.height());
+        QCOMPARE_GT(qMax(placed.width() / page.width(), placed.height() / page.height()), 0.8);
+        closeAll(w);
+    }
+
+    void saveDialogPreselectsPng()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        w.createNewWindow(listOf({1}));
+        w.saveAs();
+        QCOMPARE(answers.preselectedFilter, QString(".png"));
+        closeAll(w);
+
+        // The real dialog shows the preselected filter chosen, the four in their order.
+        QString chosen;
+        QStringList offered;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *dialog = qobject_cast<QFileDialog *>(top)) {
+                    chosen = dialog->selectedNameFilter();
+                    offered = dialog->nameFilters();
+                    dialog->reject();
+                }
+        });
+        poll.start(20);
+        UserDialogs real;
+        QString filter = ".png";
+        const QStringList filters = {".jpg", ".png", ".bmp", ".tif"};
+        QVERIFY(real.getSaveFileName(nullptr, "Save image", dir.path(), filters, &filter).isEmpty());
+        QCOMPARE(offered, filters);
+        QCOMPARE(chosen, QString(".png"));
     }
 
     void navigationFollowsTheReportingDocument()

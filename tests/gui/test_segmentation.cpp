@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QSpinBox>
 #include <QMdiArea>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -282,17 +283,26 @@ private slots:
         QCOMPARE(dlg.calculationCount(), 1);
     }
 
+    // A refused pre-step warns once and leaves the dialog at its first step, so another
+    // disc size can be tried; closing then writes nothing and takes the working copy back.
     void tooSmallImageWarnsInsteadOfCrashing()
     {
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        CImgDoc *doc = openDocument(w, Image(3, 3, 1, 1, 9.0));
+        const Image in(3, 3, 1, 1, 9.0);
+        CImgDoc *doc = openDocument(w, in);
         HystTDialog *dlg = openHysteresis(w, doc);
-        child<QPushButton>(dlg, "calcthbtn")->click();
-        child<QPushButton>(dlg, "calculateBtn")->click();
-        QCOMPARE(answers.shown.filter("Hysteresis Thresholding|").size(), 2);
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            child<QPushButton>(dlg, "calcthbtn")->click();
+            QCOMPARE(answers.shown.filter("Hysteresis Thresholding|").size(), attempt);
+            QVERIFY(child<QGroupBox>(dlg, "tophatBox")->isEnabled());
+            QVERIFY(!child<QGroupBox>(dlg, "thresholdBox")->isEnabled());
+        }
         QCOMPARE(doc->view->imageCount(), 2);
         child<QPushButton>(dlg, "closebtn")->click();
+        QCOMPARE(doc->view->imageCount(), 1);
+        QCOMPARE(doc->view->model.current(), in);
+        QCOMPARE(answers.shown.filter("Hysteresis Thresholding|").size(), 2);
         closeAll(w);
     }
 
@@ -303,6 +313,14 @@ private slots:
         const Image in = lineTestImage(64, 48);
         CImgDoc *doc = openDocument(w, in);
         QSignalSpy nav(doc->view, &PixmapWidget::updateImgNav);
+        // Every iteration is shown with its progress dialog already up.
+        int iterationsWithoutProgress = 0;
+        connect(doc->view, &PixmapWidget::updateImgNav, this, [&] {
+            bool shown = false;
+            for (QProgressDialog *p : doc->view->findChildren<QProgressDialog *>())
+                shown = shown || (p->isVisible() && p->windowTitle() == "Fuzzy clustering");
+            iterationsWithoutProgress += !shown;
+        });
         w.applyOperation(21, false);
 
         ImageModel expected(in);
@@ -314,6 +332,7 @@ private slots:
         for (int i = 0; i < expected.count(); ++i) QCOMPARE(doc->view->model.imageList[i], expected.imageList[i]);
         QCOMPARE(doc->view->currentIndex(), expected.count() - 1);
         QVERIFY(nav.count() >= expected.count() - 2);  // once per iteration and at the end
+        QCOMPARE(iterationsWithoutProgress, 1);         // only the final one, after the dialog went
         QVERIFY(!answers.sawTitle("Filter applied"));
         closeAll(w);
     }

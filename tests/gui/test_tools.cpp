@@ -3,6 +3,7 @@
 
 #include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
+#include "ops/display.h"
 #include "view/pixmapwidget.h"
 
 namespace {
@@ -182,7 +183,7 @@ private slots:
         view->setSelectionMode(7);
         click({8, 8});
         QCOMPARE(view->areaPoints.size(), 16 * 11 + 1);
-        QCOMPARE(view->pixmap->toImage().pixel(8, 8), qRgb(0, 230, 0));
+        QCOMPARE(view->grab().toImage().pixel(8, 8), qRgb(0, 230, 0));
         click({8, 8});  // the same region again: deselected
         QVERIFY(view->areaPoints.isEmpty());
         // A right-button stroke across the blob separates its halves.
@@ -190,6 +191,78 @@ private slots:
         click({8, 8});
         QVERIFY(!view->areaPoints.isEmpty());
         for (const PointRecord &p : view->areaPoints) QVERIFY(p.x < 12);
+    }
+
+    // What the user leaves behind in the area tool: marks and strokes are shown over the
+    // image, never written into what is saved, and go when the selection ends.
+    void areaMarksAndStrokesStayOutOfTheImage_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<bool>("marksShown");
+        QTest::newRow("picked") << "" << true;
+        QTest::newRow("deselected") << "click" << false;
+        QTest::newRow("copied") << "space" << false;
+        QTest::newRow("blackout cancelled") << "delete" << false;
+    }
+    void areaMarksAndStrokesStayOutOfTheImage()
+    {
+        QFETCH(QString, then);
+        QFETCH(bool, marksShown);
+        ScriptedDialogs::Scope scope(answers);
+        Image image(40, 30, 1, 1, 0.0);
+        image.draw_rectangle(5, 5, 20, 15, &kWhite);
+        makeView(listOf({image}));
+        view->setSelectionMode(7);
+        drag({12, 2}, {12, 25}, Qt::RightButton);
+        click({8, 8});
+        QVERIFY(!view->areaPoints.isEmpty());
+        answers.items.enqueue("New window");
+        answers.answers.enqueue(2);  // Cancel the blackout
+        if (then == "click") click({8, 8});
+        if (then == "space") key(Qt::Key_Space);
+        if (then == "delete") key(Qt::Key_Delete);
+
+        const QImage rendering = toDisplayImage(image);
+        QCOMPARE(view->pixmap->toImage().convertToFormat(QImage::Format_RGB32), rendering);
+        QTemporaryDir dir;
+        QVERIFY(view->saveImage(dir.filePath("out"), "png"));
+        QCOMPARE(QImage(dir.filePath("out.png")).convertToFormat(QImage::Format_RGB32), rendering);
+        const QImage shown = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown.pixel(8, 8) == qRgb(0, 230, 0), marksShown);
+        if (then.isEmpty() || then == "click") QCOMPARE(shown.pixel(12, 10), qRgb(0, 0, 0));  // the stroke
+        if (then == "space" || then == "delete") QCOMPARE(shown, rendering);  // the strokes went too
+        if (then == "space") QCOMPARE(newWindows.value(0).at(0)(8, 8), 255.0);
+    }
+
+    // A click without a drag, or a copy with nothing picked, asks nothing and changes nothing.
+    void inputThatSelectsNothingDoesNothing_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("space");
+        QTest::newRow("rectangle click") << 1 << false;
+        QTest::newRow("ellipse click") << 4 << false;
+        QTest::newRow("area space") << 7 << true;
+    }
+    void inputThatSelectsNothingDoesNothing()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, space);
+        ScriptedDialogs::Scope scope(answers);
+        makeView(listOf({ramp(), ramp()}));
+        QSignalSpy pasted(view.get(), &PixmapWidget::addToImg);
+        view->setSelectionMode(mode);
+        answers.items.enqueue("New window");
+        const QRect before = view->selectionRect;
+        if (space)
+            key(Qt::Key_Space);
+        else
+            click({25, 20});
+        QVERIFY2(answers.shown.isEmpty(), qPrintable(answers.shown.join(";")));
+        QVERIFY(newWindows.isEmpty());
+        QCOMPARE(pasted.count(), 0);
+        QCOMPARE(view->state, mode);
+        QCOMPARE(view->selectionRect, before);
+        QCOMPARE(view->imageCount(), 2);
     }
 
     void areaCopyOffersTheOtherWindows()
