@@ -64,7 +64,7 @@ void MainWindow::buildActions()
     actTile = make(tr("&Tile"), {}, {}, tr("Tile the windows"));
     connect(actTile, &QAction::triggered, workspace, &QMdiArea::tileSubWindows);
     actCascade = make(tr("&Cascade"), {}, {}, tr("Cascade the windows"));
-    connect(actCascade, &QAction::triggered, workspace, &QMdiArea::cascadeSubWindows);
+    connect(actCascade, &QAction::triggered, this, &MainWindow::cascade);
     actArrangeIcons = make(tr("Arrange &icons"), {}, {}, tr("Arrange the icons"));
     connect(actArrangeIcons, &QAction::triggered, this, &MainWindow::arrangeIcons);
     actNext = make(tr("Ne&xt"), tr("Ctrl+F6"), {}, tr("Move the focus to the next window"));

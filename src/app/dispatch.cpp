@@ -6,8 +6,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QSignalMapper>
 #include <QStatusBar>
+#include <algorithm>
 #include <exception>
 
 #include "app/mainwindow.h"
@@ -90,17 +92,39 @@ CImgDoc *MainWindow::createCImgDoc(const ImageList &img)
 void MainWindow::fitToImage(CImgDoc *doc)
 {
     if (!doc->view) return;
-    QWidget *window = doc->parentWidget() ? doc->parentWidget() : doc;
-    const QSize frame = window->size() - doc->size();
-    window->resize(QSize(doc->view->pixmap->width() + 10, doc->view->pixmap->height() + 10) + frame);
+    auto *window = qobject_cast<QMdiSubWindow *>(doc->parentWidget());
+    if (!window) {
+        doc->resize(doc->sizeHint());
+        return;
+    }
+    // The document's size hint is its image plus a margin; the sub-window adds its frame and
+    // title bar and never goes below the size that shows the title bar's buttons.
+    window->resize(window->sizeHint());
+}
+
+void MainWindow::keepInsideWorkspace(QMdiSubWindow *window)
+{
+    if (!workspace->isVisible() || window->isMinimized() || window->isMaximized()) return;
+    const QSize area = workspace->viewport()->size();
+    const QSize least = window->minimumSizeHint();
+    QRect g = window->geometry();
+    // No larger than the visible area (the document scrolls instead), and shrunk towards the
+    // area's edge only down to half the area: a window that would get smaller moves instead.
+    const QSize usable = g.size().boundedTo(area / 2).expandedTo(least);
+    const QSize room(area.width() - std::max(0, g.x()), area.height() - std::max(0, g.y()));
+    g.setSize(g.size().boundedTo(area).boundedTo(room).expandedTo(usable).expandedTo(least));
+    g.moveLeft(std::max(0, std::min(g.x(), area.width() - g.width())));
+    g.moveTop(std::max(0, std::min(g.y(), area.height() - g.height())));
+    window->setGeometry(g);
 }
 
 void MainWindow::showDocument(CImgDoc *doc)
 {
     fitToImage(doc);
-    if (QWidget *window = doc->parentWidget()) {
+    if (auto *window = qobject_cast<QMdiSubWindow *>(doc->parentWidget())) {
         window->show();
-        workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(window));
+        keepInsideWorkspace(window);
+        workspace->setActiveSubWindow(window);
     }
     doc->show();
     doc->setFocus();
@@ -138,8 +162,15 @@ void MainWindow::applyOperation(int code, bool readOnly)
     QString failure;
     target->view->cancelled = false;
     try {
+        QPointer<CImgDoc> ran = target;
         runPrepared(target, code);
-        if (!target->view->cancelled) return;
+        if (!ran) return;
+        if (!ran->view->cancelled) {
+            // Not every handler reports its list edits (a selection tool's working copy, for
+            // one): the navigation dialog shows the list as the operation left it.
+            if (ran == activeDocument()) ran->forwardCurrentIndex();
+            return;
+        }
     } catch (const std::bad_alloc &) {
         failure = tr("There is not enough memory for this operation.");
     } catch (const std::exception &e) {
@@ -269,6 +300,25 @@ void MainWindow::updateWindowMenu()
         connect(action, &QAction::triggered, windowMapper, qOverload<>(&QSignalMapper::map));
         windowMapper->setMapping(action, windows[i]);
     }
+}
+
+void MainWindow::documentActivated(QMdiSubWindow *window)
+{
+    // Activation is the one signal every way of switching documents gives (a click into the
+    // image gives the focus to the view, not to the document): the navigation dialog and the
+    // selection actions follow the document the user now works in.
+    auto *doc = window ? qobject_cast<CImgDoc *>(window->widget()) : nullptr;
+    if (!doc || !doc->view) return;
+    doc->forwardCurrentIndex();
+    setSelectionModeBtn(doc->view->state);
+}
+
+void MainWindow::cascade()
+{
+    // Cascading gives each window its size hint, its image's size; those it would push out
+    // of the area are fitted back in.
+    workspace->cascadeSubWindows();
+    for (QMdiSubWindow *window : workspace->subWindowList(QMdiArea::StackingOrder)) keepInsideWorkspace(window);
 }
 
 void MainWindow::toggleImgNav() { imgNavDlg->show(); }

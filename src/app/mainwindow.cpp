@@ -19,6 +19,7 @@ MainWindow::MainWindow()
     workspace = new QMdiArea(this);
     setCentralWidget(workspace);
     connect(workspace, &QMdiArea::subWindowActivated, this, &MainWindow::updateMenus);
+    connect(workspace, &QMdiArea::subWindowActivated, this, &MainWindow::documentActivated);
     windowMapper = new QSignalMapper(this);
     connect(windowMapper, &QSignalMapper::mappedObject, this, [this](QObject *window) {
         workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(window));
@@ -70,7 +71,9 @@ MainWindow::~MainWindow()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (activeDocument()) {
+    // Ask whenever a document is open: while another program (or another window of this one)
+    // is active, the workspace has no active sub-window, yet closing would lose every document.
+    if (!workspace->subWindowList().isEmpty()) {
         const int answer = dialogs().question(this, tr("Question"), tr("Do you really want to close Quendra?"),
                                               {tr("Yes"), tr("No")}, 1, 1);
         if (answer != 0) {

@@ -62,6 +62,8 @@ private slots:
     void showFileToolbar();
     void setSelectionModeBtn(int state);
     void arrangeIcons();
+    void cascade();
+    void documentActivated(QMdiSubWindow *window);
 
 private:
     void buildActions();
@@ -75,6 +77,7 @@ private:
     QMdiSubWindow *addDocument(CImgDoc *doc);
     CImgDoc *findDocument(const QString &name) const;
     void fitToImage(CImgDoc *doc);
+    void keepInsideWorkspace(QMdiSubWindow *window);
     void showDocument(CImgDoc *doc);
     void applySelectionRule(int code);
     void runPrepared(CImgDoc *doc, int code);

@@ -64,6 +64,10 @@ void CImgDoc::wireView()
     connect(view, &PixmapWidget::sendState, this, &CImgDoc::forwardState);
     connect(horizontalScrollBar(), &QScrollBar::sliderMoved, view, &PixmapWidget::setXOffset);
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, view, &PixmapWidget::setYOffset);
+    // Every zoom keeps the view's minimum size at its zoomed image; a new view starts at zoom
+    // 1 with it too, so the scroll bars appear whenever the window is smaller than the image
+    // (after "Tile", for one), not only after the first zoom.
+    view->setMinimumSize(view->pixmap->size());
     setWidget(view);
     setWidgetResizable(true);
 }
@@ -71,6 +75,13 @@ void CImgDoc::wireView()
 void CImgDoc::setTitle()
 {
     setWindowTitle(tr("Image %1 (%2%)").arg(imageNumber).arg(int(double(zoomFactor) * 100.0)));
+}
+
+QSize CImgDoc::sizeHint() const
+{
+    if (!view) return QScrollArea::sizeHint();
+    const QSize image = view->pixmap->size();
+    return QSize(int(float(image.width()) * zoomFactor) + 10, int(float(image.height()) * zoomFactor) + 10);
 }
 
 QString CImgDoc::shortFileName() const { return fileName.isEmpty() ? QString() : QFileInfo(fileName).fileName(); }

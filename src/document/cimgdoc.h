@@ -22,6 +22,8 @@ public:
     // Creates the view from the file; false (with loadError set) when it cannot be read.
     bool openImageFile(const QString &name);
     QString shortFileName() const;
+    // The zoomed image plus a margin of 10: the size its window is fitted to.
+    QSize sizeHint() const override;
     const QString &loadError() const { return loadError_; }
 
     // Saves the current rendering through the save dialog; true when a file was written.

@@ -35,8 +35,14 @@ ImgNavDlg::ImgNavDlg(QWidget *parent, int n) : QDialog(parent, Qt::Tool | Qt::Wi
 void ImgNavDlg::setCurrentIndexSlot(CImgDoc *ptr, int curIndex, int size)
 {
     if (currentDoc) disconnect(this, &ImgNavDlg::changeToImage, currentDoc, &CImgDoc::changeToImageSlot);
+    disconnect(forgetDoc);
     currentDoc = ptr;
-    if (ptr) connect(this, &ImgNavDlg::changeToImage, ptr, &CImgDoc::changeToImageSlot);
+    if (ptr) {
+        connect(this, &ImgNavDlg::changeToImage, ptr, &CImgDoc::changeToImageSlot);
+        // A closed document leaves nothing to page through: the dialog shows an empty list
+        // until the next document reports.
+        forgetDoc = connect(ptr, &QObject::destroyed, this, [this] { setCurrentIndexSlot(nullptr, 0, 0); });
+    }
     if (curIndex != 0 || size != 0) {
         horizontalSlider->setMaximum(size);
         horizontalSlider->setMinimum(1);

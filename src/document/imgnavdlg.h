@@ -27,4 +27,8 @@ signals:
 
 private slots:
     void sendValueChanged(int val);
+
+private:
+    // Resets the dialog when the document it shows is destroyed.
+    QMetaObject::Connection forgetDoc;
 };

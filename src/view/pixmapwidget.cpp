@@ -111,6 +111,7 @@ void PixmapWidget::deleteImg(bool confirm)
     model.deleteCurrent();
     refreshView();
     update();
+    emit updateImgNav();
     if (confirm) dialogs().information(this, tr("Delete image"), tr("Image deleted."));
 }
 

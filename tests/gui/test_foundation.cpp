@@ -441,9 +441,11 @@ private slots:
 
         // A destroyed document is never called into.
         b->forwardCurrentIndex();
+        QPointer<CImgDoc> closed = b;
         b->parentWidget()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(nav->currentDoc.isNull());
+        QVERIFY(closed.isNull());
+        QCOMPARE(nav->currentDoc.data(), a);  // it follows the document left active
         emit nav->horizontalSlider->sliderMoved(1);
         a->forwardCurrentIndex();
         QCOMPARE(nav->currentDoc.data(), a);

@@ -150,10 +150,12 @@ private slots:
         a->forwardCurrentIndex();
         QCOMPARE(nav->currentDoc.data(), a);
         QCOMPARE(nav->horizontalSlider->maximum(), 2);
+        QPointer<CImgDoc> closed = a;
         windowOf(a)->close();
         settle();
-        QVERIFY(!nav->currentDoc);
-        // Moving the slider of the closed document's range reaches nothing.
+        QVERIFY(!closed);
+        QCOMPARE(nav->currentDoc.data(), b);  // it follows the document left active
+        // Moving the slider reaches only that document, within its own range.
         nav->horizontalSlider->setSliderDown(true);
         nav->horizontalSlider->setSliderPosition(1);
         nav->horizontalSlider->setSliderDown(false);
