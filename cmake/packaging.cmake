@@ -1,6 +1,6 @@
 # Debian package: cpack -G DEB in the build directory (after building).
 # Shared-library dependencies are worked out by dpkg-shlibdeps; the Qt plugins the program
-# loads at run time (image formats, SVG icons) are declared by hand.
+# loads at run time (image formats, SVG icons) and Qt's own German texts are declared by hand.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quendra)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -13,6 +13,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quendra Tool developers <quendra@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6svg6")
 include(CPack)

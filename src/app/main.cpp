@@ -14,9 +14,8 @@ int main(int argc, char *argv[])
 {
     Q_INIT_RESOURCE(resources);
     QApplication app(argc, argv);
-    QTranslator translator;
-    loadCatalogue(translator, storedLanguage());
-    app.installTranslator(&translator);
+    QTranslator translator, qtTranslator;
+    installLanguage(storedLanguage(), translator, qtTranslator);
     app.setStyle(QStyleFactory::create("Fusion"));
 
     QSplashScreen splash(QPixmap(":/images/splashscr.png"), Qt::WindowStaysOnTopHint);

@@ -1,11 +1,16 @@
 // The settings dialog, the about box and the help windows.
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QtTest>
 
+#include "app/catalogue.h"
 #include "app/datafolders.h"
 #include "app/helpbrowser.h"
 #include "app/mainwindow.h"
@@ -165,6 +170,53 @@ private slots:
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(helpWindows().size(), 0);
+    }
+
+    // The chosen language reaches Qt's own dialogs and buttons, and numbers are shown and
+    // typed in that language's way whatever locale was in force before.
+    void languageReachesQtsDialogsAndNumbers_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("cancel");
+        QTest::addColumn<QString>("lookIn");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("English") << 0 << "Cancel" << "Look in:" << "1234.50" << "2.25";
+        QTest::newRow("German") << 1 << "Abbrechen" << "Suchen in:" << "1234,50" << "2,25";
+        QTest::newRow("unknown language: English") << 5 << "Cancel" << "Look in:" << "1234.50" << "2.25";
+    }
+    void languageReachesQtsDialogsAndNumbers()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, cancel);
+        QFETCH(QString, lookIn);
+        QFETCH(QString, shown);
+        QFETCH(QString, typed);
+        const QLocale before;
+        QLocale::setDefault(QLocale(language == 1 ? QLocale::English : QLocale::German));
+        QTranslator own, qt;
+        installLanguage(language, own, qt);
+
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        QFileDialog files;
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        QDoubleSpinBox spin;
+        spin.setRange(0, 10000);
+        spin.setValue(1234.5);
+        const QString cancelText = box.button(QDialogButtonBox::Cancel)->text();
+        const QString lookInText = files.labelText(QFileDialog::LookIn);
+        const QString spinText = spin.text();
+        spin.findChild<QLineEdit *>()->selectAll();
+        QTest::keyClicks(&spin, typed);
+        const double value = spin.value();
+
+        QCoreApplication::removeTranslator(&own);
+        QCoreApplication::removeTranslator(&qt);
+        QLocale::setDefault(before);
+        QCOMPARE(cancelText, cancel);
+        QCOMPARE(lookInText, lookIn);
+        QCOMPARE(spinText, shown);
+        QCOMPARE(value, 2.25);
     }
 
     void installedLayoutIsSearched()
