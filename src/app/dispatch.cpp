@@ -1,5 +1,6 @@
 // Operation dispatch and window management of the main window.
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -98,15 +99,22 @@ void MainWindow::fitToImage(CImgDoc *doc)
         return;
     }
     // The document's size hint is its image plus a margin; the sub-window adds its frame and
-    // title bar and never goes below the size that shows the title bar's buttons.
-    window->resize(window->sizeHint());
+    // title bar. However small the image, the title bar shows its buttons and its title.
+    window->resize(window->sizeHint().expandedTo(smallestWindow(window)));
+}
+
+QSize MainWindow::smallestWindow(const QMdiSubWindow *window)
+{
+    const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+    const QSize least = window->minimumSizeHint();
+    return QSize(least.width() + title.horizontalAdvance(window->windowTitle()), least.height());
 }
 
 void MainWindow::keepInsideWorkspace(QMdiSubWindow *window)
 {
     if (!workspace->isVisible() || window->isMinimized() || window->isMaximized()) return;
     const QSize area = workspace->viewport()->size();
-    const QSize least = window->minimumSizeHint();
+    const QSize least = smallestWindow(window);
     QRect g = window->geometry();
     // No larger than the visible area (the document scrolls instead), and shrunk towards the
     // area's edge only down to half the area: a window that would get smaller moves instead.

@@ -78,6 +78,7 @@ private:
     CImgDoc *findDocument(const QString &name) const;
     void fitToImage(CImgDoc *doc);
     void keepInsideWorkspace(QMdiSubWindow *window);
+    static QSize smallestWindow(const QMdiSubWindow *window);
     void showDocument(CImgDoc *doc);
     void applySelectionRule(int code);
     void runPrepared(CImgDoc *doc, int code);
