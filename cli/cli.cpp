@@ -31,7 +31,8 @@ QString usageText()
         "  quendra-cli --help | --version\n\n"
         "INPUT is an image file (read as gray levels) or a .cimg file of doubles. A .cimg OUTPUT holds\n"
         "the values losslessly; .png, .bmp, .tif and .jpg hold the 8-bit display rendering. --all also\n"
-        "writes every image the operation appended, as OUTPUT with .1, .2, ... before the suffix.\n\n"
+        "writes every image the operation appended, as OUTPUT with .1, .2, ... before the suffix, and\n"
+        "the reference image it worked from (hysteresis: the vessel enhancement) with .reference.\n\n"
         "segment runs hysteresis thresholding or fuzzy clustering on every INPUT (files, or folders\n"
         "searched recursively) on all cores; --dark-vessels inverts each image first. Each result is\n"
         "DIR/<input stem>.png (0/255); DIR/measurements.csv has one row per image. Unreadable images are\n"
@@ -54,13 +55,13 @@ QString usageText()
     return text;
 }
 
-// OUTPUT with ".n" inserted before its suffix: out.png -> out.1.png.
-QString numberedPath(const QString &path, int n)
+// OUTPUT with ".tag" inserted before its suffix: out.png -> out.1.png, out.reference.png.
+QString taggedPath(const QString &path, const QString &tag)
 {
     const QFileInfo info(path);
     const QString suffix = info.suffix();
     const QString base = suffix.isEmpty() ? path : path.left(path.size() - suffix.size() - 1);
-    return suffix.isEmpty() ? QString("%1.%2").arg(base).arg(n) : QString("%1.%2.%3").arg(base).arg(n).arg(suffix);
+    return suffix.isEmpty() ? QString("%1.%2").arg(base, tag) : QString("%1.%2.%3").arg(base, tag, suffix);
 }
 
 // Writes image to path: lossless doubles for .cimg, the display rendering otherwise.
@@ -130,8 +131,10 @@ int apply(const QStringList &args, QTextStream &err)
         for (const QString &note : notes) err << "quendra-cli: note: " << QString(note).remove(QRegularExpression("<[^>]*>")) << "\n";
     }
     writeImage(model.current(), output);
-    if (all)
-        for (int i = 1; i < model.count(); ++i) writeImage(model.imageList[i], numberedPath(output, i));
+    if (all) {
+        for (int i = 1; i < model.count(); ++i) writeImage(model.imageList[i], taggedPath(output, QString::number(i)));
+        if (!model.referenceImage.is_empty()) writeImage(model.referenceImage, taggedPath(output, "reference"));
+    }
     return kOk;
 }
 

@@ -12,6 +12,15 @@
 
 namespace {
 
+// Pairing is by name stem, so two files with one stem (a.png and sub/a.png, or a.png and
+// a.tif) would silently share a partner: refused, naming both.
+void refuseStemClash(const QString &stem, const QString &first, const QString &second)
+{
+    throw UsageError(QString("%1 and %2 have the same name stem \"%3\"; pairing by stem would be ambiguous")
+                         .arg(first, second, stem)
+                         .toStdString());
+}
+
 // A folder's images by stem, for pairing with predictions. When some stems carry one of
 // the role's suffixes (retina-truth.png beside retina.png), only those count and the suffix
 // is taken off; otherwise the plain stems count.
@@ -31,7 +40,8 @@ QMap<QString, QString> indexByStem(const QString &folder, const QStringList &suf
         const QString suffix = suffixOf(stem);
         if (anySuffixed && suffix.isEmpty()) continue;
         const QString key = stem.left(stem.size() - suffix.size());
-        if (!index.contains(key)) index.insert(key, f);
+        if (index.contains(key)) refuseStemClash(key, index.value(key), f);
+        index.insert(key, f);
     }
     return index;
 }
@@ -75,6 +85,14 @@ int evaluateCommand(const QStringList &arguments, QTextStream &out, QTextStream 
         csvPath = QDir(first.isDir() ? args[0] : first.path()).filePath("evaluation.csv");
     }
 
+    if (truthFolder) {
+        QMap<QString, QString> seen;
+        for (const QString &pred : predictions) {
+            const QString stem = QFileInfo(pred).completeBaseName();
+            if (seen.contains(stem)) refuseStemClash(stem, seen.value(stem), pred);
+            seen.insert(stem, pred);
+        }
+    }
     const QMap<QString, QString> truths = truthFolder ? indexByStem(truthArg, {"-truth", "_truth"}) : QMap<QString, QString>();
     const QMap<QString, QString> masks = maskFolder ? indexByStem(maskArg, {"-mask", "_mask"}) : QMap<QString, QString>();
 

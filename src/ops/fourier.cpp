@@ -3,6 +3,7 @@
 #include <fftw3.h>
 
 #include <cmath>
+#include <mutex>
 #include <stdexcept>
 
 #include "ops/hessian.h"
@@ -16,10 +17,12 @@ namespace {
 // never on the number of threads, so every column sees the same plan.
 constexpr int kColumnBlock = 16;
 
-// FFTW's planner is not thread-safe; the library guards its own use with mutex 12.
+// FFTW's planner (creating and destroying plans, the thread count) is not thread-safe,
+// and batch workers transform images at the same time. Only fftw_execute may run
+// concurrently, so every other FFTW call in the program holds this lock.
+std::mutex plannerMutex;
 struct PlanLock {
-    PlanLock() { cimg_library::cimg::mutex(12); }
-    ~PlanLock() { cimg_library::cimg::mutex(12, 0); }
+    std::lock_guard<std::mutex> guard{plannerMutex};
 };
 
 fftw_plan planColumns(fftw_complex *data, int h, int wc, int count, int sign)

@@ -163,23 +163,24 @@ Image hessEnhImage(const Image &image, Progress &progress)
     progress.processEvents();
 
     // Combination, fused with the enlargement of levels 1 and 2 and the final inversion:
-    // v = max(R0, R1, R2) where each reaches, then 255 - v; written over level 0's buffer.
+    // v = max(R0, R1, R2), then 255 - v; written over level 0's buffer. An odd side leaves
+    // the enlarged levels one to three pixels short of the image; there they repeat their
+    // last column and row, so every pixel sees all three scales and no edge line appears.
     const int w1 = 2 * e1.width(), h1 = 2 * e1.height(), w2 = 4 * e2.width(), h2 = 4 * e2.height();
     const bool flat0 = lo0 == hi0;
     const double range0 = hi0 - lo0;
     fast::parallelRows(h, [&](int begin, int end) {
         fast::LinearEnlarger up1(e1, w1, h1), up2(e2, w2, h2);
-        std::vector<double> row1(static_cast<size_t>(w1)), row2(static_cast<size_t>(w2));
+        std::vector<double> row1, row2;
         for (int y = begin; y < end; ++y) {
             double *p = b.data(0, y);
-            const bool in1 = y < h1, in2 = y < h2;
-            if (in1) up1.row(y, row1.data());
-            if (in2) up2.row(y, row2.data());
+            up1.coveringRow(y, w, row1);
+            up2.coveringRow(y, w, row2);
             for (int x = 0; x < w; ++x) {
                 const double e0 = flat0 ? 0.0 : (p[x] - lo0) / range0 * 255.0;
                 double v = 255.0 - 4.0 * e0;
-                if (in1 && x < w1) v = maxOf(v, 2.3 * (255.0 - row1[size_t(x)]));
-                if (in2 && x < w2) v = maxOf(v, 255.0 - row2[size_t(x)]);
+                v = maxOf(v, 2.3 * (255.0 - row1[size_t(x)]));
+                v = maxOf(v, 255.0 - row2[size_t(x)]);
                 p[x] = 255.0 - v;
             }
         }

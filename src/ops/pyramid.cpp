@@ -3,13 +3,13 @@
 #include "ops/hessian.h"
 #include "ops/separable.h"
 
-void addAligned(Image &fine, const Image &coarse)
+void addCovering(Image &fine, const Image &coarse)
 {
-    const int w = std::min(fine.width(), coarse.width()), h = std::min(fine.height(), coarse.height());
-    for (int y = 0; y < h; ++y) {
+    const int cw = coarse.width(), ch = coarse.height();
+    for (int y = 0; y < fine.height(); ++y) {
         double *dst = fine.data(0, y);
-        const double *src = coarse.data(0, y);
-        for (int x = 0; x < w; ++x) dst[x] += src[x];
+        const double *src = coarse.data(0, std::min(y, ch - 1));
+        for (int x = 0; x < fine.width(); ++x) dst[x] += src[std::min(x, cw - 1)];
     }
 }
 
@@ -30,7 +30,7 @@ void reconstructLevel(Image &fine, double gain, const Image &coarse)
     if (gain != 1.0) fine *= gain;
     Image up;
     fast::enlargeLinear(coarse, 2 * coarse.width(), 2 * coarse.height(), up);
-    addAligned(fine, up);
+    addCovering(fine, up);
 }
 
 }  // namespace
@@ -58,14 +58,12 @@ Image laplPyramidImage(const Image &image)
     const int wu = 2 * l1.width(), hu = 2 * l1.height();
     fast::parallelRows(h, [&](int begin, int end) {
         fast::LinearEnlarger up(l1, wu, hu);
-        std::vector<double> row(static_cast<size_t>(wu));
+        std::vector<double> row;
         for (int y = begin; y < end; ++y) {
             double *p = b0.data(0, y);
             const double *g = image.data(0, y);
-            for (int x = 0; x < w; ++x) p[x] = g[x] - p[x];
-            if (y >= hu) continue;
-            up.row(y, row.data());
-            for (int x = 0; x < wu && x < w; ++x) p[x] += row[size_t(x)];
+            up.coveringRow(y, w, row);
+            for (int x = 0; x < w; ++x) p[x] = g[x] - p[x] + row[size_t(x)];
         }
     });
     fast::normalizeTo255(b0);

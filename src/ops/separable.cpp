@@ -179,6 +179,14 @@ void LinearEnlarger::row(int y, double *dst)
     for (size_t x = 0; x < W; ++x) dst[x] = (1 - a) * r1[x] + a * r2[x];
 }
 
+void LinearEnlarger::coveringRow(int y, int width, std::vector<double> &dst)
+{
+    const int W = int(rows_[0].size()), H = int(ay_.index.size());
+    dst.resize(size_t(std::max(width, W)));
+    row(std::min(y, H - 1), dst.data());
+    std::fill(dst.begin() + W, dst.end(), dst[size_t(W - 1)]);
+}
+
 void enlargeLinear(const Image &in, int W, int H, Image &out)
 {
     allocate(out, W, H);

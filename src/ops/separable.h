@@ -73,6 +73,9 @@ public:
     LinearEnlarger(const Image &in, int W, int H);
     // Writes output row y (W values) into dst.
     void row(int y, double *dst);
+    // Row y of the enlargement stretched to cover a width x (height) image: rows and
+    // columns beyond H and W repeat the last ones. dst is resized to width.
+    void coveringRow(int y, int width, std::vector<double> &dst);
 
 private:
     const double *xRow(int sourceRow, int slot);

@@ -248,6 +248,19 @@ private slots:
         QCOMPARE(run({"evaluate", "--truth", truth + "/one-truth.png", "--csv", path("eval/single.csv"), pred + "/one.png"}, &out), 0);
         QVERIFY(out.contains("mean Dice 0.6667"));
         QCOMPARE(run({"evaluate", "--truth", truth + "/one-truth.png", pred}), 2);  // several predictions, one truth
+
+        // Two files with one stem would share a truth (or a truth its prediction): refused.
+        const QString clash = path("eval/clash");
+        QVERIFY(QDir().mkpath(clash + "/sub"));
+        saveGray(p, clash + "/one.png");
+        saveGray(p, clash + "/sub/one.png");
+        QCOMPARE(run({"evaluate", "--truth", truth, "--csv", path("eval/clash.csv"), clash}, &out, &err), 2);
+        QVERIFY2(err.contains(clash + "/one.png and " + clash + "/sub/one.png have the same name stem \"one\""), qPrintable(err));
+        QVERIFY(QDir().mkpath(truth + "/sub"));
+        saveGray(t, truth + "/sub/two-truth.png");
+        QCOMPARE(run({"evaluate", "--truth", truth, "--csv", path("eval/clash.csv"), pred + "/two.png"}, &out, &err), 2);
+        QVERIFY2(err.contains(truth + "/sub/two-truth.png and " + truth + "/two-truth.png"), qPrintable(err));
+        QVERIFY(!QFile::exists(path("eval/clash.csv")));
     }
 
     void overlayColours()

@@ -5,6 +5,7 @@
 #include "cli/runcli.h"
 #include "ops/imageio.h"
 #include "ops/operations.h"
+#include "ops/progress.h"
 
 class CliTest : public QObject {
     Q_OBJECT
@@ -87,6 +88,14 @@ private slots:
         // The working copy is the one appended image.
         QVERIFY(QFile::exists(dir.filePath("all.1.png")));
         QVERIFY(!QFile::exists(dir.filePath("all.2.png")));
+        QVERIFY(!QFile::exists(dir.filePath("all.reference.png")));
+        // Hysteresis also writes the vessel enhancement it thresholded, losslessly in .cimg.
+        const QString hyst = dir.filePath("hyst.cimg");
+        QCOMPARE(run({"apply", "hysteresis", input, hyst, "--all"}), 0);
+        NullProgress progress;
+        const Image reference = loadAnyImage(dir.filePath("hyst.reference.cimg"), progress).image;
+        QCOMPARE(reference.width(), 8);
+        QCOMPARE(reference.height(), 5);
     }
 };
 

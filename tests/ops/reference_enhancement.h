@@ -63,20 +63,22 @@ inline Image hessEnh(const Image &input)
     const Image s2 = filter(d2, k3);
     const Image r2 = getInverted(up(hessianEigen(s2, 7)[0], 400), false);
     Image c(r0);
+    // Where a coarser level is short of an odd side, its last column and row stand in.
     cimg_forXY(c, x, y) {
-        if (x < r1.width() && y < r1.height()) c(x, y) = maxOf(c(x, y), r1(x, y));
-        if (x < r2.width() && y < r2.height()) c(x, y) = maxOf(c(x, y), r2(x, y));
+        c(x, y) = maxOf(c(x, y), r1(std::min(x, r1.width() - 1), std::min(y, r1.height() - 1)));
+        c(x, y) = maxOf(c(x, y), r2(std::min(x, r2.width() - 1), std::min(y, r2.height() - 1)));
     }
     Image out = getInverted(c, false);
     normalizeTo255(out);
     return out;
 }
 
-// a + b over a's extent, pixels with equal coordinates only.
-inline Image alignedSum(const Image &a, const Image &b)
+// a + b over a's extent, pixels with equal coordinates; where b is short of a, its last
+// column and row stand in.
+inline Image coveringSum(const Image &a, const Image &b)
 {
     Image s(a);
-    cimg_forXY(s, x, y) if (x < b.width() && y < b.height()) s(x, y) += b(x, y);
+    cimg_forXY(s, x, y) s(x, y) += b(std::min(x, b.width() - 1), std::min(y, b.height() - 1));
     return s;
 }
 
@@ -87,9 +89,9 @@ inline Image laplPyramid(const Image &g0)
     const Image g1 = halfSize(b0), b1 = filter(g1, k3), l1 = g1 - b1;
     const Image g2 = halfSize(b1), b2 = filter(g2, k3), l2 = g2 - b2;
     const Image g3 = halfSize(b2), b3 = filter(g3, k3), l3 = g3 - b3;
-    const Image t2 = alignedSum(l2 * 3.0, up(l3, 200));
-    const Image t1 = alignedSum(l1 * 1.3, up(t2, 200));
-    Image t0 = alignedSum(l0, up(t1, 200));
+    const Image t2 = coveringSum(l2 * 3.0, up(l3, 200));
+    const Image t1 = coveringSum(l1 * 1.3, up(t2, 200));
+    Image t0 = coveringSum(l0, up(t1, 200));
     normalizeTo255(t0);
     return t0;
 }

@@ -1,7 +1,12 @@
 // Magnitude spectrum and inverse transform.
 #include <QtTest>
 
+#include <atomic>
+#include <condition_variable>
+#include <thread>
+
 #include "ops/fourier.h"
+#include "ops/homomorphic.h"
 #include "ops/operations.h"
 #include "ops/progress.h"
 #include "reference_enhancement.h"
@@ -19,6 +24,7 @@ private slots:
     void forwardThenInverseIsNotIdentity();
     void rejectsEmpty();
     void tableRuns();
+    void concurrentTransformsAgree();
 };
 
 void TestFourier::spectrumMatchesReference_data()
@@ -136,4 +142,40 @@ void TestFourier::tableRuns()
 }
 
 QTEST_APPLESS_MAIN(TestFourier)
+void TestFourier::concurrentTransformsAgree()
+{
+    // Batch workers transform different images at the same time. Planning is serialised;
+    // unguarded, two planners corrupt FFTW's state (crashes, or workers spinning forever).
+    using Transform = Image (*)(const Image &);
+    const Transform transforms[] = {magnitudeSpectrum, inverseSpectrum, homomorphicImage};
+    std::vector<Image> inputs, expected;
+    for (const QSize size : {QSize(37, 29), QSize(64, 64), QSize(101, 77), QSize(130, 90)})
+        for (const Transform t : transforms) {
+            inputs.push_back(ref::testImage("noise", size.width(), size.height(), 3));
+            expected.push_back(t(inputs.back()));
+        }
+    constexpr int kThreads = 4, kRounds = 25;
+    std::atomic<int> mismatches{0}, finished{0};
+    std::mutex doneMutex;
+    std::condition_variable done;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < kRounds; ++round)
+                for (size_t i = 0; i < inputs.size(); ++i) {
+                    const size_t k = (i + size_t(t)) % inputs.size();
+                    if (ref::maxDiff(transforms[k % 3](inputs[k]), expected[k]) != 0.0) ++mismatches;
+                }
+            const std::lock_guard<std::mutex> lock(doneMutex);
+            ++finished;
+            done.notify_one();
+        });
+    std::unique_lock<std::mutex> lock(doneMutex);
+    if (!done.wait_for(lock, std::chrono::minutes(5), [&] { return finished == kThreads; }))
+        qFatal("concurrent Fourier transforms did not finish within five minutes");
+    lock.unlock();
+    for (std::thread &thread : threads) thread.join();
+    QCOMPARE(mismatches.load(), 0);
+}
+
 #include "test_fourier.moc"

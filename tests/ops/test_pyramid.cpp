@@ -13,7 +13,7 @@ private slots:
     void matchesReference();
     void constantGivesZero_data();
     void constantGivesZero();
-    void oddSidesAddAlignedPixels();
+    void oddSidesCoverEveryPixel();
     void rejectsTooSmall_data();
     void rejectsTooSmall();
     void tableRun();
@@ -59,18 +59,19 @@ void TestPyramid::constantGivesZero()
     QCOMPARE(out.min(), 0.0);
 }
 
-void TestPyramid::oddSidesAddAlignedPixels()
+void TestPyramid::oddSidesCoverEveryPixel()
 {
     // The library's + of different sizes adds the buffers cyclically, so rows shift;
-    // the aligned sum keeps each pixel at its place and leaves the uncovered column alone.
+    // the covering sum keeps each pixel at its place and repeats the coarse level's last
+    // column and row where it is short.
     Image fine(3, 2, 1, 1, 0.0), coarse(2, 1, 1, 1, 0.0);
     coarse(0, 0) = 1.0;
     coarse(1, 0) = 2.0;
-    addAligned(fine, coarse);
+    addCovering(fine, coarse);
     QCOMPARE(fine(0, 0), 1.0);
     QCOMPARE(fine(1, 0), 2.0);
-    QCOMPARE(fine(2, 0), 0.0);
-    QCOMPARE(fine(0, 1), 0.0);
+    QCOMPARE(fine(2, 0), 2.0);
+    QCOMPARE(fine(0, 1), 1.0);
     // A vertical bright line in an odd-sized image stays vertical: every row of the
     // result has its maximum in the same column.
     Image in(41, 33, 1, 1, 0.0);
