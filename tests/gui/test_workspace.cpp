@@ -29,10 +29,9 @@ class WorkspaceTest : public QObject {
         for (int i = 0; i < count; ++i) list.push_back(Image(w, h, 1, 1, 20.0 * i));
         return list;
     }
-    // Shows w at size, active, with "New window when editing" off.
-    static void showActive(MainWindow &w, QSize size = QSize(500, 450))
+    // Shows w, active, with "New window when editing" off.
+    static void showActive(MainWindow &w)
     {
-        w.resize(size);
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -75,18 +74,13 @@ class WorkspaceTest : public QObject {
             if (w.operationAction(code)->isChecked()) checked += w.operationAction(code)->text();
         return checked;
     }
-    static bool insideArea(MainWindow &w, QMdiSubWindow *window)
-    {
-        return w.workspace->viewport()->rect().contains(window->geometry());
-    }
 
 private slots:
     void init() { answers = ScriptedDialogs(); }
-    void cleanup() { QApplication::closeAllWindows(); }
 
     // Closing asks whenever a document is open, also while another program is active and the
     // workspace therefore has no active sub-window.
-    void exitQuestionWhileAnotherWindowIsActive_data()
+    void exitQuestionWhileAnotherProgramIsActive_data()
     {
         QTest::addColumn<bool>("otherActive");
         QTest::addColumn<int>("answer");
@@ -94,7 +88,7 @@ private slots:
         QTest::newRow("other program active, No") << true << 1;
         QTest::newRow("other program active, Yes") << true << 0;
     }
-    void exitQuestionWhileAnotherWindowIsActive()
+    void exitQuestionWhileAnotherProgramIsActive()
     {
         QFETCH(bool, otherActive);
         QFETCH(int, answer);
@@ -253,7 +247,7 @@ private slots:
         const auto check = [&](const char *when) {
             for (CImgDoc *doc : w.documents()) {
                 QMdiSubWindow *window = windowOf(doc);
-                QVERIFY2(insideArea(w, window), when);
+                QVERIFY2(w.workspace->viewport()->rect().contains(window->geometry()), when);
                 QVERIFY2(window->width() >= window->minimumSizeHint().width(), when);
                 QVERIFY2(window->height() >= window->minimumSizeHint().height(), when);
                 if (fits) {
