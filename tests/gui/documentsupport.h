@@ -1,6 +1,8 @@
 // Opening test images as documents of a main window.
 #pragma once
 #include <QAction>
+#include <QCoreApplication>
+#include <QMdiArea>
 #include <cstdlib>
 
 #include "app/mainwindow.h"
@@ -31,4 +33,11 @@ inline CImgDoc *openDocument(MainWindow &w, const Image &image)
     list.push_back(image);
     w.createNewWindow(list);
     return w.activeDocument();
+}
+
+// Closes every document of w and lets them be deleted at once.
+inline void closeAll(MainWindow &w)
+{
+    w.workspace->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

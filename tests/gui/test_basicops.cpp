@@ -1,7 +1,6 @@
 // Point operations, thresholding, morphology, thinning and the statistics reports of the
 // view, driven through the dialog seam and compared with direct calls to the core.
 #include <QLCDNumber>
-#include <QMdiArea>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QtTest>
@@ -165,8 +164,7 @@ private slots:
         QCOMPARE(doc->view->imageCount(), 1);
         QVERIFY(same(doc->view->model.current(), testImage()));
         QCOMPARE(answers.shown.size(), 1);  // the dialog, and no failure reported
-        w.workspace->closeAllSubWindows();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        closeAll(w);
     }
 
     void valuesOutsideTheDomainAreNoted()

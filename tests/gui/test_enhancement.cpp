@@ -40,12 +40,6 @@ class EnhancementTest : public QObject {
         default: return nonLinearImage(in);
         }
     }
-    // A main window with one document holding image, "New window when editing" off.
-    static void closeAll(MainWindow &w)
-    {
-        w.workspace->closeAllSubWindows();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 
 private slots:
     void init() { answers = ScriptedDialogs(); }

@@ -13,6 +13,7 @@
 #include "dialogs/userdialogs.h"
 #include "document/cimgdoc.h"
 #include "document/imgnavdlg.h"
+#include "gui/documentsupport.h"
 #include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
 #include "view/pixmapwidget.h"
@@ -71,11 +72,6 @@ class MainWindowTest : public QObject {
         ImageList list;
         for (double v : values) list.push_back(Image(6, 4, 1, 1, v));
         return list;
-    }
-    void closeAll(MainWindow &w)
-    {
-        w.workspace->closeAllSubWindows();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
 private slots:

@@ -30,11 +30,6 @@ class SegmentationTest : public QObject {
 
     ScriptedDialogs answers;
 
-    static void closeAll(MainWindow &w)
-    {
-        w.workspace->closeAllSubWindows();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
     template <class T>
     static T *child(QObject *dialog, const char *name)
     {
