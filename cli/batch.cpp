@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "commands.h"
+#include "ops/execution.h"
 #include "ops/imageio.h"
 
 Image loadInput(const QString &path, Progress &progress)
@@ -96,10 +97,11 @@ QString takeOption(QStringList &args, const QString &option)
 int threadCount(QStringList &args)
 {
     const QString text = takeOption(args, "--threads");
-    if (text.isEmpty()) return std::max(1, int(std::thread::hardware_concurrency()));
+    if (text.isEmpty()) return execution::threads();
     bool ok = false;
     const int n = text.toInt(&ok);
     if (!ok || n < 1 || n > 256) throw UsageError(QString("--threads must be 1 to 256, not \"%1\"").arg(text).toStdString());
+    execution::setThreads(n);
     return n;
 }
 
@@ -108,14 +110,17 @@ void runParallel(int count, int threads, const std::function<void(int)> &work, c
     std::atomic<int> next{0};
     std::mutex lock;
     int done = 0;
+    const int n = std::max(1, std::min(threads, count));
+    // The threads are shared out: n images at a time, each with threads / n row threads, so
+    // the batch never runs more threads than asked for.
     auto worker = [&] {
+        const execution::ThreadBudget budget(threads / n);
         for (int i = next++; i < count; i = next++) {
             work(i);
             const std::lock_guard<std::mutex> guard(lock);
             afterDone(++done);
         }
     };
-    const int n = std::max(1, std::min(threads, count));
     std::vector<std::thread> pool;
     for (int t = 1; t < n; ++t) pool.emplace_back(worker);
     worker();

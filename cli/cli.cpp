@@ -22,7 +22,7 @@ QString usageText()
 {
     QString text =
         "Usage:\n"
-        "  quendra-cli apply OPERATION INPUT OUTPUT [NAME=VALUE ...] [--all]\n"
+        "  quendra-cli apply OPERATION INPUT OUTPUT [NAME=VALUE ...] [--all] [--threads N]\n"
         "  quendra-cli stats INPUT [--binary [--pixel-size MM]] [--json]\n"
         "  quendra-cli segment --method hysteresis|fuzzy [--preset retina|skin|coronary | --vessel P --background P]\n"
         "                      [--disc N] [--dark-vessels] [--pixel-size MM] [--threads N] --out DIR INPUT...\n"
@@ -32,7 +32,8 @@ QString usageText()
         "INPUT is an image file (read as gray levels) or a .cimg file of doubles. A .cimg OUTPUT holds\n"
         "the values losslessly; .png, .bmp, .tif and .jpg hold the 8-bit display rendering. --all also\n"
         "writes every image the operation appended, as OUTPUT with .1, .2, ... before the suffix, and\n"
-        "the reference image it worked from (hysteresis: the vessel enhancement) with .reference.\n\n"
+        "the reference image it worked from (hysteresis: the vessel enhancement) with .reference.\n"
+        "--threads N sets how many threads apply and segment use (default: the number of cores).\n\n"
         "segment runs hysteresis thresholding or fuzzy clustering on every INPUT (files, or folders\n"
         "searched recursively) on all cores; --dark-vessels inverts each image first. Each result is\n"
         "DIR/<input stem>.png (0/255); DIR/measurements.csv has one row per image. Unreadable images are\n"
@@ -102,6 +103,7 @@ int apply(const QStringList &args, QTextStream &err)
 {
     QStringList rest = args;
     const bool all = rest.removeAll("--all") > 0;
+    threadCount(rest);
     if (rest.size() < 3) throw UsageError("apply needs OPERATION INPUT OUTPUT");
     const QString name = rest[0], input = rest[1], output = rest[2];
     const OperationRow *row = name == "display" ? nullptr : findOperation(name);

@@ -41,9 +41,11 @@ QString csvField(const QString &text);
 QString csvNumber(double v);
 
 // The number of threads to use: --threads N when given (N >= 1), else the number of cores.
+// Given, it also becomes the program's thread setting for row passes.
 int threadCount(QStringList &args);
 
-// Runs work(i) for i in 0..count-1 on `threads` threads, each index once; afterDone(done) is
+// Runs work(i) for i in 0..count-1 on `threads` threads in all, each index once: up to
+// `threads` indices at a time, their row passes sharing the rest. afterDone(done) is
 // called (under a lock) each time an index finishes. work must not throw.
 void runParallel(int count, int threads, const std::function<void(int)> &work, const std::function<void(int)> &afterDone);
 

@@ -7,15 +7,11 @@
 
 #include <sys/mman.h>
 
+#include "ops/execution.h"
+
 namespace fast {
 
 namespace {
-
-int workerCount()
-{
-    static const int count = std::clamp(int(std::thread::hardware_concurrency()), 1, 8);
-    return count;
-}
 
 inline int clampIndex(int i, int n) { return i < 0 ? 0 : (i >= n ? n - 1 : i); }
 
@@ -51,7 +47,7 @@ void allocate(Image &image, int w, int h)
 
 void parallelRows(int rows, const std::function<void(int, int)> &body)
 {
-    const int workers = rows < 64 ? 1 : std::min(workerCount(), rows / 32);
+    const int workers = rows < 64 ? 1 : std::min(execution::rowThreads(), rows / 32);
     if (workers <= 1) {
         body(0, rows);
         return;
@@ -62,6 +58,7 @@ void parallelRows(int rows, const std::function<void(int, int)> &body)
     for (int i = 1; i < workers; ++i) {
         const int begin = int(long(rows) * i / workers), end = int(long(rows) * (i + 1) / workers);
         threads.emplace_back([&, i, begin, end] {
+            const execution::ThreadBudget alone(1);  // a band never splits again
             try {
                 body(begin, end);
             } catch (...) {

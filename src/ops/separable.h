@@ -41,7 +41,7 @@ struct BigAllocator {
 };
 
 // Runs body(begin, end) over the rows [0, rows) cut into contiguous bands, one band per
-// worker (at most the number of cores, at most 2 for images under 64 rows: one band).
+// worker (execution::rowThreads() of them, at most one per 32 rows; under 64 rows one band).
 void parallelRows(int rows, const std::function<void(int begin, int end)> &body);
 
 // The 1-D taps t of length m = 2 * ((n - 1) / 2) + 1 whose outer product t(i) * t(j) is
