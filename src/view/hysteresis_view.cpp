@@ -86,7 +86,6 @@ void PixmapWidget::f_savehystpreview(int)
     model.append(model.previewImage);
     model.currentIndex = model.count() - 1;
     hystListCount = model.count();
-    hystHasResult = false;
 }
 
 void PixmapWidget::f_discardhystpreview(bool confirm)

@@ -204,6 +204,18 @@ private slots:
         child<QPushButton>(dlg2, "closebtn")->click();  // no calculation: nothing is taken away
         QCOMPARE(doc2->view->imageCount(), 3);
         closeAll(w2);
+
+        MainWindow w3;  // Close right after an appended result keeps it
+        CImgDoc *doc3 = openDocument(w3, lineTestImage(40, 30));
+        HystTDialog *dlg3 = openHysteresis(w3, doc3);
+        w3.applyOperation(4, false);
+        child<QPushButton>(dlg3, "calcthbtn")->click();
+        child<QPushButton>(dlg3, "calculateBtn")->click();
+        const Image result = doc3->view->model.previewImage;
+        child<QPushButton>(dlg3, "closebtn")->click();
+        QCOMPARE(doc3->view->imageCount(), 4);
+        QCOMPARE(doc3->view->model.imageList[3], result);
+        closeAll(w3);
     }
 
     void couplingKeepsVesselBelowBackground_data()
