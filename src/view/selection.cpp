@@ -109,7 +109,7 @@ void PixmapWidget::mousePressEvent(QMouseEvent *event)
     if (state == 8) lastMousePos = imagePosition(event->pos(), false);
     if (state == 1 || state == 4) {
         // A new shape starts only once the mouse is dragged: a plain click keeps the
-        // selection there is instead of spanning one from a stale corner to the click.
+        // existing selection instead of spanning one from a stale corner to the click.
         pressPos = p;
         shapeDragged = false;
         state = state == 1 ? 2 : 5;
