@@ -12,12 +12,12 @@
 #include <map>
 #include <random>
 
-#include "../tests/ops/reference_enhancement.h"
 #include "ops/fourier.h"
 #include "ops/hessian.h"
 #include "ops/homomorphic.h"
 #include "ops/progress.h"
 #include "ops/pyramid.h"
+#include "ops/reference_enhancement.h"
 #include "ops/separable.h"
 
 namespace {

@@ -11,13 +11,13 @@
 #include <cmath>
 #include <random>
 
-#include "../tests/ops/reference_growing.h"
 #include "ops/fuzzy.h"
 #include "ops/growing.h"
 #include "ops/hysteresis.h"
 #include "ops/imagemodel.h"
 #include "ops/params.h"
 #include "ops/progress.h"
+#include "ops/reference_growing.h"
 
 namespace {
 
