@@ -176,7 +176,7 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        QCOMPARE(w.windowTitle(), QString("Quendra Tool - V0.1.4"));
+        QCOMPARE(w.windowTitle(), QString("Quendra Tool - V" QUENDRA_VERSION));
         QCOMPARE(w.statusBar()->currentMessage(), QString("Bereit"));
         QStringList bar;
         for (QAction *a : w.menuBar()->actions())

@@ -89,7 +89,7 @@ private slots:
             QCOMPARE(w.pos(), QPoint(200, 200));
             QCOMPARE(w.size(), QSize(400, 400));
             QVERIFY(w.actNewWindow->isChecked());
-            QCOMPARE(w.windowTitle(), QString("Quendra Tool - V0.1.4"));
+            QCOMPARE(w.windowTitle(), QString("Quendra Tool - V" QUENDRA_VERSION));
             w.actNewWindow->setChecked(false);
             w.resize(500, 450);
             QVERIFY(w.close());  // no document: no question

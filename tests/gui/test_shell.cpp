@@ -95,7 +95,7 @@ private slots:
         if (message)
             QVERIFY(answers.shown.contains("Settings saved|The settings have been saved.<br>Please restart the "
                                            "program to enable the changes."));
-        QCOMPARE(w.windowTitle(), QString("Quendra Tool - V0.1.4"));  // not retranslated
+        QCOMPARE(w.windowTitle(), QString("Quendra Tool - V" QUENDRA_VERSION));  // not retranslated
     }
 
     void aboutBoxIsModalFixedAndComplete()
@@ -113,7 +113,7 @@ private slots:
         for (QLabel *label : box->findChildren<QLabel *>()) texts += label->text();
         QVERIFY(texts.contains("Quendra Tool"));
         QVERIFY(texts.contains("This software package offers computer vision tools for the analysis of vasculature."));
-        QVERIFY(texts.contains("Version 0.1.4"));
+        QVERIFY(texts.contains("Version " QUENDRA_VERSION));
         // Every label fits the fixed box: nothing is cut off at the right or bottom edge.
         for (QLabel *label : box->findChildren<QLabel *>()) {
             const QRect r(label->mapTo(box, QPoint(0, 0)), label->size());
