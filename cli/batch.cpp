@@ -18,7 +18,7 @@
 Image loadInput(const QString &path, Progress &progress)
 {
     LoadResult loaded = loadAnyImage(path, progress);
-    if (!loaded.ok()) throw loaded.error;
+    if (!loaded.ok()) throw LoadError(loaded.error.toStdString());
     return loaded.image;
 }
 

@@ -89,12 +89,14 @@ Params parseParams(const OperationRow *row, const QStringList &pairs)
     for (const QString &pair : pairs) {
         const int eq = pair.indexOf('=');
         if (eq <= 0) throw UsageError(QString("expected NAME=VALUE, got \"%1\"").arg(pair).toStdString());
-        const QString name = pair.left(eq);
-        bool known = false;
-        if (row)
-            for (const ParamSpec &p : row->params) known = known || name == QLatin1String(p.name);
-        if (!known) throw UsageError(QString("unknown parameter \"%1\"").arg(name).toStdString());
-        params.set(name, pair.mid(eq + 1));
+        params.set(pair.left(eq), pair.mid(eq + 1));
+    }
+    try {
+        if (row) validate(*row, params);
+        else if (!params.names().isEmpty())
+            throw std::invalid_argument(QString("unknown parameter \"%1\"").arg(params.names().first()).toStdString());
+    } catch (const std::invalid_argument &e) {
+        throw UsageError(e.what());
     }
     return params;
 }
@@ -108,29 +110,19 @@ int apply(const QStringList &args, QTextStream &err)
     const QString name = rest[0], input = rest[1], output = rest[2];
     const OperationRow *row = name == "display" ? nullptr : findOperation(name);
     if (name != "display" && (!row || !row->run)) throw UsageError(QString("unknown operation \"%1\"").arg(name).toStdString());
+    // Everything about the command line is checked before the input is read.
     const Params params = parseParams(row, rest.mid(3));
     checkOutputSuffix(output);
 
     TerminalProgress progress(err);
-    Image image;
-    try {
-        image = loadInput(input, progress);
-    } catch (const QString &message) {
-        err << "quendra-cli: " << message << "\n";
-        return kUnreadable;
-    }
-    ImageModel model(image);
+    ImageModel model(loadInput(input, progress));
     if (row) {
         // The operation works on a working copy, as in a document window.
-        model.duplicateCurrent();
-        Notes notes;
-        try {
-            row->run(model, params, progress, notes);
-        } catch (const std::invalid_argument &e) {
-            throw UsageError(e.what());
-        }
-        progress.finish();
-        for (const QString &note : notes) err << "quendra-cli: note: " << QString(note).remove(QRegularExpression("<[^>]*>")) << "\n";
+        const RunOutcome outcome = runOperation(model, *row, params, progress);
+        for (const QString &note : outcome.notes)
+            err << "quendra-cli: note: " << QString(note).remove(QRegularExpression("<[^>]*>")) << "\n";
+        if (outcome.result == RunResult::BadParameters) throw UsageError(outcome.error.toStdString());
+        if (!outcome.ok()) throw std::runtime_error(outcome.error.toStdString());
     }
     writeImage(model.current(), output);
     if (all) {
@@ -140,7 +132,7 @@ int apply(const QStringList &args, QTextStream &err)
     return kOk;
 }
 
-int stats(const QStringList &args, QTextStream &out, QTextStream &err)
+int stats(const QStringList &args, QTextStream &out)
 {
     QStringList rest = args;
     const bool binary = rest.removeAll("--binary") > 0;
@@ -158,13 +150,7 @@ int stats(const QStringList &args, QTextStream &out, QTextStream &err)
     }
     if (rest.size() != 1) throw UsageError("stats needs exactly one INPUT");
     NullProgress progress;
-    Image image;
-    try {
-        image = loadInput(rest[0], progress);
-    } catch (const QString &message) {
-        err << "quendra-cli: " << message << "\n";
-        return kUnreadable;
-    }
+    const Image image = loadInput(rest[0], progress);
     QJsonObject figures;
     QStringList order;
     if (binary) {
@@ -220,7 +206,7 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
             return kOk;
         }
         if (command == "apply") return apply(args.mid(1), err);
-        if (command == "stats") return stats(args.mid(1), out, err);
+        if (command == "stats") return stats(args.mid(1), out);
         if (command == "segment") return segmentCommand(args.mid(1), out, err);
         if (command == "evaluate") return evaluateCommand(args.mid(1), out, err);
         if (command == "overlay") return overlayCommand(args.mid(1), out, err);
@@ -228,6 +214,9 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
     } catch (const UsageError &e) {
         err << "quendra-cli: usage error: " << e.what() << "\n";
         return kUsage;
+    } catch (const LoadError &e) {
+        err << "quendra-cli: " << e.what() << "\n";
+        return kUnreadable;
     } catch (const std::bad_alloc &) {
         err << "quendra-cli: not enough memory for this operation\n";
         return kOperationFailed;

@@ -16,7 +16,13 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Reads an image file or .cimg file; throws the reader's message as a QString.
+// An input that cannot be read: reported with the reader's message (exit status 3, or the
+// image skipped in a batch).
+struct LoadError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Reads an image file or .cimg file; throws LoadError with the reader's message.
 Image loadInput(const QString &path, Progress &progress);
 
 // The image files among inputs: files as given, folders searched recursively for image

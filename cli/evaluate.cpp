@@ -119,8 +119,8 @@ int evaluateCommand(const QStringList &arguments, QTextStream &out, QTextStream 
             p = loadInput(pair.prediction, progress);
             t = loadInput(pair.truth, progress);
             if (!pair.mask.isEmpty()) m = loadInput(pair.mask, progress);
-        } catch (const QString &message) {
-            fail(message);
+        } catch (const LoadError &e) {
+            fail(QString::fromLocal8Bit(e.what()));
             continue;
         }
         if (p.width() != t.width() || p.height() != t.height()) {

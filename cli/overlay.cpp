@@ -25,7 +25,7 @@ void mark(QImage &picture, int cx, int cy, QRgb colour)
 
 }  // namespace
 
-int overlayCommand(const QStringList &args, QTextStream &out, QTextStream &err)
+int overlayCommand(const QStringList &args, QTextStream &out, QTextStream &)
 {
     if (args.size() != 3) throw UsageError("overlay needs INPUT SEGMENTATION OUTPUT");
     const QString inputPath = args[0], segPath = args[1], outPath = args[2];
@@ -33,14 +33,7 @@ int overlayCommand(const QStringList &args, QTextStream &out, QTextStream &err)
     if (!known.contains(QFileInfo(outPath).suffix().toLower()))
         throw UsageError(QString("OUTPUT must end in .png, .bmp, .tif or .jpg: %1").arg(outPath).toStdString());
     NullProgress progress;
-    Image input, seg;
-    try {
-        input = loadInput(inputPath, progress);
-        seg = loadInput(segPath, progress);
-    } catch (const QString &message) {
-        err << "quendra-cli: " << message << "\n";
-        return 3;
-    }
+    const Image input = loadInput(inputPath, progress), seg = loadInput(segPath, progress);
     if (input.width() != seg.width() || input.height() != seg.height())
         throw std::runtime_error(QString("overlay: %1 is %2 x %3 pixels but %4 is %5 x %6")
                                      .arg(inputPath)

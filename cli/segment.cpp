@@ -16,10 +16,6 @@
 
 namespace {
 
-constexpr int kInvertCode = 4;
-constexpr int kHysteresisCode = 19;
-constexpr int kFuzzyCode = 21;
-
 struct Settings {
     QString method;        // "hysteresis" or "fuzzy"
     Params params;         // the hysteresis row's parameters
@@ -110,21 +106,15 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
     Outcome o;
     try {
         NullProgress progress;
-        Image image;
-        try {
-            image = loadInput(input, progress);
-        } catch (const QString &message) {
-            o.error = message;
-            return o;
-        }
-        ImageModel model(image);
-        image.assign();
-        if (s.darkVessels) {
-            model.duplicateCurrent();
-            operationRow(kInvertCode).run(model, Params(), progress, o.notes);
-        }
-        model.duplicateCurrent();
-        operationRow(s.method == "fuzzy" ? kFuzzyCode : kHysteresisCode).run(model, s.params, progress, o.notes);
+        ImageModel model(loadInput(input, progress));
+        const auto run = [&](OpCode code, const Params &params) {
+            RunOutcome ran = runOperation(model, operationRow(code), params, progress);
+            o.notes << ran.notes;
+            if (ran.result == RunResult::OutOfMemory) throw std::bad_alloc();
+            if (!ran.ok()) throw std::runtime_error(ran.error.toStdString());
+        };
+        if (s.darkVessels) run(OpCode::Invert, Params());
+        run(s.method == "fuzzy" ? OpCode::FuzzyClust : OpCode::HystThres, s.params);
         const Image &result = model.current();
         writePicture(binaryPicture(result), output);
         o.measures = vesselMeasures(result, s.pixelSize);

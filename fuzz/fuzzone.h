@@ -1,7 +1,7 @@
 // One fuzz input: a file read through the program's readers, then a short sequence of
-// table operations on the result, each through the path the window and the command line
-// share (a mark, a working copy, the row's run with its default parameters, a rollback on
-// failure). Shared by the fuzz target and by the test that replays every input it found.
+// table operations on the result, each through the one path the window and the command
+// line share (runOperation: a mark, a working copy, the row's run with its default
+// parameters, a rollback on failure). Shared by the fuzz target and by the test that replays every input it found.
 //
 // Input layout: byte 0 picks the reader (odd: .cimg, even: picture file), bytes 1 to 3 pick
 // up to three operations (a byte past the table's runnable rows ends the sequence), the
@@ -36,14 +36,6 @@ inline const std::vector<const OperationRow *> &runnableRows()
     return rows;
 }
 
-inline Params defaultParams(const OperationRow &row)
-{
-    Params params;
-    for (const ParamSpec &p : row.params)
-        if (*p.defaultValue) params.set(p.name, QString(p.defaultValue));
-    return params;
-}
-
 // Checks what every operation promises about the model; a broken promise aborts, which the
 // fuzzer reports like a crash.
 inline void requireConsistent(const ImageModel &model)
@@ -76,15 +68,7 @@ inline void runOne(const uint8_t *data, size_t size)
     const auto &rows = runnableRows();
     for (int k = 1; k <= 3; ++k) {
         if (data[k] >= rows.size()) break;
-        const OperationRow &row = *rows[data[k]];
-        const ImageModel::Mark mark = model.mark();
-        model.duplicateCurrent();
-        Notes notes;
-        try {
-            row.run(model, defaultParams(row), progress, notes);
-        } catch (const std::exception &) {
-            model.rollback(mark);
-        }
+        runOperation(model, *rows[data[k]], Params(), progress);
         requireConsistent(model);
     }
 }

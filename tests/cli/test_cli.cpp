@@ -34,6 +34,15 @@ private slots:
         QTest::newRow("unknown parameter") << QStringList{"apply", "invert", "in.png", "out.png", "size=3"} << 2;
         QTest::newRow("not a pair") << QStringList{"apply", "invert", "in.png", "out.png", "size"} << 2;
         QTest::newRow("unknown output format") << QStringList{"apply", "invert", "in.png", "out.xyz"} << 2;
+        // Parameters are checked against the table before the (here missing) input is read.
+        for (const char *param : {"exponent=101", "exponent=-1", "exponent=two"})
+            QTest::addRow("power %s", param) << QStringList{"apply", "power", "nowhere.png", "out.png", param} << 2;
+        for (const char *param : {"size=0", "size=1000", "size=2.5"})
+            QTest::addRow("erode %s", param) << QStringList{"apply", "erode", "nowhere.png", "out.png", param} << 2;
+        for (const char *param : {"preset=lung", "disc=100", "vessel=101"})
+            QTest::addRow("hysteresis %s", param) << QStringList{"apply", "hysteresis", "nowhere.png", "out.png", param} << 2;
+        QTest::newRow("threshold invert=2") << QStringList{"apply", "threshold", "nowhere.png", "out.png", "invert=2"} << 2;
+        QTest::newRow("hysteresis preset=coronary") << QStringList{"apply", "hysteresis", "nowhere.png", "out.png", "preset=coronary"} << 3;
         QTest::newRow("missing input") << QStringList{"apply", "invert", "nowhere.png", "out.png"} << 3;
         QTest::newRow("stats of missing input") << QStringList{"stats", "nowhere.png"} << 3;
         QTest::newRow("unwritable output") << QStringList{"apply", "invert", "in.png", "no/such/dir/out.png"} << 4;

@@ -1,6 +1,6 @@
 // Every operation of the table on degenerate images, through the path the window and the
-// command line share: a model over the image, a mark, a working copy, the row's run with
-// its default parameters, a rollback on failure. Each run must end with a result or an
+// command line share (runOperation: a mark, a working copy, the row's run with its default
+// parameters, a rollback on failure). Each run must end with a result or an
 // exception carrying a message, within a time bound, and leave a consistent model.
 #include <QtTest>
 #include <chrono>
@@ -54,14 +54,6 @@ bool sameImage(const Image &a, const Image &b)
            a.spectrum() == b.spectrum() && (a.is_empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
 }
 
-Params defaultParams(const OperationRow &row)
-{
-    Params params;
-    for (const ParamSpec &p : row.params)
-        if (*p.defaultValue) params.set(p.name, QString(p.defaultValue));
-    return params;
-}
-
 // What one run through the shared path left behind.
 struct Outcome {
     ImageModel model;
@@ -75,16 +67,10 @@ Outcome runThroughModel(const OperationRow &row, const Image &input)
     Outcome out;
     out.model = ImageModel(input);
     out.mark = out.model.mark();
-    out.model.duplicateCurrent();
     NullProgress progress;
-    Notes notes;
-    try {
-        row.run(out.model, defaultParams(row), progress, notes);
-    } catch (const std::exception &e) {
-        out.failed = true;
-        out.message = QString::fromLocal8Bit(e.what());
-        out.model.rollback(out.mark);
-    }
+    const RunOutcome ran = runOperation(out.model, row, Params(), progress);
+    out.failed = !ran.ok();
+    out.message = ran.error;
     return out;
 }
 
@@ -113,7 +99,7 @@ private slots:
             for (const QSize &size : kSizes)
                 for (const Content &content : kContents)
                     QTest::addRow("%s/%dx%d/%s", row.slot, size.width(), size.height(), content.name)
-                        << row.code << makeImage(size, content);
+                        << int(row.code) << makeImage(size, content);
         }
     }
 
@@ -121,7 +107,7 @@ private slots:
     {
         QFETCH(int, code);
         QFETCH(Image, input);
-        const OperationRow &row = operationRow(code);
+        const OperationRow &row = operationRow(OpCode(code));
         const Outcome out = runBounded(row, input, QTest::currentDataTag());
         const ImageModel &m = out.model;
         if (out.failed) {

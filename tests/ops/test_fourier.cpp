@@ -124,7 +124,7 @@ void TestFourier::tableRuns()
     for (const auto &[name, code] : {std::pair{"fft", 12}, {"invfft", 13}}) {
         const OperationRow *row = findOperation(name);
         QVERIFY(row && row->run);
-        QCOMPARE(row->code, code);
+        QCOMPARE(int(row->code), code);
         ImageModel model(in);
         model.duplicateCurrent();
         row->run(model, Params(), progress, notes);

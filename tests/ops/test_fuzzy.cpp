@@ -465,7 +465,7 @@ void TestFuzzy::commandLineName()
 {
     const OperationRow *row = findOperation("fuzzy");
     QVERIFY(row);
-    QCOMPARE(row->code, 21);
+    QCOMPARE(int(row->code), 21);
     QVERIFY(bool(row->run));
 }
 
@@ -480,7 +480,7 @@ void TestFuzzy::runAppendsEveryIteration()
     model.duplicateCurrent();
     NullProgress none;
     Notes notes;
-    operationRow(21).run(model, Params(), none, notes);
+    operationRow(OpCode::FuzzyClust).run(model, Params(), none, notes);
 
     // The source, the untouched working copy, one segmentation per iteration, the result.
     const int iterations = model.count() - 3;
@@ -506,7 +506,7 @@ void TestFuzzy::runOnConstantImage()
     model.duplicateCurrent();
     NullProgress none;
     Notes notes;
-    operationRow(21).run(model, Params(), none, notes);
+    operationRow(OpCode::FuzzyClust).run(model, Params(), none, notes);
     QCOMPARE(model.count(), 4);
     QCOMPARE(model.currentIndex, 3);
     QCOMPARE(model.imageList[2].max(), 0.0);
@@ -520,7 +520,7 @@ void TestFuzzy::runRejectsTinyImage()
     model.duplicateCurrent();
     NullProgress none;
     Notes notes;
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, operationRow(21).run(model, Params(), none, notes));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, operationRow(OpCode::FuzzyClust).run(model, Params(), none, notes));
     QCOMPARE(model.count(), 2);
 }
 

@@ -268,7 +268,7 @@ void TestHessian::tableRuns()
     {
         const OperationRow *row = findOperation("eigen");
         QVERIFY(row && row->run);
-        QCOMPARE(row->code, 14);
+        QCOMPARE(int(row->code), 14);
         ImageModel model(in);
         model.duplicateCurrent();
         row->run(model, Params(), progress, notes);
@@ -281,7 +281,7 @@ void TestHessian::tableRuns()
     {
         const OperationRow *row = findOperation("hessian");
         QVERIFY(row && row->run);
-        QCOMPARE(row->code, 16);
+        QCOMPARE(int(row->code), 16);
         ImageModel model(in);
         model.duplicateCurrent();
         row->run(model, Params(), progress, notes);

@@ -112,7 +112,7 @@ void TestHomomorphic::tableRuns()
     for (const auto &[name, code] : {std::pair{"homomorphic", 17}, {"nonlinear", 18}}) {
         const OperationRow *row = findOperation(name);
         QVERIFY(row && row->run);
-        QCOMPARE(row->code, code);
+        QCOMPARE(int(row->code), code);
         ImageModel model(in);
         model.duplicateCurrent();
         row->run(model, Params(), progress, notes);

@@ -352,7 +352,7 @@ void TestHysteresis::commandLineRun()
 {
     const OperationRow *row = findOperation("hysteresis");
     QVERIFY(row);
-    QCOMPARE(row->code, 19);
+    QCOMPARE(int(row->code), 19);
     QVERIFY(bool(row->run));
 
     Image img(40, 30, 1, 1, 30.0);

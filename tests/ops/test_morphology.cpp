@@ -327,7 +327,7 @@ void TestMorphology::tableRows()
     QFETCH(int, code);
     const OperationRow *row = findOperation(name);
     QVERIFY(row);
-    QCOMPARE(row->code, code);
+    QCOMPARE(int(row->code), code);
     NullProgress progress;
     const Image in = makeImage(30, 20, Fill::Gray, 11);
     const Image el = makeStructEl(1, 2);

@@ -287,12 +287,12 @@ void TestPointOps::thresholdRow()
     NullProgress progress;
     Notes notes;
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, findOperation("threshold")->run(model, Params(), progress, notes));
-    QCOMPARE(findOperation("threshold")->code, 20);
-    QCOMPARE(findOperation("log")->code, 11);
-    QCOMPARE(findOperation("sqrt")->code, 9);
-    QCOMPARE(findOperation("normalize")->code, 7);
-    QCOMPARE(findOperation("power")->code, 10);
-    QCOMPARE(findOperation("invert")->code, 4);
+    QCOMPARE(int(findOperation("threshold")->code), 20);
+    QCOMPARE(int(findOperation("log")->code), 11);
+    QCOMPARE(int(findOperation("sqrt")->code), 9);
+    QCOMPARE(int(findOperation("normalize")->code), 7);
+    QCOMPARE(int(findOperation("power")->code), 10);
+    QCOMPARE(int(findOperation("invert")->code), 4);
 }
 
 QTEST_APPLESS_MAIN(TestPointOps)

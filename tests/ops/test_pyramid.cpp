@@ -110,7 +110,7 @@ void TestPyramid::tableRun()
 {
     const OperationRow *row = findOperation("laplacian");
     QVERIFY(row && row->run);
-    QCOMPARE(row->code, 15);
+    QCOMPARE(int(row->code), 15);
     NullProgress progress;
     Notes notes;
     const Image in = ref::testImage("waves", 40, 24, 2);

@@ -219,8 +219,8 @@ void TestThinning::tableRows()
     const OperationRow *thin = findOperation("thin");
     const OperationRow *skel = findOperation("skeletonize");
     QVERIFY(thin && skel);
-    QCOMPARE(thin->code, 29);
-    QCOMPARE(skel->code, 22);
+    QCOMPARE(int(thin->code), 29);
+    QCOMPARE(int(skel->code), 22);
     ImageModel model(in);
     thin->run(model, Params(), progress, notes);
     QVERIFY(sameBits(model.current(), zhangSuenThin(in)));
