@@ -219,17 +219,17 @@ void MainWindow::runPrepared(CImgDoc *doc, int code)
 
 void MainWindow::applySelectionRule(int code)
 {
-    static const QMap<int, int> modes = {{23, 1}, {24, 4}, {25, 7}, {30, 9}};
+    static const QMap<int, int> modes = {{23, tool::Rectangle}, {24, tool::Ellipse}, {25, tool::Area}, {30, tool::Polygon}};
     QAction *trigger = operationActions[code];
     for (int other : modes.keys())
         if (other != code) operationActions[other]->setChecked(false);
-    const int mode = trigger->isChecked() ? modes[code] : 0;
+    const int mode = trigger->isChecked() ? modes[code] : tool::Normal;
     if (CImgDoc *doc = activeDocument(); doc && doc->view) doc->view->setSelectionMode(mode);
 }
 
 void MainWindow::setSelectionModeBtn(int state)
 {
-    static const QMap<int, int> actions = {{1, 23}, {4, 24}, {7, 25}, {9, 30}};
+    static const QMap<int, int> actions = {{tool::Rectangle, 23}, {tool::Ellipse, 24}, {tool::Area, 25}, {tool::Polygon, 30}};
     for (int code : actions) operationActions[code]->setChecked(false);
     if (actions.contains(state)) operationActions[actions[state]]->setChecked(true);
 }

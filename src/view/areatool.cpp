@@ -1,11 +1,13 @@
-// The area tool: picking regions by clicking, copying them into other windows, blacking
-// them out, and pasting white pixels from another window. The green marks of the picked
-// regions and the separating strokes are an overlay over the pixmap: the fills see them,
-// but the pixmap, which is what is saved and printed, keeps showing the image.
+// The area tool: picking regions by clicking, and the requests to copy them into other
+// windows, to black them out, and to paste white pixels from another window. The green
+// marks of the picked regions and the separating strokes are an overlay over the pixmap:
+// the fills see them, but the pixmap, which is what is saved and printed, keeps showing
+// the image.
 #include <QPainter>
 
 #include "dialogs/userdialogs.h"
 #include "ops/display.h"
+#include "ops/selection.h"
 #include "view/pixmapwidget.h"
 
 void PixmapWidget::startAreaOverlay()
@@ -52,13 +54,10 @@ void PixmapWidget::paintAreaMarks()
         if (areaOverlay.valid(p.x, p.y)) areaOverlay.setPixel(p.x, p.y, qRgb(0, 230, 0));
 }
 
-void PixmapWidget::copyAreaSelection()
+tool::Request PixmapWidget::copyAreaSelection()
 {
-    if (areaPoints.isEmpty()) return;  // nothing picked: nothing to copy, nothing to ask
     const Image &current = model.current();
-    Image picked(current.width(), current.height(), 1, 1, 0.0);
-    for (const PointRecord &p : areaPoints)
-        if (p.x >= 0 && p.y >= 0 && p.x < picked.width() && p.y < picked.height()) picked(p.x, p.y) = kWhite;
+    Image picked = pickedPixels(current.width(), current.height(), areaPoints);
     QStringList choices = {tr("New window")};
     QList<int> targets = {0};
     for (int n : windowList)
@@ -70,32 +69,19 @@ void PixmapWidget::copyAreaSelection()
     const QString choice = dialogs().getItem(this, tr("Choose window"), tr("Please choose the target window."), choices, 0, &ok);
     // The target is found by its place in the list, so translated entries work as well.
     const int index = ok ? int(choices.indexOf(choice)) : -1;
-    if (index == 0) {
-        ImageList list;
-        list.push_back(picked);
-        emit doCreateNewWindow(list);
-    } else if (index > 0) {
-        emit addToImg(targets[index], picked);
-    }
-    finishAreaAction();
+    if (index == 0) return tool::OpenWindow{ImageList(picked)};
+    if (index > 0) return tool::SendToWindow{targets[index], std::move(picked)};
+    return {};
 }
 
-void PixmapWidget::blackOutAreaSelection()
+tool::Request PixmapWidget::blackOutAreaSelection()
 {
-    Image copy = model.current();
-    for (const PointRecord &p : areaPoints)
-        if (p.x >= 0 && p.y >= 0 && p.x < copy.width() && p.y < copy.height()) copy(p.x, p.y) = 0.0;
     const int answer = dialogs().question(this, tr("New window?"), tr("Open a new window?"),
                                           {tr("Yes"), tr("No"), tr("Cancel")}, 2, 2);
-    if (answer == 0) {
-        ImageList list;
-        list.push_back(copy);
-        emit doCreateNewWindow(list);
-    } else if (answer == 1) {
-        model.previewImage = copy;
-        model.replaceCurrent(std::move(copy));
-    }
-    finishAreaAction();
+    if (answer != 0 && answer != 1) return {};
+    const Image &current = model.current();
+    // Answered No, the blacked-out image replaces the current one and is the tool's working image.
+    return tool::BlackOut{pickedPixels(current.width(), current.height(), areaPoints), answer == 0, true};
 }
 
 void PixmapWidget::finishAreaAction()
@@ -108,17 +94,4 @@ void PixmapWidget::finishAreaAction()
     emit updateImgNav();
 }
 
-void PixmapWidget::pasteWhite(const Image &img)
-{
-    Image &target = model.current();
-    if (img.width() != target.width() || img.height() != target.height()) {
-        dialogs().information(this, tr("Information"),
-                              tr("Cannot copy to image %1, because of different heights and widths.").arg(imageNumber));
-        return;
-    }
-    const size_t n = target.size();
-    for (size_t i = 0; i < n; ++i)
-        if (img[i] == kWhite) target[i] = kWhite;
-    refreshView();
-    update();
-}
+void PixmapWidget::pasteWhite(const Image &img) { applyRequest(tool::PasteWhite{img}); }

@@ -3,7 +3,10 @@
 #include <QWheelEvent>
 
 #include "dialogs/userdialogs.h"
+#include "ops/selection.h"
 #include "view/pixmapwidget.h"
+
+using namespace tool;
 
 void PixmapWidget::setZoomFactor(float f)
 {
@@ -18,7 +21,7 @@ void PixmapWidget::setZoomFactor(float f)
 void PixmapWidget::wheelEvent(QWheelEvent *event)
 {
     event->accept();
-    if (state == 1 || state == 4 || state == 7 || state == 8) {
+    if (isBoxWaiting(state) || state == Area || state == Erase) {
         dialogs().information(this, tr("Information"),
                               tr("You cannot zoom in this mode.<br>Press <b>SPACE</b> to return to normal mode."));
         return;
@@ -54,25 +57,25 @@ void PixmapWidget::paintEvent(QPaintEvent *)
     painter.translate(xCenterOffset, yCenterOffset);
     painter.scale(z, z);
     painter.drawPixmap(0, 0, *pixmap);
-    if (state == 7 && !areaOverlay.isNull()) painter.drawImage(0, 0, areaOverlay);
+    if (state == Area && !areaOverlay.isNull()) painter.drawImage(0, 0, areaOverlay);
     painter.restore();
 
     painter.setPen(QPen(Qt::red, 1));
     const auto vx = [&](float x) { return int(x * z + xCenterOffset); };
     const auto vy = [&](float y) { return int(y * z + yCenterOffset); };
     const QString coverage = tr("white coverage: %1 %");
-    if (state >= 1 && state <= 6) {
+    if (isRectangle(state) || isEllipse(state)) {
         const int x1 = selectionRect.left(), y1 = selectionRect.top();
         const int x2 = selectionRect.right(), y2 = selectionRect.bottom();
         const QRect box(vx(x1), vy(y1), int((x2 - x1) * z), int((y2 - y1) * z));
-        if (state <= 3)
+        if (isRectangle(state))
             painter.drawRect(box);
         else
             painter.drawEllipse(box);
         painter.drawText(vx(x1) + 3, vy(y1) + 12, tr("w: %1px, h: %2px").arg(x2 - x1 + 1).arg(y2 - y1 + 1));
         if ((x2 - x1 + 1) * (y2 - y1 + 1) != 0 && selectionArea != 0)
-            painter.drawText(vx(x1) + 3, vy(y2) - 12, coverage.arg(whiteCount * 100.0 / selectionArea));
-    } else if (state == 9 || state == 11) {
+            painter.drawText(vx(x1) + 3, vy(y2) - 12, coverage.arg(whiteCoverage(whiteCount, selectionArea)));
+    } else if (isPolygon(state)) {
         for (int i = 0; i < polygon.size(); ++i) {
             const QPoint p = polygon[i];
             painter.drawText(vx(p.x()), vy(p.y()), ".");
@@ -85,7 +88,7 @@ void PixmapWidget::paintEvent(QPaintEvent *)
             const QRect b = polygon.boundingRect();
             painter.drawText(vx(b.left()) + 3, vy(b.top()) + 12, tr("w: %1px, h: %2px").arg(b.width()).arg(b.height()));
             if (polygonClosed && selectionArea != 0)
-                painter.drawText(vx(b.left()) + 3, vy(b.bottom()) - 12, coverage.arg(whiteCount * 100.0 / selectionArea));
+                painter.drawText(vx(b.left()) + 3, vy(b.bottom()) - 12, coverage.arg(whiteCoverage(whiteCount, selectionArea)));
         }
     }
     if (centredX || centredY) {

@@ -59,7 +59,7 @@ void PixmapWidget::finishConstruction()
 {
     zoomFactor = 1.0f;
     xOffset = yOffset = 0;
-    state = 0;
+    state = tool::Normal;
     polygonClosed = false;
     buildContextMenu();
     setMouseTracking(true);

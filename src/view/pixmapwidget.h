@@ -14,6 +14,7 @@
 #include "ops/areafill.h"
 #include "ops/imagemodel.h"
 #include "ops/params.h"
+#include "view/tools.h"
 
 class Progress;
 class QMenu;
@@ -42,7 +43,7 @@ public:
     int imageNumber = 0;
     float zoomFactor = 1.0f;
     int xCenterOffset = 0, yCenterOffset = 0;
-    int state = 0;
+    tool::State state = tool::Normal;
     QList<PointRecord> areaPoints;
     QRect selectionRect;
     QPoint lastMousePos;
@@ -172,14 +173,19 @@ private:
     void renderToPixmap(const Image &source);
     QPoint imagePosition(const QPoint &viewPos, bool clampToOne) const;
     void recomputeSelectionArea();
-    void finishDrawnSelection();
+    tool::Request finishDrawnSelection();
+    // The selection of the current tool state, in image coordinates.
+    Selection currentSelection() const;
+    // Carries out what a tool asked for: the one place where tools change the image list
+    // or send images to other windows.
+    void applyRequest(const tool::Request &request);
     void moveSelection(const QPoint &p);
     void areaClick(const QPoint &viewPos);
     void paintAreaMarks();
     void startAreaOverlay();
     void clearAreaOverlay();
-    void copyAreaSelection();
-    void blackOutAreaSelection();
+    tool::Request copyAreaSelection();
+    tool::Request blackOutAreaSelection();
     void finishAreaAction();
     void drawStroke(const QPoint &from, const QPoint &to);
     void endErase();

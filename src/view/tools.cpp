@@ -1,11 +1,15 @@
-// Tool entry points of the view: selection modes, the context menu and the erase mode.
+// Tool entry points of the view: selection modes, the context menu, the erase mode, and
+// the one place where the tools' requests change the image list or reach other windows.
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
 
 #include "dialogs/userdialogs.h"
+#include "ops/selection.h"
 #include "view/pixmapwidget.h"
+
+using namespace tool;
 
 void PixmapWidget::buildContextMenu()
 {
@@ -19,7 +23,7 @@ void PixmapWidget::buildContextMenu()
 
 void PixmapWidget::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (state == 7 || state == 9) return;  // the right button belongs to these tools
+    if (state == Area || state == Polygon) return;  // the right button belongs to these tools
     prevAction->setEnabled(model.currentIndex > 0);
     nextAction->setEnabled(model.currentIndex < model.count() - 1);
     deleteAction->setEnabled(model.count() > 1);
@@ -39,20 +43,20 @@ void PixmapWidget::setSelectionMode(int mode)
     currentToPreview();
     clearAreaOverlay();  // leaving or entering the area tool ends its selection
     switch (mode) {
-    case 0:
-        state = 0;
+    case Normal:
+        state = Normal;
         refreshView();
         setCursor(Qt::ArrowCursor);
         break;
-    case 1:
-    case 4:
-    case 9:
-        state = mode;
+    case Rectangle:
+    case Ellipse:
+    case Polygon:
+        state = State(mode);
         setCursor(Qt::CrossCursor);
         break;
-    case 7:
+    case Area:
         setZoomFactor(1.0f);
-        state = 7;
+        state = Area;
         areaPoints.clear();
         startAreaOverlay();
         setCursor(Qt::CrossCursor);
@@ -73,7 +77,7 @@ void PixmapWidget::startErase()
                           tr("<p>Erase by pressing the left mouse button</p><p>Pressing <b>SPACE</b> will finish "
                              "erasing.</p>"));
     setZoomFactor(1.0f);
-    state = 8;
+    state = Erase;
     eraseMask = QImage(pixmap->size(), QImage::Format_Grayscale8);
     eraseMask.fill(0);
     setCursor(Qt::BlankCursor);
@@ -82,7 +86,7 @@ void PixmapWidget::startErase()
 void PixmapWidget::drawStroke(const QPoint &from, const QPoint &to)
 {
     const QPen pen(Qt::black, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    if (state == 7) {
+    if (state == Area) {
         // Strokes of the area tool separate regions for its fills; they are no image data.
         if (areaStrokes.isNull()) startAreaOverlay();
         for (QImage *layer : {&areaStrokes, &areaOverlay}) {
@@ -98,7 +102,7 @@ void PixmapWidget::drawStroke(const QPoint &from, const QPoint &to)
         painter.setPen(pen);
         painter.drawLine(from, to);
     }
-    if (state == 8 && !eraseMask.isNull()) {
+    if (state == Erase && !eraseMask.isNull()) {
         QPainter painter(&eraseMask);
         painter.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.drawLine(from, to);
@@ -110,21 +114,56 @@ void PixmapWidget::endErase()
 {
     // The strokes black out the current image, which the dispatcher made a working copy
     // of when the mode began, so the original stays in the list.
+    const Image &image = model.current();
+    Image strokes(image.width(), image.height(), 1, 1, 0.0);
     bool drawn = false;
-    Image &image = model.current();
     for (int y = 0; y < std::min(eraseMask.height(), image.height()); ++y) {
         const uchar *row = eraseMask.constScanLine(y);
         for (int x = 0; x < std::min(eraseMask.width(), image.width()); ++x)
             if (row[x]) {
-                image(x, y) = 0.0;
+                strokes(x, y) = kWhite;
                 drawn = true;
             }
     }
+    if (drawn) applyRequest(BlackOut{std::move(strokes), false, false});
     eraseMask = QImage();
-    state = 0;
+    state = Normal;
     setCursor(Qt::ArrowCursor);
     refreshView();
     update();
     if (drawn) emit updateImgNav();
     emit sendState(state);
+}
+
+void PixmapWidget::applyRequest(const Request &request)
+{
+    if (const auto *cut = std::get_if<Cut>(&request)) {
+        if (cut->dropWorkingCopy) {
+            // The working copy made for the tool goes; the image before it is current again.
+            model.deleteCurrent();
+            emit updateImgNav();
+        }
+        const ImageList pieces = cutSelection(model.imageList, cut->selection);
+        if (pieces.size() > 0) emit doCreateNewWindow(pieces);
+    } else if (const auto *open = std::get_if<OpenWindow>(&request)) {
+        emit doCreateNewWindow(open->images);
+    } else if (const auto *send = std::get_if<SendToWindow>(&request)) {
+        emit addToImg(send->window, send->image);
+    } else if (const auto *blackOut = std::get_if<BlackOut>(&request)) {
+        Image result = blackedOut(model.current(), blackOut->mask);
+        if (blackOut->newWindow) {
+            emit doCreateNewWindow(ImageList(result));
+            return;
+        }
+        if (blackOut->keepAsPreview) model.previewImage = result;
+        model.replaceCurrent(std::move(result));
+    } else if (const auto *paste = std::get_if<PasteWhite>(&request)) {
+        if (!::pasteWhite(model.current(), paste->image)) {
+            dialogs().information(this, tr("Information"),
+                                  tr("Cannot copy to image %1, because of different heights and widths.").arg(imageNumber));
+            return;
+        }
+        refreshView();
+        update();
+    }
 }

@@ -166,9 +166,14 @@ private slots:
         QVERIFY(view->polygonClosed);
         QCOMPARE(view->polygon.size(), 4);
         QVERIFY(view->selectionArea > 0);
+        QCOMPARE(view->selectionArea, 20 * 15);  // right and bottom edges lie outside
         QCOMPARE(view->whiteCount, view->selectionArea);
         key(Qt::Key_Space);
         QCOMPARE(newWindows.size(), 1);
+        const Image piece = newWindows[0][0];
+        QCOMPARE(piece.width(), 21);
+        QCOMPARE(piece(19, 14), 255.0);
+        QCOMPARE(piece(20, 14) + piece(19, 15), 0.0);
         click({1, 1});  // a new polygon starts with this click
         QVERIFY(!view->polygonClosed);
         QCOMPARE(view->polygon.size(), 1);
@@ -296,6 +301,13 @@ private slots:
         key(Qt::Key_Delete);
         QCOMPARE(view->model.current()(6, 6), 255.0);
         QVERIFY(view->areaPoints.isEmpty());
+        click({6, 6});
+        answers.answers.enqueue(0);  // Yes: a blacked-out copy opens, the image stays
+        key(Qt::Key_Delete);
+        QCOMPARE(newWindows.size(), 1);
+        QCOMPARE(newWindows[0][0](6, 6), 0.0);
+        QCOMPARE(newWindows[0][0].sum(), 0.0);
+        QCOMPARE(view->model.current()(6, 6), 255.0);
         click({6, 6});
         answers.answers.enqueue(1);  // No: the current image is blacked out
         key(Qt::Key_Delete);
