@@ -939,6 +939,10 @@
         <translation>Bitte geben Sie den Exponenten ein:</translation>
     </message>
     <message>
+        <source>Disc size</source>
+        <translation>Scheibengröße</translation>
+    </message>
+    <message>
         <source>The image by its power by %1 was calculated</source>
         <translation>Das Bild wurde mit %1 potenziert</translation>
     </message>

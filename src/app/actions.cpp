@@ -4,6 +4,8 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QToolBar>
+#include <algorithm>
+#include <vector>
 
 #include "app/mainwindow.h"
 #include "ops/operations.h"
@@ -15,6 +17,23 @@ QString actionText(const OperationRow &row)
     return row.translated ? QCoreApplication::translate("MainWindow", row.actionText) : QString::fromLatin1(row.actionText);
 }
 
+// Adds the operation actions the table places in group to a menu or toolbar, ordered by
+// their position, with the separators the table asks for.
+template <class Bar, class Group>
+void addOperations(Bar *bar, const QMap<int, QAction *> &actions, Place<Group> OperationRow::*place, Group group)
+{
+    std::vector<const OperationRow *> rows;
+    for (const OperationRow &row : operationTable())
+        if ((row.*place).group == group) rows.push_back(&row);
+    std::sort(rows.begin(), rows.end(), [place](const OperationRow *a, const OperationRow *b) {
+        return (a->*place).position < (b->*place).position;
+    });
+    for (const OperationRow *row : rows) {
+        if ((row->*place).separatorBefore) bar->addSeparator();
+        bar->addAction(actions.value(int(row->code)));
+    }
+}
+
 }  // namespace
 
 void MainWindow::buildActions()
@@ -22,14 +41,14 @@ void MainWindow::buildActions()
     for (const OperationRow &row : operationTable()) {
         auto *action = new QAction(actionText(row), this);
         action->setObjectName(QLatin1String(row.slot));
-        const int code = row.code;
-        connect(action, &QAction::triggered, this, [this, code] { applyOperation(code, code == 26 || code == 27); });
+        // The selection tools are modes: their actions stay checked while the mode is on.
+        action->setCheckable(row.ask == Ask::Tool);
+        if (*row.statusTip) action->setStatusTip(QCoreApplication::translate("MainWindow", row.statusTip));
+        const int code = int(row.code);
+        const bool readOnly = row.preparation == Preparation::ReadOnly;
+        connect(action, &QAction::triggered, this, [this, code, readOnly] { applyOperation(code, readOnly); });
         operationActions.insert(code, action);
     }
-    for (int code : {23, 24, 25, 30}) operationActions[code]->setCheckable(true);
-    operationActions[15]->setStatusTip(tr("Vessel enhancement with laplacian pyramid decomposition"));
-    operationActions[16]->setStatusTip(tr("Vessel enhancement with hessian matrix calculations"));
-    operationActions[17]->setStatusTip(tr("Vessel enhancement by high-pass channel amplifiction"));
 
     const auto make = [this](const QString &text, const QString &shortcut, const QString &icon, const QString &tip) {
         auto *action = new QAction(text, this);
@@ -83,8 +102,8 @@ void MainWindow::buildActions()
 
 void MainWindow::buildMenus()
 {
-    const auto add = [this](QMenu *menu, std::initializer_list<int> codes) {
-        for (int code : codes) menu->addAction(operationActions[code]);
+    const auto add = [this](QMenu *menu, MenuGroup group) {
+        addOperations(menu, operationActions, &OperationRow::menu, group);
     };
     menuFile = menuBar()->addMenu(tr("&File"));
     menuFile->addAction(actOpen);
@@ -97,20 +116,18 @@ void MainWindow::buildMenus()
 
     menuImage = menuBar()->addMenu(tr("&Image"));
     menuSelect = menuImage->addMenu(tr("Select"));
-    add(menuSelect, {23, 24, 30, 25});
+    add(menuSelect, MenuGroup::Select);
     menuStats = menuImage->addMenu(tr("Image statistics"));
-    add(menuStats, {26, 27});
+    add(menuStats, MenuGroup::Statistics);
     menuImage->addSeparator();
     menuGeneral = menuImage->addMenu(tr("&General actions"));
-    add(menuGeneral, {4, 7, 20, 12, 14});
+    add(menuGeneral, MenuGroup::General);
     menuMorph = menuImage->addMenu(tr("Morphological filters"));
-    add(menuMorph, {0, 1, 2, 3, 5, 6, 22, 29});
+    add(menuMorph, MenuGroup::Morphology);
     menuVessel = menuImage->addMenu(tr("Vessel enhancement filters"));
-    add(menuVessel, {19, 21});
-    menuVessel->addSeparator();
-    add(menuVessel, {15, 16, 17, 18});
+    add(menuVessel, MenuGroup::Vessel);
     menuNonlinear = menuImage->addMenu(tr("Non-linear filters"));
-    add(menuNonlinear, {9, 10});
+    add(menuNonlinear, MenuGroup::NonLinear);
     menuImage->addSeparator();
     menuImage->addAction(actNewWindow);
     menuImage->addAction(actImgNav);
@@ -136,17 +153,12 @@ void MainWindow::buildToolBars()
     };
     fileToolBar = bar(tr("File"), "objFileToolBar");
     fileToolBar->addActions({actOpen, actSaveAs, actPrint, actExit});
-    const auto add = [this](QToolBar *toolBar, std::initializer_list<int> codes) {
-        for (int code : codes) toolBar->addAction(operationActions[code]);
+    const auto add = [this](QToolBar *toolBar, ToolBarGroup group) {
+        addOperations(toolBar, operationActions, &OperationRow::toolBar, group);
     };
-    add(bar(tr("General actions"), "objGeneralFToolBar"), {4, 7});
-    add(bar(tr("Morphological operations"), "objMorphoToolbar"), {0, 1, 2, 3, 5, 6});
-    add(bar(tr("Non-linear filters"), "objNonlinearToolbar"), {9, 10});
-    QToolBar *vessel = bar(tr("Vessel enhancement operations"), "objVesselEnhToolBar");
-    add(vessel, {19, 21});
-    vessel->addSeparator();
-    add(vessel, {23, 24, 30, 25});
-    vessel->addSeparator();
-    add(vessel, {27});
+    add(bar(tr("General actions"), "objGeneralFToolBar"), ToolBarGroup::General);
+    add(bar(tr("Morphological operations"), "objMorphoToolbar"), ToolBarGroup::Morphology);
+    add(bar(tr("Non-linear filters"), "objNonlinearToolbar"), ToolBarGroup::NonLinear);
+    add(bar(tr("Vessel enhancement operations"), "objVesselEnhToolBar"), ToolBarGroup::Vessel);
     bar(tr("New Window"), "objNewwindowToolBar")->addAction(actNewWindow);
 }

@@ -12,6 +12,8 @@
 #include <QStatusBar>
 #include <algorithm>
 #include <exception>
+#include <functional>
+#include <optional>
 
 #include "app/mainwindow.h"
 #include "dialogs/userdialogs.h"
@@ -20,6 +22,24 @@
 #include "ops/operations.h"
 #include "view/pixmapwidget.h"
 #include "view/viewhandlers.h"
+
+namespace {
+
+QString noMemoryText() { return QCoreApplication::translate("MainWindow", "There is not enough memory for this operation."); }
+
+// Runs body and gives the failure it reports, or what it throws in words for the user.
+std::optional<QString> failureOf(const std::function<std::optional<QString>()> &body)
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc &) {
+        return noMemoryText();
+    } catch (const std::exception &e) {
+        return QString::fromLocal8Bit(e.what());
+    }
+}
+
+}  // namespace
 
 CImgDoc *MainWindow::activeDocument() const
 {
@@ -155,66 +175,70 @@ void MainWindow::applyOperation(int code, bool readOnly)
 {
     CImgDoc *doc = activeDocument();
     if (!doc || !doc->view) return;
-    const bool isSelection = code == 23 || code == 24 || code == 25 || code == 30;
+    const OperationRow &row = operationRow(OpCode(code));
+    // Edit rows work on a clone in a new window or on a working copy, tool rows always on a
+    // working copy; the area tool and the reports change nothing beforehand.
+    const bool prepares = !readOnly && (row.preparation == Preparation::Edit || row.preparation == Preparation::Tool);
     CImgDoc *target = doc;
-    const ImageModel::Mark mark = doc->view->model.mark();
-    if (!readOnly) {
-        if (actNewWindow->isChecked() && !isSelection) {
-            target = createCImgDoc(doc);
-            showDocument(target);
-            emit newWindowList(windowNumbers());
-        } else if (code != 25) {
-            doc->view->duplicateCurrent();
-        }
+    if (prepares && row.preparation == Preparation::Edit && actNewWindow->isChecked()) {
+        target = createCImgDoc(doc);
+        showDocument(target);
+        emit newWindowList(windowNumbers());
     }
-    QString failure;
+    const bool workingCopy = prepares && target == doc;
+    QPointer<CImgDoc> ran = target;
     target->view->cancelled = false;
-    try {
-        QPointer<CImgDoc> ran = target;
-        runPrepared(target, code);
-        if (!ran) return;
-        if (!ran->view->cancelled) {
-            // Not every handler reports its list edits (a selection tool's working copy, for
-            // one): the navigation dialog shows the list as the operation left it.
-            if (ran == activeDocument()) ran->forwardCurrentIndex();
-            return;
-        }
-    } catch (const std::bad_alloc &) {
-        failure = tr("There is not enough memory for this operation.");
-    } catch (const std::exception &e) {
-        failure = QString::fromLocal8Bit(e.what());
+    const std::optional<QString> failure = isPlain(row) ? failureOf([&] { return runPlain(target, row, workingCopy); })
+                                                        : runOwn(target, row, workingCopy);
+    if (!ran) return;
+    if (!failure && !ran->view->cancelled) {
+        // Not every handler reports its list edits (a selection tool's working copy, for
+        // one): the navigation dialog shows the list as the operation left it.
+        if (ran == activeDocument()) ran->forwardCurrentIndex();
+        return;
     }
-    // A cancelled or failed operation leaves the document as it was before it.
+    // A cancelled or failed operation leaves the document as it was before it: the run has
+    // taken its own changes back, the clone goes with its sub-window.
     if (target != doc) {
-        delete target->parentWidget();  // the clone and its sub-window, at once
+        delete target->parentWidget();
         emit newWindowList(windowNumbers());
     } else {
-        doc->view->model.rollback(mark);
         doc->view->refreshView();
         doc->view->update();
         doc->forwardCurrentIndex();
     }
-    if (failure.isEmpty()) return;  // cancelled by the user: nothing to report
-    const QString text = QCoreApplication::translate("MainWindow", operationRow(code).actionText);
-    dialogs().warning(this, tr("Operation failed"), tr("%1 failed: %2").arg(text, failure));
+    if (!failure) return;  // cancelled by the user: nothing to report
+    const QString text = QCoreApplication::translate("MainWindow", row.actionText);
+    dialogs().warning(this, tr("Operation failed"), tr("%1 failed: %2").arg(text, *failure));
 }
 
-void MainWindow::runPrepared(CImgDoc *doc, int code)
+std::optional<QString> MainWindow::runPlain(CImgDoc *doc, const OperationRow &row, bool workingCopy)
 {
-    switch (code) {
-    case 23:
-    case 24:
-    case 25:
-    case 30:
-        applySelectionRule(code);
-        return;
-    case 20:
-        toggleImgNav();
-        break;
-    default:
-        break;
-    }
-    if (ViewHandler handler = viewHandler(code)) (doc->view->*handler)();
+    const RunOutcome outcome = doc->view->runTableOperation(row.code, workingCopy);
+    if (outcome.ok()) return std::nullopt;
+    if (outcome.result == RunResult::OutOfMemory) return noMemoryText();
+    return outcome.error;
+}
+
+std::optional<QString> MainWindow::runOwn(CImgDoc *doc, const OperationRow &row, bool workingCopy)
+{
+    // These operations keep their own flow (previews, dialogs, live display); what they
+    // leave after a failure or a cancel is taken back to this mark.
+    const ImageModel::Mark mark = doc->view->model.mark();
+    if (workingCopy) doc->view->duplicateCurrent();
+    QPointer<CImgDoc> alive = doc;
+    const std::optional<QString> failure = failureOf([&]() -> std::optional<QString> {
+        if (row.ask == Ask::Tool) {
+            applySelectionRule(int(row.code));
+        } else {
+            // Thresholding shows the navigation dialog beside its own.
+            if (row.code == OpCode::Threshold) toggleImgNav();
+            if (ViewHandler handler = viewHandler(row.code)) (doc->view->*handler)();
+        }
+        return std::nullopt;
+    });
+    if (alive && (failure || doc->view->cancelled)) doc->view->model.rollback(mark);
+    return failure;
 }
 
 void MainWindow::applySelectionRule(int code)

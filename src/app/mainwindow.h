@@ -5,10 +5,12 @@
 #include <QList>
 #include <QMainWindow>
 #include <QMap>
+#include <optional>
 
 #include "ops/image.h"
 
 class CImgDoc;
+struct OperationRow;
 class ImgNavDlg;
 class QAction;
 class QMdiArea;
@@ -81,7 +83,10 @@ private:
     static QSize smallestWindow(const QMdiSubWindow *window);
     void showDocument(CImgDoc *doc);
     void applySelectionRule(int code);
-    void runPrepared(CImgDoc *doc, int code);
+    // Runs a plain operation through the view's one transaction, or one with its own flow;
+    // each returns why it failed, nothing when it ended well or was cancelled.
+    std::optional<QString> runPlain(CImgDoc *doc, const OperationRow &row, bool workingCopy);
+    std::optional<QString> runOwn(CImgDoc *doc, const OperationRow &row, bool workingCopy);
 
     QSignalMapper *windowMapper = nullptr;
     QMenu *menuFile = nullptr, *menuImage = nullptr, *menuWindow = nullptr, *menuHelp = nullptr;

@@ -1,20 +1,65 @@
-// The shared frame of the view's operations.
+// The shared frame of the view's operations, and the one path of the plain operations of
+// the table: ask the parameters as the row says, run the operation as one transaction,
+// refresh, update the navigation and report.
+#include <QDialog>
+
 #include "dialogs/userdialogs.h"
+#include "ops/fourier.h"
 #include "ops/operations.h"
 #include "view/guiprogress.h"
 #include "view/pixmapwidget.h"
+#include "view/structeldlg.h"
 
 std::unique_ptr<Progress> PixmapWidget::makeProgress() { return std::make_unique<GuiProgress>(this); }
 
-void PixmapWidget::runCore(int code, const Params &params)
+bool PixmapWidget::askParameters(const OperationRow &row, Params &params)
+{
+    if (row.ask != Ask::Number && row.ask != Ask::Disc) return true;
+    // Both ask for the first parameter, within its range, starting from its default.
+    const ParamSpec &spec = row.params.front();
+    if (row.ask == Ask::Disc) {
+        StructElDlg dialog(spec);
+        if (dialogs().exec(&dialog) != QDialog::Accepted) return false;
+        // The form offers the disc only; its size is the one parameter.
+        params.set(spec.name, QString::number(dialog.size()));
+        return true;
+    }
+    bool ok = false;
+    const double value = dialogs().getDouble(this, tr(row.askTitle), tr(spec.label), QString(spec.defaultValue).toDouble(),
+                                             spec.minimum, spec.maximum, spec.kind == ParamKind::Integer ? 0 : 2, &ok);
+    if (ok) params.set(spec.name, value);
+    return ok;
+}
+
+RunOutcome PixmapWidget::runTableOperation(OpCode code, bool workingCopy)
 {
     const OperationRow &row = operationRow(code);
-    if (!row.run) return;
-    const auto progress = makeProgress();
-    Notes notes;
-    row.run(model, params, *progress, notes);
-    progress->finish();
-    if (!notes.isEmpty()) dialogs().warning(this, tr("Note"), notes.join("<br>"));
+    Params params;
+    cancelled = !askParameters(row, params);
+    if (cancelled) return {};
+    if (code == OpCode::Fft && model.current().width() != model.current().height()) {
+        // The spectrum of a non-square image is taken on a square canvas: say where the
+        // image lies on it.
+        const CanvasOffsets off = spectrumOffsets(model.current());
+        dialogs().information(this, tr("Debug info"), tr("txoffset: %1, tyoffset: %2").arg(off.x).arg(off.y));
+    }
+    RunOutcome outcome;
+    {
+        const auto progress = makeProgress();
+        outcome = runOperation(model, row, params, *progress, !workingCopy);
+    }
+    if (!outcome.ok()) return outcome;
+    if (!outcome.notes.isEmpty()) dialogs().warning(this, tr("Note"), outcome.notes.join("<br>"));
+    if (!*row.doneText) {
+        // Nothing to report (Zhang-Suen thinning, the working copy alone): show the result.
+        refreshView();
+        repaint();
+        return outcome;
+    }
+    QString text = tr(row.doneText);
+    if (row.ask == Ask::Number) text = text.arg(params.number(row.params.front().name, 0.0));
+    finishOperation(text);
+    return outcome;
 }
 
 void PixmapWidget::finishOperation(const QString &infoText)
@@ -24,3 +69,24 @@ void PixmapWidget::finishOperation(const QString &infoText)
     emit updateImgNav();
     dialogs().information(this, tr("Filter applied"), infoText);
 }
+
+// The operations named after the menus run the one path on the current image.
+void PixmapWidget::opInvert() { runTableOperation(OpCode::Invert); }
+void PixmapWidget::opNormalize() { runTableOperation(OpCode::Normalize); }
+void PixmapWidget::opLog2() { runTableOperation(OpCode::Log2); }
+void PixmapWidget::opSqrt() { runTableOperation(OpCode::Sqrt); }
+void PixmapWidget::opPower() { runTableOperation(OpCode::Power); }
+void PixmapWidget::opErode() { runTableOperation(OpCode::Erode); }
+void PixmapWidget::opDilate() { runTableOperation(OpCode::Dilate); }
+void PixmapWidget::opOpen() { runTableOperation(OpCode::Open); }
+void PixmapWidget::opClose() { runTableOperation(OpCode::Close); }
+void PixmapWidget::opTopHat() { runTableOperation(OpCode::TopHat); }
+void PixmapWidget::opMGradient() { runTableOperation(OpCode::MGradient); }
+void PixmapWidget::opZhangSuen() { runTableOperation(OpCode::ZhangSuen); }
+void PixmapWidget::opFft() { runTableOperation(OpCode::Fft); }
+void PixmapWidget::opInvFft() { runTableOperation(OpCode::InvFft); }
+void PixmapWidget::opEigenv() { runTableOperation(OpCode::Eigenv); }
+void PixmapWidget::opLaplEnh() { runTableOperation(OpCode::LaplEnh); }
+void PixmapWidget::opHessEnh() { runTableOperation(OpCode::HessEnh); }
+void PixmapWidget::opHomoVes() { runTableOperation(OpCode::HomoVes); }
+void PixmapWidget::opVesNonl() { runTableOperation(OpCode::VesNonl); }

@@ -17,6 +17,9 @@
 #include "view/tools.h"
 
 class Progress;
+enum class OpCode : int;
+struct OperationRow;
+struct RunOutcome;
 class QMenu;
 class QPrinter;
 class QAction;
@@ -84,12 +87,18 @@ public:
     // result, and the dispatcher takes back the clone or working copy it prepared.
     bool cancelled = false;
 
-    // Operation glue: runs the table's headless operation on the model with a progress
-    // dialog and shows the notes it leaves. Throws what the operation throws.
-    void runCore(int code, const Params &params);
+    // The one path of a plain operation of the table: asks its parameters as its row says
+    // (a cancelled dialog sets `cancelled` and changes nothing), runs it as one transaction
+    // with a progress dialog (appending a working copy first when workingCopy is set, else
+    // on the current image), shows the notes it leaves, then refreshes, updates the
+    // navigation and reports with the row's text. A failed run is rolled back and its
+    // outcome returned for the caller to report.
+    RunOutcome runTableOperation(OpCode code, bool workingCopy = false);
     // The common end of an operation: new pixmap, repaint, navigation update, information box.
     void finishOperation(const QString &infoText);
     std::unique_ptr<Progress> makeProgress();
+    // Asks for the parameters of row as it says; false when the user cancelled.
+    bool askParameters(const OperationRow &row, Params &params);
 
     // --- operations: point operations, thresholding, morphology, thinning, statistics ---
     void opInvert();

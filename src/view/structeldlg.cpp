@@ -1,10 +1,14 @@
 #include "view/structeldlg.h"
 
+#include "ops/operations.h"
 #include "ui_structeldlg.h"
 
-StructElDlg::StructElDlg(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::StructElDlg>())
+StructElDlg::StructElDlg(const ParamSpec &size, QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::StructElDlg>())
 {
     ui->setupUi(this);
+    ui->sizeSpinBox->setRange(int(size.minimum), int(size.maximum));
+    ui->sizeSpinBox->setValue(QString(size.defaultValue).toInt());
     connect(ui->okButton, &QPushButton::clicked, this, &StructElDlg::ready);
     connect(ui->cancelButton, &QPushButton::clicked, this, &QDialog::close);
 }

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <memory>
 
+struct ParamSpec;
+
 namespace Ui {
 class StructElDlg;
 }
@@ -11,10 +13,11 @@ class StructElDlg : public QDialog {
     Q_OBJECT
 
 public:
-    explicit StructElDlg(QWidget *parent = nullptr);
+    // The size box takes its range and its starting value from the size parameter.
+    explicit StructElDlg(const ParamSpec &size, QWidget *parent = nullptr);
     ~StructElDlg() override;
 
-    // 1 for the disc, -1 otherwise; the size as the spin box shows it (1..999).
+    // 1 for the disc, -1 otherwise; the size as the spin box shows it.
     int type() const;
     int size() const;
     void setSize(int size);

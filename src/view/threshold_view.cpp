@@ -1,7 +1,5 @@
-// Point operations of the view: each runs its row of the operation table on the model
-// (notes about values outside the operation's domain are shown as a warning), then
-// refreshes, updates the navigation and reports. Coverage thresholding with its live
-// preview is here too.
+// Coverage thresholding in the view: the threshold dialog with its live preview of the
+// border and the coverage it gives.
 #include <stdexcept>
 
 #include "dialogs/userdialogs.h"
@@ -9,43 +7,6 @@
 #include "ops/threshold.h"
 #include "view/pixmapwidget.h"
 #include "view/thresholddialog.h"
-
-void PixmapWidget::opInvert()
-{
-    runCore(4, Params());
-    finishOperation(tr("The image was inverted"));
-}
-
-void PixmapWidget::opNormalize()
-{
-    runCore(7, Params());
-    finishOperation(tr("The image was normalized"));
-}
-
-void PixmapWidget::opLog2()
-{
-    runCore(11, Params());
-    finishOperation(tr("The image by its logarithm to the base of 2 was calculated"));
-}
-
-void PixmapWidget::opSqrt()
-{
-    runCore(9, Params());
-    finishOperation(tr("Square root image was calculated"));
-}
-
-void PixmapWidget::opPower()
-{
-    bool ok = false;
-    const double exponent =
-        dialogs().getDouble(this, tr("Exponent"), tr("Please enter the exponent:"), 2.0, 0.0, 100.0, 2, &ok);
-    cancelled = !ok;
-    if (!ok) return;
-    Params params;
-    params.set("exponent", exponent);
-    runCore(10, params);
-    finishOperation(tr("The image by its power by %1 was calculated").arg(exponent));
-}
 
 void PixmapWidget::opThreshold()
 {

@@ -1,9 +1,12 @@
-// Which method of the view handles an operation code.
+// Which method of the view runs an operation with an interaction of its own.
 #pragma once
 
+enum class OpCode : int;
 class PixmapWidget;
 
 using ViewHandler = void (PixmapWidget::*)();
 
-// The view method for code, or nullptr for an operation without one (yet).
-ViewHandler viewHandler(int code);
+// The view method of an operation with its own interaction (previews, dialogs of its own,
+// live display, reports, the erase mode), or nullptr for the plain operations, which run
+// through PixmapWidget::runTableOperation.
+ViewHandler viewHandler(OpCode code);
