@@ -63,7 +63,7 @@ void PixmapWidget::paintEvent(QPaintEvent *)
     painter.setPen(QPen(Qt::red, 1));
     const auto vx = [&](float x) { return int(x * z + xCenterOffset); };
     const auto vy = [&](float y) { return int(y * z + yCenterOffset); };
-    const QString coverage = tr("white coverage: %1 %");
+    const QString coverage = tr("white coverage: %1 %").arg(whiteCoverage(whiteCount, selectionArea));
     if (isRectangle(state) || isEllipse(state)) {
         const int x1 = selectionRect.left(), y1 = selectionRect.top();
         const int x2 = selectionRect.right(), y2 = selectionRect.bottom();
@@ -74,7 +74,7 @@ void PixmapWidget::paintEvent(QPaintEvent *)
             painter.drawEllipse(box);
         painter.drawText(vx(x1) + 3, vy(y1) + 12, tr("w: %1px, h: %2px").arg(x2 - x1 + 1).arg(y2 - y1 + 1));
         if ((x2 - x1 + 1) * (y2 - y1 + 1) != 0 && selectionArea != 0)
-            painter.drawText(vx(x1) + 3, vy(y2) - 12, coverage.arg(whiteCoverage(whiteCount, selectionArea)));
+            painter.drawText(vx(x1) + 3, vy(y2) - 12, coverage);
     } else if (isPolygon(state)) {
         for (int i = 0; i < polygon.size(); ++i) {
             const QPoint p = polygon[i];
@@ -88,7 +88,7 @@ void PixmapWidget::paintEvent(QPaintEvent *)
             const QRect b = polygon.boundingRect();
             painter.drawText(vx(b.left()) + 3, vy(b.top()) + 12, tr("w: %1px, h: %2px").arg(b.width()).arg(b.height()));
             if (polygonClosed && selectionArea != 0)
-                painter.drawText(vx(b.left()) + 3, vy(b.bottom()) - 12, coverage.arg(whiteCoverage(whiteCount, selectionArea)));
+                painter.drawText(vx(b.left()) + 3, vy(b.bottom()) - 12, coverage);
         }
     }
     if (centredX || centredY) {

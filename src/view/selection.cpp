@@ -36,7 +36,8 @@ ImageList PixmapWidget::extractSelection(int x1, int y1, int x2, int y2, int sha
 {
     const QRect box(QPoint(x1, y1), QPoint(x2, y2));
     if (shape == Polygon) return cutSelection(model.imageList, {SelectionShape::Polygon, box, polygon});
-    return cutSelection(model.imageList, {shape == Ellipse ? SelectionShape::Ellipse : SelectionShape::Rectangle, box, {}});
+    const SelectionShape cut = shape == Ellipse ? SelectionShape::Ellipse : SelectionShape::Rectangle;
+    return cutSelection(model.imageList, {cut, box, {}});
 }
 
 void PixmapWidget::mousePressEvent(QMouseEvent *event)

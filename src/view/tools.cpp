@@ -159,8 +159,8 @@ void PixmapWidget::applyRequest(const Request &request)
         model.replaceCurrent(std::move(result));
     } else if (const auto *paste = std::get_if<PasteWhite>(&request)) {
         if (!::pasteWhite(model.current(), paste->image)) {
-            dialogs().information(this, tr("Information"),
-                                  tr("Cannot copy to image %1, because of different heights and widths.").arg(imageNumber));
+            const QString text = tr("Cannot copy to image %1, because of different heights and widths.");
+            dialogs().information(this, tr("Information"), text.arg(imageNumber));
             return;
         }
         refreshView();

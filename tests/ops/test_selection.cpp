@@ -67,8 +67,10 @@ private slots:
         const QList<QPoint> none;
         using S = SelectionShape;
         QTest::newRow("rectangle") << int(S::Rectangle) << QRect(QPoint(10, 10), QPoint(19, 14)) << none << 50 << 50;
-        QTest::newRow("rectangle past the image") << int(S::Rectangle) << QRect(QPoint(35, 25), QPoint(44, 34)) << none << 100 << 25;
-        QTest::newRow("ellipse, formula") << int(S::Ellipse) << QRect(QPoint(10, 10), QPoint(19, 14)) << none << 39 << -1;
+        QTest::newRow("rectangle past the image")
+            << int(S::Rectangle) << QRect(QPoint(35, 25), QPoint(44, 34)) << none << 100 << 25;
+        QTest::newRow("ellipse, formula")
+            << int(S::Ellipse) << QRect(QPoint(10, 10), QPoint(19, 14)) << none << 39 << -1;
         QTest::newRow("empty rectangle") << int(S::Rectangle) << QRect() << none << 0 << 0;
         const QList<QPoint> square{{5, 5}, {25, 5}, {25, 20}, {5, 20}};
         QTest::newRow("polygon") << int(S::Polygon) << boundingBox(square) << square << 300 << 300;
