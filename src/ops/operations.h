@@ -1,7 +1,9 @@
 // The operation table: every operation of the program stands here once, with its code,
 // the main window's slot and action text, how the dispatcher prepares it, its name and
-// parameters on the command line, and the headless run over an image model. Menus,
-// dispatcher, command-line tool and the every-operation tests all read it.
+// parameters on the command line, the headless run over an image model, and how the
+// window runs it (how it asks, what it reports, where its action stands in the menus and
+// toolbars). Menus, toolbars, dispatcher, view, command-line tool and the every-operation
+// tests all read it.
 #pragma once
 #include <QString>
 #include <QStringList>
