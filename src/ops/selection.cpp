@@ -100,18 +100,27 @@ int selectionArea(const Selection &s)
     return int(std::count(mask.begin(), mask.end(), 1.0));
 }
 
-int countWhite(const Image &image, const Selection &s)
+namespace {
+
+// The pixels of the selection's shape inside image, all of them or only the white ones.
+int countShape(const Image &image, const Selection &s, bool whiteOnly)
 {
     const Image mask = shapeMask(s);
     const QRect &b = s.box;
     int count = 0;
     for (int y = b.top(); y <= b.bottom(); ++y)
         for (int x = b.left(); x <= b.right(); ++x)
-            if (insideImage(image, x, y) && image(x, y) == kWhite &&
+            if (insideImage(image, x, y) && (!whiteOnly || image(x, y) == kWhite) &&
                 (mask.is_empty() || mask(x - b.left(), y - b.top()) != 0.0))
                 ++count;
     return count;
 }
+
+}  // namespace
+
+int countWhite(const Image &image, const Selection &s) { return countShape(image, s, true); }
+
+int countInside(const Image &image, const Selection &s) { return countShape(image, s, false); }
 
 double whiteCoverage(int white, int area) { return area == 0 ? 0.0 : white * 100.0 / area; }
 

@@ -45,6 +45,11 @@ int selectionArea(const Selection &selection);
 // pixels inside the image count; the ellipse uses ellipseMask of the box.
 int countWhite(const Image &image, const Selection &selection);
 
+// The number of pixels of the selection's shape that lie inside image: the pixels countWhite
+// looks at, and so the share of white is taken of them (selectionArea's ellipse estimate and
+// boxes reaching past the image would put a white selection above or below 100 %).
+int countInside(const Image &image, const Selection &selection);
+
 // The share of white pixels in percent, white * 100 / area; 0 for an empty area.
 double whiteCoverage(int white, int area);
 

@@ -63,7 +63,7 @@ void PixmapWidget::paintEvent(QPaintEvent *)
     painter.setPen(QPen(Qt::red, 1));
     const auto vx = [&](float x) { return int(x * z + xCenterOffset); };
     const auto vy = [&](float y) { return int(y * z + yCenterOffset); };
-    const QString coverage = tr("white coverage: %1 %").arg(whiteCoverage(whiteCount, selectionArea));
+    const QString coverage = tr("white coverage: %1 %").arg(whiteCoverage(whiteCount, shapePixels));
     if (isRectangle(state) || isEllipse(state)) {
         const int x1 = selectionRect.left(), y1 = selectionRect.top();
         const int x2 = selectionRect.right(), y2 = selectionRect.bottom();

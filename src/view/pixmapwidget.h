@@ -58,6 +58,8 @@ public:
     bool polygonClosed = false;
     int selectionArea = 0;
     int whiteCount = 0;
+    // The selection's pixels inside the image, of which whiteCount gives the white share.
+    int shapePixels = 0;
     // The hysteresis dialog this view has open, if any.
     QPointer<QWidget> hystDialog;
 

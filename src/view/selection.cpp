@@ -22,14 +22,14 @@ void PixmapWidget::recomputeSelectionArea()
 
 void PixmapWidget::countSelectedWhite()
 {
-    if (isPolygon(state)) {
-        whiteCount = polygonClosed ? countWhite(model.current(), currentSelection()) : 0;
-        return;
+    if (!isPolygon(state)) {
+        // A corner left of or above the image moves the box inside, keeping its size.
+        if (selectionRect.left() < 0) selectionRect.translate(-selectionRect.left(), 0);
+        if (selectionRect.top() < 0) selectionRect.translate(0, -selectionRect.top());
     }
-    // A corner left of or above the image moves the box inside, keeping its size.
-    if (selectionRect.left() < 0) selectionRect.translate(-selectionRect.left(), 0);
-    if (selectionRect.top() < 0) selectionRect.translate(0, -selectionRect.top());
-    whiteCount = countWhite(model.current(), currentSelection());
+    const bool open = isPolygon(state) && !polygonClosed;  // an open polygon selects nothing yet
+    whiteCount = open ? 0 : countWhite(model.current(), currentSelection());
+    shapePixels = open ? 0 : countInside(model.current(), currentSelection());
 }
 
 ImageList PixmapWidget::extractSelection(int x1, int y1, int x2, int y2, int shape)

@@ -90,6 +90,11 @@ private slots:
         QCOMPARE(view->selectionRect, QRect(QPoint(10, 10), QPoint(19, 14)));
         QCOMPARE(states.last().at(0).toInt(), mode);
         QVERIFY(newWindows.isEmpty());
+        // On a white image the white share is 100 %, not white count over the area estimate.
+        view->model.current().fill(kWhite);
+        view->countSelectedWhite();
+        QVERIFY(view->shapePixels > 0);
+        QCOMPARE(view->whiteCount, view->shapePixels);
     }
 
     void yesCutsTheSourceAndDropsTheWorkingCopy()

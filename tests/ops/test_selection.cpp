@@ -88,6 +88,8 @@ private slots:
         QCOMPARE(selectionArea(s), area);
         const int counted = countWhite(allWhite(40, 30), s);
         if (white >= 0) QCOMPARE(counted, white);
+        // A white selection is all white, whatever the area estimate or the image's edges.
+        if (counted > 0) QCOMPARE(whiteCoverage(counted, countInside(allWhite(40, 30), s)), 100.0);
         // Only white pixels count: a black image has none inside any shape.
         QCOMPARE(countWhite(Image(40, 30, 1, 1, 254.0), s), 0);
     }
