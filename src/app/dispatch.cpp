@@ -243,7 +243,10 @@ std::optional<QString> MainWindow::runOwn(CImgDoc *doc, const OperationRow &row,
 
 void MainWindow::applySelectionRule(int code)
 {
-    static const QMap<int, int> modes = {{23, tool::Rectangle}, {24, tool::Ellipse}, {25, tool::Area}, {30, tool::Polygon}};
+    static const QMap<int, int> modes = {{int(OpCode::SelectRect), tool::Rectangle},
+                                         {int(OpCode::SelectEllipse), tool::Ellipse},
+                                         {int(OpCode::SelectArea), tool::Area},
+                                         {int(OpCode::SelectPoly), tool::Polygon}};
     QAction *trigger = operationActions[code];
     for (int other : modes.keys())
         if (other != code) operationActions[other]->setChecked(false);
@@ -253,7 +256,10 @@ void MainWindow::applySelectionRule(int code)
 
 void MainWindow::setSelectionModeBtn(int state)
 {
-    static const QMap<int, int> actions = {{tool::Rectangle, 23}, {tool::Ellipse, 24}, {tool::Area, 25}, {tool::Polygon, 30}};
+    static const QMap<int, int> actions = {{tool::Rectangle, int(OpCode::SelectRect)},
+                                           {tool::Ellipse, int(OpCode::SelectEllipse)},
+                                           {tool::Area, int(OpCode::SelectArea)},
+                                           {tool::Polygon, int(OpCode::SelectPoly)}};
     for (int code : actions) operationActions[code]->setChecked(false);
     if (actions.contains(state)) operationActions[actions[state]]->setChecked(true);
 }
