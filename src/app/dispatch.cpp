@@ -228,17 +228,23 @@ std::optional<QString> MainWindow::runOwn(CImgDoc *doc, const OperationRow &row,
     if (workingCopy) doc->view->duplicateCurrent();
     QPointer<CImgDoc> alive = doc;
     const std::optional<QString> failure = failureOf([&]() -> std::optional<QString> {
-        if (row.ask == Ask::Tool) {
-            applySelectionRule(int(row.code));
-        } else {
-            // Thresholding shows the navigation dialog beside its own.
-            if (row.code == OpCode::Threshold) toggleImgNav();
-            if (ViewHandler handler = viewHandler(row.code)) (doc->view->*handler)();
-        }
+        runOwnFlow(doc, row);
         return std::nullopt;
     });
     if (alive && (failure || doc->view->cancelled)) doc->view->model.rollback(mark);
     return failure;
+}
+
+void MainWindow::runOwnFlow(CImgDoc *doc, const OperationRow &row)
+{
+    if (row.ask == Ask::Tool) {
+        applySelectionRule(int(row.code));
+        return;
+    }
+    // Thresholding shows the navigation dialog beside its own.
+    if (row.code == OpCode::Threshold) toggleImgNav();
+    PixmapWidget *view = doc->view;
+    if (ViewHandler handler = viewHandler(row.code)) (view->*handler)();
 }
 
 void MainWindow::applySelectionRule(int code)

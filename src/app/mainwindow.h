@@ -87,6 +87,8 @@ private:
     // each returns why it failed, nothing when it ended well or was cancelled.
     std::optional<QString> runPlain(CImgDoc *doc, const OperationRow &row, bool workingCopy);
     std::optional<QString> runOwn(CImgDoc *doc, const OperationRow &row, bool workingCopy);
+    // The body of an operation with its own flow: a selection tool, or its view method.
+    void runOwnFlow(CImgDoc *doc, const OperationRow &row);
 
     QSignalMapper *windowMapper = nullptr;
     QMenu *menuFile = nullptr, *menuImage = nullptr, *menuWindow = nullptr, *menuHelp = nullptr;

@@ -41,7 +41,11 @@ void ImgNavDlg::setCurrentIndexSlot(CImgDoc *ptr, int curIndex, int size)
         connect(this, &ImgNavDlg::changeToImage, ptr, &CImgDoc::changeToImageSlot);
         // A closed document leaves nothing to page through: the dialog shows an empty list
         // until the next document reports.
-        forgetDoc = connect(ptr, &QObject::destroyed, this, [this] { setCurrentIndexSlot(nullptr, 0, 0); });
+        // The document is half destroyed by then: forget it without touching it as a CImgDoc.
+        forgetDoc = connect(ptr, &QObject::destroyed, this, [this] {
+            currentDoc.clear();
+            setCurrentIndexSlot(nullptr, 0, 0);
+        });
     }
     if (curIndex != 0 || size != 0) {
         horizontalSlider->setMaximum(size);
