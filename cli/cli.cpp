@@ -47,7 +47,7 @@ QString usageText()
     for (const OperationRow &row : operationTable()) {
         if (!*row.cliName || !row.run) continue;
         QString line = QString("  %1 %2").arg(QString(row.cliName).leftJustified(14), row.summary);
-        for (const ParamSpec &p : row.params)
+        for (const ParamInfo &p : row.params)
             line += QString("\n  %1 %2=%3 (%4)").arg(QString().leftJustified(14), p.name,
                                                      *p.defaultValue ? p.defaultValue : "-", p.help);
         text += line + "\n";

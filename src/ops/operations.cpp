@@ -23,7 +23,7 @@ using M = MenuGroup;
 using T = ToolBarGroup;
 
 // Shared by the morphology rows: the disc of the structuring element.
-const ParamSpec discSize{"size", QT_TRANSLATE_NOOP("PixmapWidget", "Disc size"), K::Integer, 1, 999, "3", "disc size"};
+const ParamInfo discSize{"size", QT_TRANSLATE_NOOP("PixmapWidget", "Disc size"), K::Integer, 1, 999, "3", "disc size"};
 
 std::vector<OperationRow> buildTable()
 {
@@ -128,9 +128,9 @@ const OperationRow *findOperation(const QString &cliName)
     return nullptr;
 }
 
-const ParamSpec *findParam(const OperationRow &row, const QString &name)
+const ParamInfo *findParam(const OperationRow &row, const QString &name)
 {
-    for (const ParamSpec &p : row.params)
+    for (const ParamInfo &p : row.params)
         if (name == QLatin1String(p.name)) return &p;
     return nullptr;
 }
@@ -138,7 +138,7 @@ const ParamSpec *findParam(const OperationRow &row, const QString &name)
 Params withDefaults(const OperationRow &row, const Params &given)
 {
     Params params = given;
-    for (const ParamSpec &p : row.params)
+    for (const ParamInfo &p : row.params)
         if (!params.has(p.name) && *p.defaultValue) params.set(p.name, QString(p.defaultValue));
     return params;
 }
@@ -147,30 +147,30 @@ void validate(const OperationRow &row, const Params &params)
 {
     const QString op = row.cliName;
     for (const QString &name : params.names()) {
-        const ParamSpec *spec = findParam(row, name);
-        if (!spec) throw std::invalid_argument(QString("%1: unknown parameter \"%2\"").arg(op, name).toStdString());
+        const ParamInfo *param = findParam(row, name);
+        if (!param) throw std::invalid_argument(QString("%1: unknown parameter \"%2\"").arg(op, name).toStdString());
         const QString text = params.text(name);
         const auto refuse = [&](const QString &accepted) {
             throw std::invalid_argument(QString("%1: %2= must be %3, not \"%4\"").arg(op, name, accepted, text).toStdString());
         };
-        const QString range = QString("between %1 and %2").arg(spec->minimum).arg(spec->maximum);
+        const QString range = QString("between %1 and %2").arg(param->minimum).arg(param->maximum);
         bool ok = false;
-        switch (spec->kind) {
+        switch (param->kind) {
         case ParamKind::Integer: {
             const int v = text.toInt(&ok);
-            if (!ok || v < spec->minimum || v > spec->maximum) refuse("a whole number " + range);
+            if (!ok || v < param->minimum || v > param->maximum) refuse("a whole number " + range);
             break;
         }
         case ParamKind::Number: {
             const double v = text.toDouble(&ok);
-            if (!ok || !(v >= spec->minimum && v <= spec->maximum)) refuse("a number " + range);
+            if (!ok || !(v >= param->minimum && v <= param->maximum)) refuse("a number " + range);
             break;
         }
         case ParamKind::Flag:
             if (!QStringList{"0", "1", "true", "false", "yes", "no"}.contains(text)) refuse("0 or 1");
             break;
         case ParamKind::Choice:
-            if (!QString(spec->help).replace(" or ", ", ").split(", ").contains(text)) refuse(spec->help);
+            if (!QString(param->help).replace(" or ", ", ").split(", ").contains(text)) refuse(param->help);
             break;
         }
     }

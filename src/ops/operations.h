@@ -38,7 +38,7 @@ inline constexpr int kOperationCount = 31;
 enum class ParamKind { Integer, Number, Flag, Choice };
 
 // One parameter: NAME=VALUE on the command line, a field of the operation's dialog.
-struct ParamSpec {
+struct ParamInfo {
     const char *name;
     const char *label;         // the dialog's prompt, untranslated (context PixmapWidget)
     ParamKind kind;
@@ -83,7 +83,7 @@ struct OperationRow {
     bool translated;         // four action texts stay English
     Preparation preparation;
     const char *cliName;     // empty when the command line does not offer it
-    std::vector<ParamSpec> params;
+    std::vector<ParamInfo> params;
     CoreRun run;             // empty until the operation is built
     const char *summary;     // one line for the command line's help
     // How the window runs it.
@@ -106,8 +106,8 @@ const OperationRow &operationRow(OpCode code);
 // The row with this command-line name, or nullptr.
 const OperationRow *findOperation(const QString &cliName);
 
-// The parameter spec named name, or nullptr.
-const ParamSpec *findParam(const OperationRow &row, const QString &name);
+// The parameter called name, or nullptr.
+const ParamInfo *findParam(const OperationRow &row, const QString &name);
 // The given parameters plus the defaults of those not given.
 Params withDefaults(const OperationRow &row, const Params &given);
 // Checks every given parameter against the row before any work: a known name, a value of

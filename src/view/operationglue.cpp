@@ -16,18 +16,18 @@ bool PixmapWidget::askParameters(const OperationRow &row, Params &params)
 {
     if (row.ask != Ask::Number && row.ask != Ask::Disc) return true;
     // Both ask for the first parameter, within its range, starting from its default.
-    const ParamSpec &spec = row.params.front();
+    const ParamInfo &param = row.params.front();
     if (row.ask == Ask::Disc) {
-        StructElDlg dialog(spec);
+        StructElDlg dialog(param);
         if (dialogs().exec(&dialog) != QDialog::Accepted) return false;
         // The form offers the disc only; its size is the one parameter.
-        params.set(spec.name, QString::number(dialog.size()));
+        params.set(param.name, QString::number(dialog.size()));
         return true;
     }
     bool ok = false;
-    const double value = dialogs().getDouble(this, tr(row.askTitle), tr(spec.label), QString(spec.defaultValue).toDouble(),
-                                             spec.minimum, spec.maximum, spec.kind == ParamKind::Integer ? 0 : 2, &ok);
-    if (ok) params.set(spec.name, value);
+    const double value = dialogs().getDouble(this, tr(row.askTitle), tr(param.label), QString(param.defaultValue).toDouble(),
+                                             param.minimum, param.maximum, param.kind == ParamKind::Integer ? 0 : 2, &ok);
+    if (ok) params.set(param.name, value);
     return ok;
 }
 

@@ -3,7 +3,7 @@
 #include "ops/operations.h"
 #include "ui_structeldlg.h"
 
-StructElDlg::StructElDlg(const ParamSpec &size, QWidget *parent)
+StructElDlg::StructElDlg(const ParamInfo &size, QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::StructElDlg>())
 {
     ui->setupUi(this);

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <memory>
 
-struct ParamSpec;
+struct ParamInfo;
 
 namespace Ui {
 class StructElDlg;
@@ -14,7 +14,7 @@ class StructElDlg : public QDialog {
 
 public:
     // The size box takes its range and its starting value from the size parameter.
-    explicit StructElDlg(const ParamSpec &size, QWidget *parent = nullptr);
+    explicit StructElDlg(const ParamInfo &size, QWidget *parent = nullptr);
     ~StructElDlg() override;
 
     // 1 for the disc, -1 otherwise; the size as the spin box shows it.
