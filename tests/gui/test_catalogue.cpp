@@ -16,6 +16,8 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include "ops/operations.h"
+
 #include "app/appsettings.h"
 #include "app/catalogue.h"
 #include "app/helpbrowser.h"
@@ -346,7 +348,7 @@ private slots:
                       << textsOf<QCheckBox>(dialog, &QCheckBox::text) << textsOf<QPushButton>(dialog, &QPushButton::text);
             return int(QDialog::Rejected);
         });
-        w.applyOperation(20, false);
+        w.applyOperation(int(OpCode::Threshold), false);
         QCOMPARE(threshold, QStringList({"Schwellwert", "Schwellwertgrenze", "Bild anschließend invertieren", "OK",
                                          "Abbrechen"}));
 
@@ -355,11 +357,11 @@ private slots:
                                << textsOf<QPushButton>(dialog, &QPushButton::text);
             return int(QDialog::Rejected);
         });
-        w.applyOperation(0, false);
+        w.applyOperation(int(OpCode::Erode), false);
         QCOMPARE(structuringElement, QStringList({"Form", "Größe", "OK", "Abbrechen"}));
 
         answers.answers.enqueue(0);  // "Weiter"
-        w.applyOperation(19, false);
+        w.applyOperation(int(OpCode::HystThres), false);
         QCOMPARE(answers.shown.last(), QString("Frage|Die Gefäße müssen weiß sein, damit der Algorithmus gut "
                                                "funktioniert."));
         QWidget *hysteresis = w.activeDocument()->view->hystDialog;
@@ -417,7 +419,7 @@ private slots:
         MainWindow w;
         w.show();
         w.createNewWindow(crossImage());
-        w.applyOperation(27, true);
+        w.applyOperation(int(OpCode::BwStats), true);
         QVERIFY(!answers.shown.isEmpty());
         const QString report = answers.shown.last();
         for (const char *word : {"<b>Breite:</b> 16 px", "<b>Höhe:</b> 16 px", "<b>Fläche:</b>", "<b>Länge:</b>",

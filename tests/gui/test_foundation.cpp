@@ -9,6 +9,8 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include "ops/operations.h"
+
 #include "app/mainwindow.h"
 #include "dialogs/userdialogs.h"
 #include "document/cimgdoc.h"
@@ -149,7 +151,7 @@ private slots:
         w.createNewWindow(listOf({10, 300}));  // displays 44
         CImgDoc *source = w.activeDocument();
         source->view->setZoomFactor(2.0f);
-        w.applyOperation(4, false);  // Invert
+        w.applyOperation(int(OpCode::Invert), false);  // Invert
         CImgDoc *clone = w.activeDocument();
         QVERIFY(clone != source);
         QCOMPARE(clone->imageNumber, source->imageNumber + 1);
@@ -160,7 +162,7 @@ private slots:
         QCOMPARE(source->view->model.current()(0, 0), 300.0);
         QVERIFY(answers.sawTitle("Filter applied"));
 
-        w.applyOperation(8, false);  // Gaussian blur: an unchanged clone
+        w.applyOperation(int(OpCode::GaussBlur), false);  // Gaussian blur: an unchanged clone
         QCOMPARE(w.activeDocument()->view->model.current()(0, 0), 255.0 - 44.0);
         QCOMPARE(w.documents().size(), 3);
         closeAll(w);
@@ -175,17 +177,17 @@ private slots:
         w.createNewWindow(listOf({10, 20, 30}));
         CImgDoc *doc = w.activeDocument();
         doc->view->model.currentIndex = 0;
-        w.applyOperation(4, false);
+        w.applyOperation(int(OpCode::Invert), false);
         QCOMPARE(w.documents().size(), 1);
         QCOMPARE(doc->view->imageCount(), 4);
         QCOMPARE(doc->view->currentIndex(), 3);
         QCOMPARE(doc->view->model.current()(0, 0), 245.0);
         QCOMPARE(doc->view->model.imageList[0](0, 0), 10.0);
         QCOMPARE(doc->view->model.imageList[2](0, 0), 30.0);
-        w.applyOperation(8, false);  // an unchanged copy
+        w.applyOperation(int(OpCode::GaussBlur), false);  // an unchanged copy
         QCOMPARE(doc->view->imageCount(), 5);
         QCOMPARE(doc->view->model.current()(0, 0), 245.0);
-        w.applyOperation(26, true);  // statistics never append
+        w.applyOperation(int(OpCode::GrayStats), true);  // statistics never append
         QCOMPARE(doc->view->imageCount(), 5);
         closeAll(w);
     }
@@ -201,7 +203,7 @@ private slots:
         w.createNewWindow(broken);
         CImgDoc *doc = w.activeDocument();
         w.actNewWindow->setChecked(false);
-        w.applyOperation(4, false);
+        w.applyOperation(int(OpCode::Invert), false);
         QCOMPARE(doc->view->imageCount(), 2);
         QCOMPARE(doc->view->currentIndex(), 1);
         QVERIFY(answers.sawTitle("Operation failed"));
@@ -215,8 +217,8 @@ private slots:
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
         w.show();
-        QAction *rect = w.operationAction(23), *ellipse = w.operationAction(24);
-        QAction *area = w.operationAction(25), *poly = w.operationAction(30);
+        QAction *rect = w.operationAction(int(OpCode::SelectRect)), *ellipse = w.operationAction(int(OpCode::SelectEllipse));
+        QAction *area = w.operationAction(int(OpCode::SelectArea)), *poly = w.operationAction(int(OpCode::SelectPoly));
         // Without a document only the triggered action toggles.
         ellipse->setChecked(true);
         rect->trigger();
@@ -503,7 +505,7 @@ private slots:
             QVERIFY(a->shortcut().isEmpty());
             QVERIFY2(a->associatedObjects().isEmpty(), a->text().toLatin1());
         }
-        QCOMPARE(w.operationAction(13)->text(), QString("Inverse FFT"));
+        QCOMPARE(w.operationAction(int(OpCode::InvFft))->text(), QString("Inverse FFT"));
         QCOMPARE(w.actOpen->shortcut(), QKeySequence("Ctrl+O"));
     }
 };

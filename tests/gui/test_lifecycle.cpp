@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QtTest>
+
+#include "ops/operations.h"
 #include <limits>
 
 #include "app/mainwindow.h"
@@ -45,7 +47,7 @@ class LifecycleTest : public QObject {
     {
         w.workspace->setActiveSubWindow(windowOf(doc));
         answers.answers.enqueue(0);
-        w.applyOperation(19, false);
+        w.applyOperation(int(OpCode::HystThres), false);
         QPointer<HystTDialog> dlg = qobject_cast<HystTDialog *>(doc->view->hystDialog.data());
         if (dlg && preStep) button(dlg, "calcthbtn")->click();
         return dlg;
@@ -144,7 +146,7 @@ private slots:
         CImgDoc *a = openDocument(w, lineTestImage(20, 10));
         CImgDoc *b = openDocument(w, lineTestImage(20, 10));
         w.workspace->setActiveSubWindow(windowOf(a));
-        w.applyOperation(4, false);  // a: two images
+        w.applyOperation(int(OpCode::Invert), false);  // a: two images
         ImgNavDlg *nav = w.imgNavDlg;
         nav->show();
         a->forwardCurrentIndex();

@@ -14,6 +14,8 @@
 #include <QSlider>
 #include <QtTest>
 
+#include "ops/operations.h"
+
 #include "app/mainwindow.h"
 #include "document/cimgdoc.h"
 #include "gui/documentsupport.h"
@@ -42,7 +44,7 @@ class SegmentationTest : public QObject {
     HystTDialog *openHysteresis(MainWindow &w, CImgDoc *doc)
     {
         answers.answers.enqueue(0);
-        w.applyOperation(19, false);
+        w.applyOperation(int(OpCode::HystThres), false);
         return dialogOf(doc);
     }
     static void drag(QSlider *slider, int value)
@@ -61,7 +63,7 @@ private slots:
         MainWindow w;
         CImgDoc *doc = openDocument(w, lineTestImage(40, 30));
         answers.answers.enqueue(1);
-        w.applyOperation(19, false);
+        w.applyOperation(int(OpCode::HystThres), false);
         QVERIFY(answers.shown.contains("Question|The vessels have to be white in order to work well with the algorithm."));
         QVERIFY(!doc->view->hystDialog);
         QCOMPARE(doc->view->imageCount(), 2);
@@ -186,7 +188,7 @@ private slots:
         MainWindow w;
         CImgDoc *doc = openDocument(w, lineTestImage(40, 30));
         HystTDialog *dlg = openHysteresis(w, doc);
-        w.applyOperation(4, false);  // invert: [source, working copy, inverted copy]
+        w.applyOperation(int(OpCode::Invert), false);  // invert: [source, working copy, inverted copy]
         const Image inverted = doc->view->model.current();
         child<QPushButton>(dlg, "calcthbtn")->click();
         child<QPushButton>(dlg, "calculateBtn")->click();
@@ -200,7 +202,7 @@ private slots:
         MainWindow w2;
         CImgDoc *doc2 = openDocument(w2, lineTestImage(40, 30));
         HystTDialog *dlg2 = openHysteresis(w2, doc2);
-        w2.applyOperation(4, false);
+        w2.applyOperation(int(OpCode::Invert), false);
         child<QPushButton>(dlg2, "closebtn")->click();  // no calculation: nothing is taken away
         QCOMPARE(doc2->view->imageCount(), 3);
         closeAll(w2);
@@ -208,7 +210,7 @@ private slots:
         MainWindow w3;  // Close right after an appended result keeps it
         CImgDoc *doc3 = openDocument(w3, lineTestImage(40, 30));
         HystTDialog *dlg3 = openHysteresis(w3, doc3);
-        w3.applyOperation(4, false);
+        w3.applyOperation(int(OpCode::Invert), false);
         child<QPushButton>(dlg3, "calcthbtn")->click();
         child<QPushButton>(dlg3, "calculateBtn")->click();
         const Image result = doc3->view->model.previewImage;
@@ -328,7 +330,7 @@ private slots:
                 shown = shown || (p->isVisible() && p->windowTitle() == "Fuzzy clustering");
             iterationsWithoutProgress += !shown;
         });
-        w.applyOperation(21, false);
+        w.applyOperation(int(OpCode::FuzzyClust), false);
 
         ImageModel expected(in);
         expected.duplicateCurrent();

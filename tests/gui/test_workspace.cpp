@@ -10,6 +10,8 @@
 #include <QStyleOptionSlider>
 #include <QtTest>
 
+#include "ops/operations.h"
+
 #include "app/mainwindow.h"
 #include "document/cimgdoc.h"
 #include "document/imgnavdlg.h"
@@ -125,7 +127,7 @@ private slots:
         showActive(w);
         CImgDoc *b = open(w, listOf(2));
         CImgDoc *a = open(w, listOf(4));
-        w.operationAction(23)->trigger();  // "Select rectangle" on a: a working copy, state 1
+        w.operationAction(int(OpCode::SelectRect))->trigger();  // "Select rectangle" on a: a working copy, state 1
         QCOMPARE(a->view->state, 1);
         ImgNavDlg *nav = w.imgNavDlg;
         nav->show();
@@ -184,7 +186,7 @@ private slots:
             QCOMPARE(nav->windowTitle(), title);  // before the closing menu gives the focus back
             menu->close();
         } else if (edit == "select") {
-            w.operationAction(24)->trigger();
+            w.operationAction(int(OpCode::SelectEllipse))->trigger();
         } else if (edit == "close") {
             windowOf(doc)->close();
         } else {
