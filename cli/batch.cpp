@@ -15,11 +15,20 @@
 #include "ops/execution.h"
 #include "ops/imageio.h"
 
-Image loadInput(const QString &path, Progress &progress)
+Image loadInput(const QString &path, Progress &progress, Channel channel)
 {
-    LoadResult loaded = loadAnyImage(path, progress);
+    LoadResult loaded = loadAnyImage(path, progress, channel);
     if (!loaded.ok()) throw LoadError(loaded.error.toStdString());
-    return loaded.image;
+    return std::move(loaded.image);
+}
+
+Channel takeChannel(QStringList &args)
+{
+    const QString name = takeOption(args, "--channel");
+    Channel channel = Channel::Gray;
+    if (!name.isEmpty() && !parseChannel(name, &channel))
+        throw UsageError(QString("--channel must be gray, red, green or blue, not \"%1\"").arg(name).toStdString());
+    return channel;
 }
 
 bool isImageFile(const QString &path)

@@ -22,14 +22,15 @@ QString usageText()
 {
     QString text =
         "Usage:\n"
-        "  quendra-cli apply OPERATION INPUT OUTPUT [NAME=VALUE ...] [--all] [--threads N]\n"
-        "  quendra-cli stats INPUT [--binary [--pixel-size MM]] [--json]\n"
+        "  quendra-cli apply OPERATION INPUT OUTPUT [NAME=VALUE ...] [--all] [--threads N] [--channel C]\n"
+        "  quendra-cli stats INPUT [--binary [--pixel-size MM]] [--json] [--channel C]\n"
         "  quendra-cli segment --method hysteresis|fuzzy [--preset retina|skin|coronary | --vessel P --background P]\n"
-        "                      [--disc N] [--dark-vessels] [--pixel-size MM] [--threads N] --out DIR INPUT...\n"
+        "                      [--disc N] [--dark-vessels] [--pixel-size MM] [--threads N] [--channel C] --out DIR INPUT...\n"
         "  quendra-cli evaluate --truth T [--mask M] [--csv FILE] PRED...\n"
         "  quendra-cli overlay INPUT SEGMENTATION OUTPUT\n"
         "  quendra-cli --help | --version\n\n"
-        "INPUT is an image file (read as gray levels) or a .cimg file of doubles. A .cimg OUTPUT holds\n"
+        "INPUT is an image file (read as gray levels; --channel red, green or blue reads that channel\n"
+        "of a colour picture instead) or a .cimg file of doubles. A .cimg OUTPUT holds\n"
         "the values losslessly; .png, .bmp, .tif and .jpg hold the 8-bit display rendering. --all also\n"
         "writes every image the operation appended, as OUTPUT with .1, .2, ... before the suffix, and\n"
         "the reference image it worked from (hysteresis: the vessel enhancement) with .reference.\n"
@@ -106,6 +107,7 @@ int apply(const QStringList &args, QTextStream &err)
     QStringList rest = args;
     const bool all = rest.removeAll("--all") > 0;
     threadCount(rest);
+    const Channel channel = takeChannel(rest);
     if (rest.size() < 3) throw UsageError("apply needs OPERATION INPUT OUTPUT");
     const QString name = rest[0], input = rest[1], output = rest[2];
     const OperationRow *row = name == "display" ? nullptr : findOperation(name);
@@ -115,7 +117,7 @@ int apply(const QStringList &args, QTextStream &err)
     checkOutputSuffix(output);
 
     TerminalProgress progress(err);
-    ImageModel model(loadInput(input, progress));
+    ImageModel model(loadInput(input, progress, channel));
     if (row) {
         // The operation works on a working copy, as in a document window.
         const RunOutcome outcome = runOperation(model, *row, params, progress);
@@ -137,6 +139,7 @@ int stats(const QStringList &args, QTextStream &out)
     QStringList rest = args;
     const bool binary = rest.removeAll("--binary") > 0;
     const bool json = rest.removeAll("--json") > 0;
+    const Channel channel = takeChannel(rest);
     const QString pixelSizeText = takeOption(rest, "--pixel-size");
     if (!pixelSizeText.isEmpty() && !binary) throw UsageError("--pixel-size belongs to stats --binary");
     double pixelSize = 0.0;
@@ -150,7 +153,7 @@ int stats(const QStringList &args, QTextStream &out)
     }
     if (rest.size() != 1) throw UsageError("stats needs exactly one INPUT");
     NullProgress progress;
-    const Image image = loadInput(rest[0], progress);
+    const Image image = loadInput(rest[0], progress, channel);
     QJsonObject figures;
     QStringList order;
     if (binary) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "ops/image.h"
+#include "ops/imageio.h"
 
 class Progress;
 
@@ -22,8 +23,12 @@ struct LoadError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Reads an image file or .cimg file; throws LoadError with the reader's message.
-Image loadInput(const QString &path, Progress &progress);
+// Reads an image file (colour pictures as the chosen channel) or .cimg file; throws
+// LoadError with the reader's message.
+Image loadInput(const QString &path, Progress &progress, Channel channel = Channel::Gray);
+
+// Takes --channel gray|red|green|blue out of args (gray when absent); UsageError otherwise.
+Channel takeChannel(QStringList &args);
 
 // The image files among inputs: files as given, folders searched recursively for image
 // suffixes (.png .bmp .jpg .jpeg .tif .tiff .gif .pgm .ppm .cimg), sorted by path within each

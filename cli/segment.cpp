@@ -23,6 +23,7 @@ struct Settings {
     int disc = 0;
     HystCoverages coverages{};
     bool darkVessels = false;
+    Channel channel = Channel::Gray;
     double pixelSize = 0.0;  // mm per pixel, 0 when not given
     QString outDir;
     int threads = 1;
@@ -39,6 +40,7 @@ Settings parseSettings(QStringList &args)
 {
     Settings s;
     s.threads = threadCount(args);
+    s.channel = takeChannel(args);
     s.method = takeOption(args, "--method");
     const QString preset = takeOption(args, "--preset"), vessel = takeOption(args, "--vessel"),
                   background = takeOption(args, "--background"), disc = takeOption(args, "--disc"),
@@ -106,7 +108,7 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
     Outcome o;
     try {
         NullProgress progress;
-        ImageModel model(loadInput(input, progress));
+        ImageModel model(loadInput(input, progress, s.channel));
         const auto run = [&](OpCode code, const Params &params) {
             RunOutcome ran = runOperation(model, operationRow(code), params, progress);
             o.notes << ran.notes;

@@ -47,9 +47,38 @@ bool fitsInMemory(const QSize &size)
     return size.width() > 0 && size.height() > 0 && bytes < double(kReaderAllocationLimitMB) * 4 * 1024 * 1024;
 }
 
+// The gray level a pixel gives for the chosen channel.
+int channelValue(QRgb c, Channel channel)
+{
+    switch (channel) {
+    case Channel::Red: return qRed(c);
+    case Channel::Green: return qGreen(c);
+    case Channel::Blue: return qBlue(c);
+    case Channel::Gray: break;
+    }
+    return grayOf(c);
+}
+
+const char *const kChannelNames[] = {"gray", "red", "green", "blue"};
+
 }  // namespace
 
-LoadResult loadGrayImage(const QString &path, Progress &progress)
+QString channelName(Channel channel)
+{
+    return kChannelNames[int(channel)];
+}
+
+bool parseChannel(const QString &name, Channel *channel)
+{
+    for (int i = 0; i < 4; ++i)
+        if (name == kChannelNames[i]) {
+            *channel = Channel(i);
+            return true;
+        }
+    return false;
+}
+
+LoadResult loadGrayImage(const QString &path, Progress &progress, Channel channel)
 {
     if (const QString problem = notAFileProblem(QFileInfo(path)); !problem.isEmpty())
         return {Image(), cannotRead(path, problem)};
@@ -92,7 +121,10 @@ LoadResult loadGrayImage(const QString &path, Progress &progress)
             for (int y = 0; y < h; ++y) {
                 const auto *src = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
                 double *dst = result.image.data(0, y);
-                for (int x = x0; x < x1; ++x) dst[x] = grayOf(src[x]);
+                if (channel == Channel::Gray)
+                    for (int x = x0; x < x1; ++x) dst[x] = grayOf(src[x]);
+                else
+                    for (int x = x0; x < x1; ++x) dst[x] = channelValue(src[x], channel);
             }
             progress.setValue(x1);
         }
@@ -130,10 +162,10 @@ LoadResult loadCimgImage(const QString &path)
     }
 }
 
-LoadResult loadAnyImage(const QString &path, Progress &progress)
+LoadResult loadAnyImage(const QString &path, Progress &progress, Channel channel)
 {
     if (QFileInfo(path).suffix().compare("cimg", Qt::CaseInsensitive) == 0) return loadCimgImage(path);
-    return loadGrayImage(path, progress);
+    return loadGrayImage(path, progress, channel);
 }
 
 bool savePicture(const QImage &picture, const QString &path, const char *format, QString *error)

@@ -14,16 +14,25 @@ struct LoadResult {
     bool ok() const { return error.isEmpty(); }
 };
 
+// Which values of a colour picture become the gray levels: the weighted gray of the three
+// channels, or one channel alone (fundus photographs carry the vessel contrast in green).
+// Gray pictures give the same values whatever the choice.
+enum class Channel { Gray, Red, Green, Blue };
+// "gray", "red", "green", "blue"; parseChannel returns false for any other text.
+QString channelName(Channel channel);
+bool parseChannel(const QString &name, Channel *channel);
+
 // Reads any picture the image readers recognise and converts it to gray levels with
-// (11 r + 16 g + 5 b) / 32, reporting progress once per column. Pictures beyond the
-// reader's allocation limit, or too large to hold as doubles, are refused.
-LoadResult loadGrayImage(const QString &path, Progress &progress);
+// (11 r + 16 g + 5 b) / 32 (or takes the chosen channel), reporting progress once per
+// column. Pictures beyond the reader's allocation limit, or too large to hold as doubles,
+// are refused.
+LoadResult loadGrayImage(const QString &path, Progress &progress, Channel channel = Channel::Gray);
 
 // Reads CImg's native .cimg format of doubles as it is (NaN and infinities included).
 LoadResult loadCimgImage(const QString &path);
 
 // loadCimgImage for a .cimg suffix (case-insensitive), loadGrayImage for anything else.
-LoadResult loadAnyImage(const QString &path, Progress &progress);
+LoadResult loadAnyImage(const QString &path, Progress &progress, Channel channel = Channel::Gray);
 
 // Writes picture to path in format ("png", "bmp", "jpg", "tif") through a temporary file
 // that replaces path only when everything was written, so an existing file is never left

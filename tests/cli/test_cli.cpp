@@ -41,6 +41,7 @@ private slots:
             QTest::addRow("erode %s", param) << QStringList{"apply", "erode", "nowhere.png", "out.png", param} << 2;
         for (const char *param : {"preset=lung", "disc=100", "vessel=101"})
             QTest::addRow("hysteresis %s", param) << QStringList{"apply", "hysteresis", "nowhere.png", "out.png", param} << 2;
+        QTest::newRow("unknown channel") << QStringList{"stats", "nowhere.png", "--channel", "alpha"} << 2;
         QTest::newRow("threshold invert=2") << QStringList{"apply", "threshold", "nowhere.png", "out.png", "invert=2"} << 2;
         QTest::newRow("hysteresis preset=coronary") << QStringList{"apply", "hysteresis", "nowhere.png", "out.png", "preset=coronary"} << 3;
         QTest::newRow("missing input") << QStringList{"apply", "invert", "nowhere.png", "out.png"} << 3;

@@ -72,6 +72,11 @@ private slots:
         QCOMPARE(loaded.image.height(), 2);
         QCOMPARE(loaded.image(2, 1), double(gray));
         QCOMPARE(grayImageFrom(picture)(0, 0), double(gray));
+        // A chosen channel reads that channel alone; gray is the default.
+        const std::pair<Channel, int> channels[] = {
+            {Channel::Gray, gray}, {Channel::Red, colour.red()}, {Channel::Green, colour.green()}, {Channel::Blue, colour.blue()}};
+        for (const auto &[channel, value] : channels)
+            QCOMPARE(loadGrayImage(path, progress, channel).image(1, 0), double(value));
     }
 
     void saveAndLoadRoundTrip_data()
