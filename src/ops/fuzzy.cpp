@@ -356,7 +356,7 @@ void runFuzzy(ImageModel &model, const Params &, Progress &progress, Notes &note
     fuzzyClustering(model, progress, notes);
 }
 
-void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes, const std::function<void()> &afterIteration)
+void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes)
 {
     // A copy: the list grows below and the working copy must not move under us.
     const Image image = model.current();
@@ -377,7 +377,7 @@ void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes, const 
                 [&](Image &&seg) {
                     model.previewImage = seg;
                     appendCurrent(std::move(seg));
-                    if (afterIteration) afterIteration();
+                    progress.intermediate(model.previewImage);
                 },
                 notes);
     appendCurrent(connectedRefinement(model.current(), mask));

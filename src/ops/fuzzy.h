@@ -65,10 +65,11 @@ FuzzyResult fuzzyCMeans(Image initial, int maxIterations, const ImageList &featu
 Image connectedRefinement(const Image &segmentation, const GrowState &mask);
 
 // The whole operation on the model's current image: every iteration's segmentation becomes
-// the preview and is appended (the index follows it, then afterIteration is called, so a
-// view can show it at once), and finally the refined result is appended and made current.
-// Needs at least 8 x 8 pixels; throws std::runtime_error before any change otherwise.
-void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes, const std::function<void()> &afterIteration = {});
+// the preview and is appended (the index follows it, then the preview goes to
+// progress.intermediate, so a view can show it at once), and finally the refined result is
+// appended and made current. Needs at least 8 x 8 pixels; throws std::runtime_error before
+// any change otherwise.
+void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes);
 
-// The operation table's run: fuzzyClustering without a display.
+// The operation table's run: fuzzyClustering.
 void runFuzzy(ImageModel &model, const Params &params, Progress &progress, Notes &notes);

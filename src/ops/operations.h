@@ -94,6 +94,7 @@ struct OperationRow {
     Place<ToolBarGroup> toolBar = {};
     const char *statusTip = "";  // untranslated (context MainWindow)
     const char *askTitle = "";   // the number input box's title (context PixmapWidget)
+    bool liveDisplay = false;    // shows each result on the way, its progress from the start
 };
 
 // Plain operations run as one transaction after their parameters were asked; the others

@@ -4,6 +4,11 @@
 #pragma once
 #include <QString>
 
+namespace cimg_library {
+template <typename T>
+struct CImg;
+}
+
 class Progress {
 public:
     virtual ~Progress() = default;
@@ -15,6 +20,9 @@ public:
     virtual void finish() {}
     // Called about once per cycle of long iterative loops, so a GUI can keep painting.
     virtual void processEvents() {}
+    // A result on the way worth showing (an iteration's segmentation, a thinning cycle):
+    // the view shows it live, everyone else ignores it.
+    virtual void intermediate(const cimg_library::CImg<double> &image) { (void)image; }
 };
 
 // Progress that goes nowhere.

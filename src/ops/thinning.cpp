@@ -242,7 +242,10 @@ Image skeletonizeImage(const Image &image, const std::function<void(const Image 
 
 void runSkeletonize(ImageModel &model, const Params &, Progress &progress, Notes &)
 {
-    model.replaceCurrent(skeletonizeImage(model.current(), [&progress](const Image &) { progress.processEvents(); }));
+    model.replaceCurrent(skeletonizeImage(model.current(), [&progress](const Image &cycle) {
+        progress.intermediate(cycle);
+        progress.processEvents();
+    }));
 }
 
 void runZhangSuen(ImageModel &model, const Params &, Progress &, Notes &)

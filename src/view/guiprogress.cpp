@@ -32,4 +32,9 @@ void GuiProgress::finish()
     if (dialog_) delete dialog_.data();
 }
 
+void GuiProgress::intermediate(const cimg_library::CImg<double> &image)
+{
+    if (showIntermediate_) showIntermediate_(image);
+}
+
 void GuiProgress::processEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }

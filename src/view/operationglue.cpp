@@ -45,15 +45,24 @@ RunOutcome PixmapWidget::runTableOperation(OpCode code, bool workingCopy)
     }
     RunOutcome outcome;
     {
-        const auto progress = makeProgress();
-        outcome = runOperation(model, row, params, *progress, !workingCopy);
+        // Live rows show every result on the way as the preview, their progress from the start.
+        GuiProgress progress(this, row.liveDisplay);
+        if (row.liveDisplay)
+            progress.onIntermediate([this](const Image &image) {
+                if (&image != &model.previewImage) model.previewImage = image;
+                showPreviewImage();
+                repaint();
+                emit updateImgNav();
+            });
+        outcome = runOperation(model, row, params, progress, !workingCopy);
     }
     if (!outcome.ok()) return outcome;
     if (!outcome.notes.isEmpty()) dialogs().warning(this, tr("Note"), outcome.notes.join("<br>"));
     if (!*row.doneText) {
-        // Nothing to report (Zhang-Suen thinning, the working copy alone): show the result.
+        // Nothing to report (Zhang-Suen thinning, fuzzy clustering): show the result.
         refreshView();
         repaint();
+        emit updateImgNav();
         return outcome;
     }
     QString text = tr(row.doneText);
@@ -90,3 +99,5 @@ void PixmapWidget::opLaplEnh() { runTableOperation(OpCode::LaplEnh); }
 void PixmapWidget::opHessEnh() { runTableOperation(OpCode::HessEnh); }
 void PixmapWidget::opHomoVes() { runTableOperation(OpCode::HomoVes); }
 void PixmapWidget::opVesNonl() { runTableOperation(OpCode::VesNonl); }
+void PixmapWidget::opFuzzyClust() { runTableOperation(OpCode::FuzzyClust); }
+void PixmapWidget::opSkeletonize() { runTableOperation(OpCode::Skeletonize); }

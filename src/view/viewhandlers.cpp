@@ -10,8 +10,6 @@ ViewHandler viewHandler(OpCode code)
     static const std::map<OpCode, ViewHandler> handlers = {
         {OpCode::HystThres, &PixmapWidget::opHystThres},
         {OpCode::Threshold, &PixmapWidget::opThreshold},
-        {OpCode::FuzzyClust, &PixmapWidget::opFuzzyClust},
-        {OpCode::Skeletonize, &PixmapWidget::opSkeletonize},
         {OpCode::GrayStats, &PixmapWidget::opGrayStats},
         {OpCode::BwStats, &PixmapWidget::opBwStats},
         {OpCode::Erase, &PixmapWidget::startErase},

@@ -7,6 +7,6 @@ class PixmapWidget;
 using ViewHandler = void (PixmapWidget::*)();
 
 // The view method of an operation with its own interaction (previews, dialogs of its own,
-// live display, reports, the erase mode), or nullptr for the plain operations, which run
-// through PixmapWidget::runTableOperation.
+// reports, the erase mode), or nullptr for the plain operations, which run through
+// PixmapWidget::runTableOperation (live displays included).
 ViewHandler viewHandler(OpCode code);
