@@ -28,8 +28,8 @@
         <translation>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;b&gt;Programmierung:&lt;/b&gt; die Mitwirkenden des Projekts Quendra Tool.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <source>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;span style=&quot;font-size:8pt;&quot;&gt;Version 0.1.4&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
-        <translation>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;span style=&quot;font-size:8pt;&quot;&gt;Version 0.1.4&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+        <source>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;span style=&quot;font-size:8pt;&quot;&gt;Version %1&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;body style=&quot;font-family:&apos;MS Shell Dlg&apos;; font-size:8.25pt;&quot;&gt;&lt;p&gt;&lt;span style=&quot;font-size:8pt;&quot;&gt;Version %1&lt;/span&gt;&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
         <source>OK</source>

@@ -4,7 +4,8 @@
 
 inline constexpr const char *kOrganisation = "Korvel, Zentrilo";
 inline constexpr const char *kApplication = "Quendra Tool";
-inline constexpr const char *kVersionText = "0.1.4";
+// The program version, as the build names it (the project version in CMake).
+inline constexpr const char *kVersionText = QUENDRA_VERSION;
 
 inline QSettings appSettings() { return QSettings(kOrganisation, kApplication); }
 

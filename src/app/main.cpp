@@ -1,6 +1,7 @@
 // Entry point: language, style, splash screen, main window, event loop.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QSplashScreen>
 #include <QStyleFactory>
 #include <QTimer>
@@ -10,6 +11,23 @@
 #include "app/catalogue.h"
 #include "app/mainwindow.h"
 
+namespace {
+
+// The splash picture with the version of this build written under the program's name.
+QPixmap splashPicture()
+{
+    QPixmap picture(":/images/splashscr.png");
+    QPainter painter(&picture);
+    QFont font("DejaVu Sans");
+    font.setPixelSize(12);
+    painter.setFont(font);
+    painter.setPen(QColor(0x7f, 0x95, 0xb4));
+    painter.drawText(32, 236, QString("Version %1").arg(kVersionText));
+    return picture;
+}
+
+}  // namespace
+
 int main(int argc, char *argv[])
 {
     Q_INIT_RESOURCE(resources);
@@ -18,7 +36,7 @@ int main(int argc, char *argv[])
     installLanguage(storedLanguage(), translator, qtTranslator);
     app.setStyle(QStyleFactory::create("Fusion"));
 
-    QSplashScreen splash(QPixmap(":/images/splashscr.png"), Qt::WindowStaysOnTopHint);
+    QSplashScreen splash(splashPicture(), Qt::WindowStaysOnTopHint);
     splash.show();
     app.processEvents();
     QElapsedTimer stopwatch;

@@ -30,6 +30,8 @@ void MainWindow::about()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     Ui::AboutDialog form;
     form.setupUi(dialog);
+    // The version comes from the build, so the box never shows an old one.
+    form.versionLabel->setText(form.versionLabel->text().arg(kVersionText));
     dialog->show();
 }
 
