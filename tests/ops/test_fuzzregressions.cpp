@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QtTest>
 
-#include "../fuzz/fuzzone.h"
+#include "fuzzone.h"
 
 class FuzzRegressionsTest : public QObject {
     Q_OBJECT
