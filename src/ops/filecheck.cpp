@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -94,6 +95,20 @@ bool readHeaderLine(QFile &file, char (&line)[256])
 }
 
 }  // namespace
+
+QString cannotReadText(const QString &path, const QString &why)
+{
+    return ImageIO::tr("The file %1 could not be opened as an image: %2").arg(QFileInfo(path).fileName(), why);
+}
+
+QString notAFileProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir()) return ImageIO::tr("it is a folder");
+    if (!info.exists()) return ImageIO::tr("the file does not exist");
+    if (!info.isFile()) return ImageIO::tr("it is not a regular file");
+    return {};
+}
 
 QString truncatedPictureProblem(const uchar *data, qint64 size)
 {

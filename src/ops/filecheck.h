@@ -6,6 +6,13 @@
 #include <QByteArray>
 #include <QString>
 
+// "The file NAME could not be opened as an image: WHY", naming the file without its folder.
+QString cannotReadText(const QString &path, const QString &why);
+
+// Why path is no file a reader may open: a folder, missing, or a pipe or device, which
+// could block the reader or never end. Empty for a regular file.
+QString notAFileProblem(const QString &path);
+
 // Why the JPEG or BMP data ends before its picture does; empty when it is complete or is
 // neither format (other formats' readers report truncation themselves).
 QString truncatedPictureProblem(const uchar *data, qint64 size);

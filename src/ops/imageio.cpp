@@ -15,6 +15,7 @@
 #include <new>
 #include <unistd.h>
 
+#include "ops/dicomio.h"
 #include "ops/display.h"
 #include "ops/filecheck.h"
 #include "ops/progress.h"
@@ -25,25 +26,19 @@ struct ImageIO {
     Q_DECLARE_TR_FUNCTIONS(ImageIO)
 };
 
-QString cannotRead(const QString &path, const QString &why)
+// A failed read: no image, and a message naming the file and the reason.
+LoadResult refused(const QString &path, const QString &why)
 {
-    return ImageIO::tr("The file %1 could not be opened as an image: %2").arg(QFileInfo(path).fileName(), why);
+    LoadResult result;
+    result.error = cannotReadText(path, why);
+    return result;
 }
 
-// Why path is no file a reader may open: a folder, missing, or a pipe or device, which
-// could block the reader or never end. Empty for a regular file.
-QString notAFileProblem(const QFileInfo &info)
+// Checks that a picture of this size (and, with pixels, all pages read so far) can be held
+// as doubles before any allocation.
+bool fitsInMemory(const QSize &size, double pixels = 0.0)
 {
-    if (info.isDir()) return ImageIO::tr("it is a folder");
-    if (!info.exists()) return ImageIO::tr("the file does not exist");
-    if (!info.isFile()) return ImageIO::tr("it is not a regular file");
-    return {};
-}
-
-// Checks that a picture of this size can be held as doubles before any allocation.
-bool fitsInMemory(const QSize &size)
-{
-    const double bytes = double(size.width()) * size.height() * sizeof(double);
+    const double bytes = std::max(double(size.width()) * size.height(), pixels) * sizeof(double);
     return size.width() > 0 && size.height() > 0 && bytes < double(kReaderAllocationLimitMB) * 4 * 1024 * 1024;
 }
 
@@ -57,6 +52,59 @@ int channelValue(QRgb c, Channel channel)
     case Channel::Gray: break;
     }
     return grayOf(c);
+}
+
+// Formats whose channels carry 16 bits; everything else is converted from 8 bits as always.
+bool isSixteenBit(QImage::Format format)
+{
+    return format == QImage::Format_Grayscale16 || format == QImage::Format_RGBX64 || format == QImage::Format_RGBA64 ||
+           format == QImage::Format_RGBA64_Premultiplied;
+}
+
+double from16(quint16 v) { return v * 255.0 / 65535.0; }
+
+// The gray levels of one decoded picture for the chosen channel, reporting progress once
+// per band of columns. Throws std::bad_alloc or the library's exception when memory runs out.
+Image grayLevels(const QImage &picture, Channel channel, Progress &progress)
+{
+    const bool deep = isSixteenBit(picture.format());
+    const bool grayOnly = picture.format() == QImage::Format_Grayscale16;
+    const QImage converted = picture.convertToFormat(grayOnly ? QImage::Format_Grayscale16
+                                                     : deep   ? QImage::Format_RGBA64
+                                                              : QImage::Format_ARGB32);
+    Image image(converted.width(), converted.height(), 1, 1, 0.0);
+    progress.start(ImageIO::tr("Open image"), ImageIO::tr("Open & convert to grayscale ..."), converted.width());
+    // Rows are converted in bands so that the column progress can be shown cheaply.
+    const int w = converted.width(), h = converted.height();
+    const int band = std::max(1, w / 100);
+    for (int x0 = 0; x0 < w; x0 += band) {
+        const int x1 = std::min(w, x0 + band);
+        for (int y = 0; y < h; ++y) {
+            double *dst = image.data(0, y);
+            if (grayOnly) {
+                const auto *src = reinterpret_cast<const quint16 *>(converted.constScanLine(y));
+                for (int x = x0; x < x1; ++x) dst[x] = from16(src[x]);
+            } else if (deep) {
+                const auto *src = reinterpret_cast<const QRgba64 *>(converted.constScanLine(y));
+                for (int x = x0; x < x1; ++x) {
+                    const double r = from16(src[x].red()), g = from16(src[x].green()), b = from16(src[x].blue());
+                    dst[x] = channel == Channel::Red     ? r
+                             : channel == Channel::Green ? g
+                             : channel == Channel::Blue  ? b
+                                                         : (11 * r + 16 * g + 5 * b) / 32;
+                }
+            } else {
+                const auto *src = reinterpret_cast<const QRgb *>(converted.constScanLine(y));
+                if (channel == Channel::Gray)
+                    for (int x = x0; x < x1; ++x) dst[x] = grayOf(src[x]);
+                else
+                    for (int x = x0; x < x1; ++x) dst[x] = channelValue(src[x], channel);
+            }
+        }
+        progress.setValue(x1);
+    }
+    progress.finish();
+    return image;
 }
 
 const char *const kChannelNames[] = {"gray", "red", "green", "blue"};
@@ -80,92 +128,102 @@ bool parseChannel(const QString &name, Channel *channel)
 
 LoadResult loadGrayImage(const QString &path, Progress &progress, Channel channel)
 {
-    if (const QString problem = notAFileProblem(QFileInfo(path)); !problem.isEmpty())
-        return {Image(), cannotRead(path, problem)};
+    if (const QString problem = notAFileProblem(path); !problem.isEmpty())
+        return refused(path, problem);
+    Calibration calibration;
     {
         // The JPEG and BMP readers fill a truncated file with made-up pixels: refuse it first.
         QFile file(path);
         if (file.open(QIODevice::ReadOnly) && file.size() > 0) {
             const uchar *data = file.map(0, file.size());
             const QString problem = data ? truncatedPictureProblem(data, file.size()) : QString();
+            if (data) calibration = pictureCalibration(data, file.size());
             if (data) file.unmap(const_cast<uchar *>(data));
-            if (!problem.isEmpty()) return {Image(), cannotRead(path, problem)};
+            if (!problem.isEmpty()) return refused(path, problem);
         }
     }
     QImageReader reader(path);
     reader.setAllocationLimit(kReaderAllocationLimitMB);
     reader.setDecideFormatFromContent(true);
+    // The pages of a TIFF file are frames; other formats' further images (animations) are
+    // not. Qt's TIFF reader counts its pages correctly only before anything else is asked.
+    const int pages = QImageReader::imageFormat(path) == "tiff" ? std::max(1, reader.imageCount()) : 1;
     const QSize size = reader.size();
     if (size.isValid() && !fitsInMemory(size))
-        return {Image(), cannotRead(path, ImageIO::tr("the picture is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height()))};
-    QImage picture;
-    try {
-        picture = reader.read();
-    } catch (const std::bad_alloc &) {
-        return {Image(), cannotRead(path, ImageIO::tr("not enough memory"))};
-    }
-    if (picture.isNull()) return {Image(), cannotRead(path, reader.errorString())};
-    if (!fitsInMemory(picture.size()))
-        return {Image(), cannotRead(path, ImageIO::tr("the picture is too large (%1 x %2 pixels)").arg(picture.width()).arg(picture.height()))};
+        return refused(path, ImageIO::tr("the picture is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height()));
 
     LoadResult result;
-    try {
-        const QImage rgb = picture.convertToFormat(QImage::Format_ARGB32);
-        result.image.assign(rgb.width(), rgb.height(), 1, 1, 0.0);
-        progress.start(ImageIO::tr("Open image"), ImageIO::tr("Open & convert to grayscale ..."), rgb.width());
-        // Rows are converted in bands so that the column progress can be shown cheaply.
-        const int w = rgb.width(), h = rgb.height();
-        const int band = std::max(1, w / 100);
-        for (int x0 = 0; x0 < w; x0 += band) {
-            const int x1 = std::min(w, x0 + band);
-            for (int y = 0; y < h; ++y) {
-                const auto *src = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-                double *dst = result.image.data(0, y);
-                if (channel == Channel::Gray)
-                    for (int x = x0; x < x1; ++x) dst[x] = grayOf(src[x]);
-                else
-                    for (int x = x0; x < x1; ++x) dst[x] = channelValue(src[x], channel);
-            }
-            progress.setValue(x1);
+    result.calibration = calibration;
+    double pixels = 0.0;
+    for (int page = 0; page < pages; ++page) {
+        QImage picture;
+        try {
+            if (page > 0 && !reader.jumpToNextImage())
+                return refused(path, ImageIO::tr("its page %1 cannot be read").arg(page + 1));
+            picture = reader.read();
+        } catch (const std::bad_alloc &) {
+            return refused(path, ImageIO::tr("not enough memory"));
         }
-        progress.finish();
-    } catch (const std::bad_alloc &) {
-        progress.finish();
-        return {Image(), cannotRead(path, ImageIO::tr("not enough memory"))};
-    } catch (const cimg_library::CImgException &) {
-        progress.finish();
-        return {Image(), cannotRead(path, ImageIO::tr("not enough memory"))};
+        if (picture.isNull()) return refused(path, reader.errorString());
+        pixels += double(picture.width()) * picture.height();
+        if (!fitsInMemory(picture.size()) || !fitsInMemory(QSize(1, 1), pixels))
+            return refused(path, ImageIO::tr("the picture is too large (%1 x %2 pixels)").arg(picture.width()).arg(picture.height()));
+        if (page > 0 && picture.size() != QSize(result.image.width(), result.image.height()))
+            return refused(path, ImageIO::tr("its pages differ in size"));
+        try {
+            Image levels = grayLevels(picture, channel, progress);
+            if (page == 0) levels.move_to(result.image);
+            else levels.move_to(result.moreFrames);
+        } catch (const std::bad_alloc &) {
+            progress.finish();
+            return refused(path, ImageIO::tr("not enough memory"));
+        } catch (const cimg_library::CImgException &) {
+            progress.finish();
+            return refused(path, ImageIO::tr("not enough memory"));
+        }
     }
     return result;
 }
 
 LoadResult loadCimgImage(const QString &path)
 {
-    if (const QString problem = notAFileProblem(QFileInfo(path)); !problem.isEmpty())
-        return {Image(), cannotRead(path, problem)};
+    if (const QString problem = notAFileProblem(path); !problem.isEmpty())
+        return refused(path, problem);
     // The library's reader trusts the header: it allocates what the header names and reads
     // short files without complaint. Check the header against the file and the limit first.
     if (const QString problem = cimgHeaderProblem(path, double(kReaderAllocationLimitMB) * 4 * 1024 * 1024);
         !problem.isEmpty())
-        return {Image(), cannotRead(path, problem)};
+        return refused(path, problem);
     try {
         Image image;
         image.load_cimg(QFile::encodeName(path).constData());
-        if (image.is_empty()) return {Image(), cannotRead(path, ImageIO::tr("it holds no pixels"))};
+        if (image.is_empty()) return refused(path, ImageIO::tr("it holds no pixels"));
         if (image.depth() != 1 || image.spectrum() != 1)
-            return {Image(), cannotRead(path, ImageIO::tr("only two-dimensional gray images are supported"))};
-        return {image, QString()};
+            return refused(path, ImageIO::tr("only two-dimensional gray images are supported"));
+        LoadResult result;
+        image.move_to(result.image);
+        return result;
     } catch (const cimg_library::CImgException &e) {
-        return {Image(), cannotRead(path, QString::fromLocal8Bit(e.what()))};
+        return refused(path, QString::fromLocal8Bit(e.what()));
     } catch (const std::bad_alloc &) {
-        return {Image(), cannotRead(path, ImageIO::tr("not enough memory"))};
+        return refused(path, ImageIO::tr("not enough memory"));
     }
 }
 
 LoadResult loadAnyImage(const QString &path, Progress &progress, Channel channel)
 {
     if (QFileInfo(path).suffix().compare("cimg", Qt::CaseInsensitive) == 0) return loadCimgImage(path);
+    if (isDicomFile(path)) return loadDicomImage(path, progress, channel);
     return loadGrayImage(path, progress, channel);
+}
+
+ImageList LoadResult::takeFrames()
+{
+    ImageList frames;
+    if (!image.is_empty()) image.move_to(frames);
+    for (Image &frame : moreFrames) frame.move_to(frames);
+    moreFrames.assign();
+    return frames;
 }
 
 bool savePicture(const QImage &picture, const QString &path, const char *format, QString *error)
