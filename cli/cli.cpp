@@ -26,6 +26,9 @@ QString usageText()
         "  quendra-cli stats INPUT [--binary [--pixel-size MM]] [--json] [--channel C]\n"
         "  quendra-cli segment --method hysteresis|fuzzy [--preset retina|skin|coronary | --vessel P --background P]\n"
         "                      [--disc N] [--dark-vessels] [--pixel-size MM] [--threads N] [--channel C] --out DIR INPUT...\n"
+        "  quendra-cli segment --method classifier --model MODEL|retina [--probabilities] [--pixel-size MM]\n"
+        "                      [--threads N] --out DIR INPUT...\n"
+        "  quendra-cli train --truth T [--mask M] [--channel C] [--dark-vessels] [--threads N] --out MODEL IMAGES...\n"
         "  quendra-cli evaluate --truth T [--mask M] [--csv FILE] PRED...\n"
         "  quendra-cli overlay INPUT SEGMENTATION OUTPUT\n"
         "  quendra-cli --help | --version\n\n"
@@ -39,6 +42,12 @@ QString usageText()
         "searched recursively) on all cores; --dark-vessels inverts each image first. Each result is\n"
         "DIR/<input stem>.png (0/255); DIR/measurements.csv has one row per image. Unreadable images are\n"
         "reported and skipped. --pixel-size (mm per pixel) adds lengths in mm and the length density.\n"
+        "segment --method classifier runs a trained vessel classifier (MODEL, or retina for the shipped\n"
+        "model of fundus photographs) inside the automatically found field of view, in the model's channel;\n"
+        "the coverage is the share of the field of view. --probabilities also writes DIR/<stem>-probability.png.\n"
+        "train learns a classifier from IMAGES and their annotations T (folders paired by stem like\n"
+        "evaluate) inside the masks M (else found automatically); --dark-vessels for vessels darker\n"
+        "than their surround; the channel and polarity are stored in MODEL.\n"
         "evaluate compares PRED with the ground truth T inside the mask M (folders are paired by file\n"
         "name stem; \"-truth\" and \"-mask\" after the stem are understood) and writes the CSV to FILE,\n"
         "by default evaluation.csv beside PRED. overlay draws the outline (green), skeleton (red), end\n"
@@ -117,7 +126,7 @@ int apply(const QStringList &args, QTextStream &err)
     checkOutputSuffix(output);
 
     TerminalProgress progress(err);
-    ImageModel model(loadInput(input, progress, channel));
+    ImageModel model = ImageModel::adopt(loadInput(input, progress, channel));
     if (row) {
         // The operation works on a working copy, as in a document window.
         const RunOutcome outcome = runOperation(model, *row, params, progress);
@@ -212,6 +221,7 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
         if (command == "stats") return stats(args.mid(1), out);
         if (command == "segment") return segmentCommand(args.mid(1), out, err);
         if (command == "evaluate") return evaluateCommand(args.mid(1), out, err);
+        if (command == "train") return trainCommand(args.mid(1), out, err);
         if (command == "overlay") return overlayCommand(args.mid(1), out, err);
         throw UsageError(QString("unknown command \"%1\" (try --help)").arg(command).toStdString());
     } catch (const UsageError &e) {

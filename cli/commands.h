@@ -2,6 +2,7 @@
 // of folders, writing 0/255 pictures and CSV fields, and running images on several threads.
 #pragma once
 #include <QImage>
+#include <QMap>
 #include <QStringList>
 #include <QTextStream>
 #include <functional>
@@ -79,6 +80,15 @@ private:
 // Takes the value after option (e.g. --out DIR) out of args; empty when absent.
 QString takeOption(QStringList &args, const QString &option);
 
+// A folder's images by file name stem, for pairing with other images of the same stem
+// (evaluate's predictions, train's photographs). When some stems carry one of the role's
+// suffixes (retina-truth.png beside retina.png), only those count and the suffix is taken
+// off. Throws UsageError when two files share a stem.
+QMap<QString, QString> indexByStem(const QString &folder, const QStringList &suffixes);
+// Throws UsageError naming both files that share a stem.
+void refuseStemClash(const QString &stem, const QString &first, const QString &second);
+
 int segmentCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int evaluateCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+int trainCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int overlayCommand(const QStringList &args, QTextStream &out, QTextStream &err);

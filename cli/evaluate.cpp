@@ -10,8 +10,6 @@
 #include "ops/evaluation.h"
 #include "ops/progress.h"
 
-namespace {
-
 // Pairing is by name stem, so two files with one stem (a.png and sub/a.png, or a.png and
 // a.tif) would silently share a partner: refused, naming both.
 void refuseStemClash(const QString &stem, const QString &first, const QString &second)
@@ -45,6 +43,8 @@ QMap<QString, QString> indexByStem(const QString &folder, const QStringList &suf
     }
     return index;
 }
+
+namespace {
 
 QString sizeText(const Image &image) { return QString("%1 x %2").arg(image.width()).arg(image.height()); }
 

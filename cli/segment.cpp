@@ -8,6 +8,7 @@
 #include <QSet>
 #include <cmath>
 
+#include "classifierrun.h"
 #include "commands.h"
 #include "ops/hysteresis.h"
 #include "ops/operations.h"
@@ -17,7 +18,7 @@
 namespace {
 
 struct Settings {
-    QString method;        // "hysteresis" or "fuzzy"
+    QString method;        // "hysteresis", "fuzzy" or "classifier"
     Params params;         // the hysteresis row's parameters
     QString presetColumn;  // preset name, or "own" for own coverages
     int disc = 0;
@@ -27,6 +28,7 @@ struct Settings {
     double pixelSize = 0.0;  // mm per pixel, 0 when not given
     QString outDir;
     int threads = 1;
+    ClassifierSettings classifier;  // --method classifier: the model
 };
 
 struct Outcome {
@@ -40,6 +42,7 @@ Settings parseSettings(QStringList &args)
 {
     Settings s;
     s.threads = threadCount(args);
+    const bool channelGiven = args.contains("--channel");
     s.channel = takeChannel(args);
     s.method = takeOption(args, "--method");
     const QString preset = takeOption(args, "--preset"), vessel = takeOption(args, "--vessel"),
@@ -47,8 +50,9 @@ Settings parseSettings(QStringList &args)
                   pixelSize = takeOption(args, "--pixel-size");
     s.outDir = takeOption(args, "--out");
     s.darkVessels = args.removeAll("--dark-vessels") > 0;
-    if (s.method.isEmpty()) throw UsageError("segment needs --method hysteresis or --method fuzzy");
+    if (s.method.isEmpty()) throw UsageError("segment needs --method hysteresis, fuzzy or classifier");
     if (s.outDir.isEmpty()) throw UsageError("segment needs --out DIR");
+    s.classifier = takeClassifierSettings(args, s.method == "classifier");
     if (s.method == "hysteresis") {
         if (!preset.isEmpty() && (!vessel.isEmpty() || !background.isEmpty()))
             throw UsageError("give either --preset or --vessel and --background, not both");
@@ -67,8 +71,16 @@ Settings parseSettings(QStringList &args)
     } else if (s.method == "fuzzy") {
         if (!preset.isEmpty() || !vessel.isEmpty() || !background.isEmpty() || !disc.isEmpty())
             throw UsageError("--preset, --vessel, --background and --disc belong to --method hysteresis");
+    } else if (s.method == "classifier") {
+        // The model knows the channel and the polarity it was trained on.
+        if (!preset.isEmpty() || !vessel.isEmpty() || !background.isEmpty() || !disc.isEmpty() || s.darkVessels)
+            throw UsageError("--preset, --vessel, --background, --disc and --dark-vessels do not apply to --method "
+                             "classifier: the model knows its polarity");
+        if (channelGiven && s.channel != s.classifier.model->channel)
+            throw UsageError(QString("the model was trained on the %1 channel").arg(channelName(s.classifier.model->channel)).toStdString());
+        s.channel = s.classifier.model->channel;
     } else {
-        throw UsageError(QString("--method must be hysteresis or fuzzy, not \"%1\"").arg(s.method).toStdString());
+        throw UsageError(QString("--method must be hysteresis, fuzzy or classifier, not \"%1\"").arg(s.method).toStdString());
     }
     if (!pixelSize.isEmpty()) {
         bool ok = false;
@@ -107,8 +119,19 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
 {
     Outcome o;
     try {
+        if (s.classifier.model) {
+            // Figures are counted inside the field of view: the coverage is its share of it.
+            const ClassifierResult r = classifyFile(s.classifier, input);
+            writePicture(binaryPicture(r.classification.segmentation), output);
+            if (s.classifier.probabilities)
+                writeProbabilityPicture(r.classification.probability, QString(output).replace(QRegularExpression("\\.png$"), "-probability.png"));
+            o.measures = vesselMeasures(r.classification.segmentation, s.pixelSize);
+            o.measures.basic.coverage = r.fovArea > 0 ? double(o.measures.basic.area) * 100.0 / double(r.fovArea) : 0.0;
+            o.ok = true;
+            return o;
+        }
         NullProgress progress;
-        ImageModel model(loadInput(input, progress, s.channel));
+        ImageModel model = ImageModel::adopt(loadInput(input, progress, s.channel));
         const auto run = [&](OpCode code, const Params &params) {
             RunOutcome ran = runOperation(model, operationRow(code), params, progress);
             o.notes << ran.notes;
