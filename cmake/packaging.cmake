@@ -1,6 +1,8 @@
 # Debian package: cpack -G DEB in the build directory (after building).
-# Shared-library dependencies are worked out by dpkg-shlibdeps; the Qt plugins the program
-# loads at run time (image formats, SVG icons) and Qt's own German texts are declared by hand.
+# Shared-library dependencies (Qt, FFTW, DCMTK's libdcmtk17 with its DICOM dictionary) are
+# worked out by dpkg-shlibdeps; the Qt plugins the program loads at run time (image formats,
+# SVG icons) and Qt's own German texts are declared by hand. Building needs libdcmtk-dev;
+# the tests make their DICOM files with dcmtk and python3-pydicom (scripts/setup.sh).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quendra)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -3,7 +3,8 @@
 // line share (runOperation: a mark, a working copy, the row's run with its default
 // parameters, a rollback on failure). Shared by the fuzz target and by the test that replays every input it found.
 //
-// Input layout: byte 0 picks the reader (odd: .cimg, even: picture file), bytes 1 to 3 pick
+// Input layout: byte 0 picks the reader (odd: .cimg, even: picture file, DICOM included,
+// which is known by its preamble), bytes 1 to 3 pick
 // up to three operations (a byte past the table's runnable rows ends the sequence), the
 // rest is the file's content.
 #pragma once
@@ -63,6 +64,9 @@ inline void runOne(const uint8_t *data, size_t size)
         return;
     }
     if (loaded.image.is_empty()) std::abort();
+    // Every frame of a multi-frame file (DICOM, TIFF pages) is a whole image of the first one's size.
+    for (const auto &frame : loaded.moreFrames)
+        if (frame.width() != loaded.image.width() || frame.height() != loaded.image.height()) std::abort();
     if (long(loaded.image.width()) * loaded.image.height() > kMaxPixelsForOperations) return;
     ImageModel model(loaded.image);
     const auto &rows = runnableRows();

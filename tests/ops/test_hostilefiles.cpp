@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "ops/imageio.h"
+#include "ops/loadingfixtures.h"
 #include "ops/progress.h"
 
 namespace {
@@ -114,14 +115,40 @@ void verifyRefused(const LoadResult &result, const QString &path)
 
 const char *const kFormats[] = {"png", "jpg", "bmp", "tif"};
 
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) qFatal("cannot read %s", qPrintable(path));
+    return file.readAll();
+}
+
+// data with the 4-byte length of the first explicit-VR element (tag, then VR) set to length.
+QByteArray withValueLength(QByteArray data, const QByteArray &tagAndVr, quint32 length)
+{
+    const int at = data.indexOf(tagAndVr);
+    if (at < 0) qFatal("element not found");
+    for (int k = 0; k < 4; ++k) data[at + 8 + k] = char(length >> (8 * k));
+    return data;
+}
+
+// The DICOM fixtures the hostile cases start from: uncompressed and each compression.
+const char *const kDicomFiles[] = {"frames12.dcm", "frames12-rle.dcm", "frames12-jpeg.dcm", "frames12-jpegls.dcm"};
+
 }  // namespace
 
 class HostileFilesTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
+    QTemporaryDir dicomDir;
 
 private slots:
+    void initTestCase()
+    {
+        const QString problem = makeLoadingFixtures(dicomDir.path());
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
     void emptyAndTruncatedPicturesAreRefused_data()
     {
         QTest::addColumn<QString>("format");
@@ -272,6 +299,70 @@ private slots:
         const QString locked = writeFile(dir, "locked.png", encoded("png"));
         QFile::setPermissions(locked, {});
         verifyRefused(load(locked), locked);
+    }
+
+    void hostileDicomFilesAreRefused_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");  // words the message must hold; empty: any reason
+        const auto fixture = [&](const char *name) { return dicomDir.filePath(name); };
+        QTest::newRow("huge declared size") << fixture("huge-size.dcm") << "too large";
+        QTest::newRow("short pixel data") << fixture("short-data.dcm") << "shorter";
+        QTest::newRow("JPEG 2000") << fixture("jpeg2000.dcm") << "JPEG 2000";
+        QTest::newRow("32 bits") << fixture("bits32.dcm") << "32 bits";
+        for (const char *name : kDicomFiles) {
+            const QByteArray whole = readAll(fixture(name));
+            for (const double kept : {0.0, 0.05, 0.3, 0.6, 0.9, 0.99}) {
+                const QString cut = writeFile(dir, QString("cut%1-%2").arg(int(kept * 100)).arg(name), whole.left(int(whole.size() * kept)));
+                QTest::newRow(qPrintable(QString("%1 cut to %2").arg(name).arg(kept))) << cut << QString();
+            }
+        }
+        // Value lengths that do not fit: pixel data longer than the file, a pixel-count
+        // element running into the next elements.
+        const QByteArray plain = readAll(fixture("frames12.dcm"));
+        QTest::newRow("pixel data length 4 GB")
+            << writeFile(dir, "long-pixels.dcm", withValueLength(plain, QByteArray("\xe0\x7f\x10\x00OW", 6), 0xFFFFFFF0u)) << QString();
+        QTest::newRow("pixel data length odd")
+            << writeFile(dir, "odd-pixels.dcm", withValueLength(plain, QByteArray("\xe0\x7f\x10\x00OW", 6), 1151u)) << QString();
+    }
+
+    void hostileDicomFilesAreRefused()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        const qint64 before = peakMemory();
+        const LoadResult result = load(path);
+        verifyRefused(result, path);
+        QVERIFY2(result.error.contains(reason), qPrintable(result.error));
+        QVERIFY2(peakMemory() - before < 64 * 1024 * 1024,
+                 qPrintable(QString("reading took %1 MB").arg((peakMemory() - before) >> 20)));
+    }
+
+    void bitFlippedDicomFilesGiveAnImageOrAMessage_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("seed");
+        for (const char *name : kDicomFiles)
+            for (int seed = 1; seed <= 40; ++seed) QTest::newRow(qPrintable(QString("%1/%2").arg(name).arg(seed))) << QString(name) << seed;
+    }
+
+    void bitFlippedDicomFilesGiveAnImageOrAMessage()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, seed);
+        QByteArray data = readAll(dicomDir.filePath(name));
+        std::mt19937 random(seed);
+        // Half the seeds hit the header and the image pixel module, the rest anywhere.
+        const int span = seed <= 20 ? std::min<int>(700, data.size()) : data.size();
+        for (int k = 0; k < 1 + seed % 4; ++k) data[int(random() % span)] ^= char(1 << (random() % 8));
+        const QString path = writeFile(dir, QString("flip%1-%2").arg(seed).arg(name), data);
+        const LoadResult result = load(path);
+        if (result.ok()) {
+            QVERIFY(!result.image.is_empty());
+            for (const Image &frame : result.moreFrames) QCOMPARE(frame.width(), result.image.width());
+        } else {
+            verifyRefused(result, path);
+        }
     }
 
     void suffixesDoNotDecide()
