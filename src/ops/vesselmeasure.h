@@ -1,6 +1,8 @@
 // Vessel measurements from the skeleton of a binary segmentation: end points, branch
 // points, segments and a skeleton length that counts diagonal steps as sqrt(2).
 #pragma once
+#include <vector>
+
 #include "ops/image.h"
 #include "ops/statistics.h"
 
@@ -26,6 +28,24 @@ struct SkeletonMeasures {
 };
 SkeletonMeasures skeletonMeasures(const Image &skeleton);
 
+// One segment of a skeleton, traced: a piece between junction regions and end points, or a
+// spur inside a junction region, or a closed ring. Pixels are image indices x + y * width.
+// path runs along the piece from one end to the other (a ring: once round, from any pixel);
+// side pixels of an unusual piece that branches inside itself are in pixels but not on path.
+// startJoin and endJoin lead from the path's first and last pixel through the junction
+// region to a junction pixel (empty at a free end), so lengths reach the branch point.
+struct TracedSegment {
+    std::vector<int> pixels, path, startJoin, endJoin;
+    bool closed = false;
+};
+// The figures of skeletonMeasures and the segments they count, from one pass; segments.size()
+// equals measures.segments.
+struct SkeletonTrace {
+    SkeletonMeasures measures;
+    std::vector<TracedSegment> segments;
+};
+SkeletonTrace traceSkeleton(const Image &skeleton);
+
 // Each pixel's part in the skeleton, by the same rules, for drawing: the skeleton's size,
 // values kNotSkeleton, kSkeletonLine, kEndPoint or kJunctionPixel.
 inline constexpr double kNotSkeleton = 0.0, kSkeletonLine = 1.0, kEndPoint = 2.0, kJunctionPixel = 3.0;
@@ -45,3 +65,5 @@ struct VesselMeasures {
 // Throws the library's argument exception for an empty image and std::invalid_argument
 // for a pixel size that is negative or not finite.
 VesselMeasures vesselMeasures(const Image &binary, double pixelSizeMm = 0.0);
+// The same with zhangSuenThin(binary) already at hand.
+VesselMeasures vesselMeasures(const Image &binary, const Image &skeleton, double pixelSizeMm = 0.0);

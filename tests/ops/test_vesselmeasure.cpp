@@ -112,6 +112,21 @@ private slots:
         QCOMPARE(marked, white);
         QVERIFY(junctionMarks >= branches);
         QCOMPARE(junctionMarks == 0, branches == 0);
+
+        // The traced segments are the counted ones; no skeleton pixel lies in two of them,
+        // every path runs through neighbouring pixels, and joins end on junction pixels.
+        const SkeletonTrace trace = traceSkeleton(skeleton);
+        QCOMPARE(trace.measures.segments, segments);
+        QCOMPARE(qsizetype(trace.segments.size()), qsizetype(segments));
+        std::vector<int> owner(skeleton.size(), 0);
+        const int w = skeleton.width();
+        const auto neighbours = [w](int a, int b) { return std::abs(a % w - b % w) <= 1 && std::abs(a / w - b / w) <= 1; };
+        for (const TracedSegment &s : trace.segments) {
+            for (const int p : s.pixels) QCOMPARE(owner[size_t(p)]++, 0);
+            for (size_t k = 1; k < s.path.size(); ++k) QVERIFY(neighbours(s.path[k - 1], s.path[k]));
+            for (const auto *join : {&s.startJoin, &s.endJoin})
+                if (!join->empty()) QCOMPARE(parts[size_t(join->back())], kJunctionPixel);
+        }
     }
 
     void grayValuesAreBackground()
