@@ -30,7 +30,10 @@ void runLaplEnh(ImageModel &model, const Params &, Progress &, Notes &)
 
 void runHessEnh(ImageModel &model, const Params &, Progress &progress, Notes &)
 {
-    model.replaceCurrent(hessEnhImage(model.current(), progress));
+    // The working copy is replaced by the result: the computation may use its buffer, once
+    // the size is known to be accepted (a refused image stays as it was).
+    requireFilterSize(model.current(), 4, "Hessian enhancement");
+    model.replaceCurrent(hessEnhImage(std::move(model.current()), progress));
 }
 
 void runHomomorphic(ImageModel &model, const Params &, Progress &, Notes &)

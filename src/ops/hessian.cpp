@@ -135,15 +135,17 @@ Image scaledLargerEigen(const Image &x, int n, Image &scratch)
 
 }  // namespace
 
-Image hessEnhImage(const Image &image, Progress &progress)
+Image hessEnhImage(Image image, Progress &progress)
 {
     requireFilterSize(image, 4, "Hessian enhancement");
     const int w = image.width(), h = image.height();
 
     // Level 0 at full size. Its input filtered with K5 is also what level 1 decimates.
-    Image a, b;
+    // Once filtered, the input is not read again: its buffer serves as the second one.
+    Image b;
     fast::gaussFilter(image, 5, 1.5, b);
     const Image d1 = halfSize(b);
+    Image &a = image;
     fast::gaussFilter(b, 3, 0.75, a);
     hessianEigenvalues(a, &b, nullptr);  // b: raw larger eigenvalue of level 0
     a.assign();

@@ -54,7 +54,8 @@ ImageList hessianEigen(const Image &image, int n);
 // Dark vessels on a bright background come out bright. The result has the input's size;
 // the input is not changed. Throws std::runtime_error naming the smallest accepted size
 // (4 x 4) for smaller images. progress only gets processEvents() between the levels.
-Image hessEnhImage(const Image &image, Progress &progress);
+// An input passed as a temporary lends its buffer to the computation.
+Image hessEnhImage(Image image, Progress &progress);
 
 // Throws std::runtime_error("<operation> needs ...") unless image is a single-channel
 // two-dimensional image of at least minSide x minSide pixels.

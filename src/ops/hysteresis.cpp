@@ -41,7 +41,10 @@ HystCoverages hystPresetCoverages(HystPreset preset)
     return {0.87, 0.06};
 }
 
-Image hysteresisPreStep(const Image &current, int discSize, Progress &progress)
+namespace {
+
+// Throws std::runtime_error for an image the pre-step refuses, before anything is changed.
+void requirePreStepInput(const Image &current, int discSize)
 {
     if (current.width() < kMinimumSide || current.height() < kMinimumSide)
         throw std::runtime_error(QString("Hysteresis thresholding needs an image of at least %1 by %1 pixels, not %2 by %3")
@@ -52,13 +55,22 @@ Image hysteresisPreStep(const Image &current, int discSize, Progress &progress)
     if (discSize < 1)
         throw std::runtime_error(
             QString("Hysteresis thresholding needs a disc size of at least 1, not %1").arg(discSize).toStdString());
+}
 
-    Image preview = current;
-    normalizeTo255(preview);
-    const Image element = makeStructEl(1, discSize);
-    Image t = topHatImage(preview, element, progress);
-    t = getInverted(t, false);
-    t = hessEnhImage(t, progress);
+}  // namespace
+
+Image hysteresisPreStep(Image current, int discSize, Progress &progress)
+{
+    requirePreStepInput(current, discSize);
+    // Each intermediate image is handed on to the next step, which reuses its buffer, so
+    // the step needs few image-sized buffers at a time.
+    Image t;
+    {
+        Image normalized = std::move(current);
+        normalizeTo255(normalized);
+        t = topHatImage(normalized, makeStructEl(1, discSize), progress);
+    }
+    t = hessEnhImage(getInverted(std::move(t), false), progress);
     normalizeTo255(t);
     return t;
 }
@@ -156,9 +168,13 @@ void runHysteresis(ImageModel &model, const Params &params, Progress &progress, 
 {
     const int disc = hysteresisDiscSize(params);
     const HystCoverages coverages = hysteresisCoverages(params);
-    model.referenceImage = hysteresisPreStep(model.current(), disc, progress);
+    // The working copy is overwritten by the result below: until then the pre-step may
+    // use its buffer.
+    requirePreStepInput(model.current(), disc);
+    model.referenceImage = hysteresisPreStep(std::move(model.current()), disc, progress);
     model.previewImage = hysteresisCalculate(model.referenceImage, coverages.weakb, coverages.hardb, progress);
-    // The calculation writes its result into the last image, the working copy; "Close"
-    // after a calculation writes the same result there once more.
-    model.previewToCurrent();
+    // The calculation writes its result into the last image, the working copy (into its
+    // buffer, without a new one); "Close" after a calculation writes the same result there
+    // once more.
+    model.imageList.back() = model.previewImage;
 }

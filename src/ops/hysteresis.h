@@ -27,7 +27,8 @@ HystCoverages hystPresetCoverages(HystPreset preset);
 // makeStructEl(1, discSize), 255 - v, Hessian vessel enhancement, normalizeTo255.
 // Values 0..255, the size of current. The top-hat reports its erosion and dilation passes.
 // Throws std::runtime_error for an empty or too small image or a disc size below 1.
-Image hysteresisPreStep(const Image &current, int discSize, Progress &progress);
+// A current image passed as a temporary is normalised in its own buffer.
+Image hysteresisPreStep(Image current, int discSize, Progress &progress);
 
 // The number of lowest histogram bins whose counts first reach `coverage` of `total`
 // (at most 256): k = 0, sum = 0; while sum / total < coverage and k < 256 add bin k.

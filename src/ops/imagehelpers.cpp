@@ -28,7 +28,7 @@ void normalizeTo255(Image &image)
     for (double &v : image) v = (v - m) / range * 255.0;
 }
 
-Image getInverted(const Image &image, bool useMaximum)
+Image getInverted(Image image, bool useMaximum)
 {
     requireNonEmpty(image);
     double k = 255.0;
@@ -36,12 +36,8 @@ Image getInverted(const Image &image, bool useMaximum)
         k = image[0];
         for (const double v : image) k = maxOf(k, v);
     }
-    Image result(image, false);
-    const double *src = image.data();
-    double *dst = result.data();
-    const size_t n = image.size();
-    for (size_t i = 0; i < n; ++i) dst[i] = k - src[i];
-    return result;
+    for (double &v : image) v = k - v;
+    return image;
 }
 
 bool allFinite(const Image &image)

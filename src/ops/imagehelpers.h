@@ -7,8 +7,9 @@
 void normalizeTo255(Image &image);
 
 // K - v for every value, K = 255, or the image's own maximum when useMaximum is true.
+// An image passed as a temporary is inverted in its own buffer.
 // Throws cimg_library::CImgArgumentException for an empty image.
-Image getInverted(const Image &image, bool useMaximum);
+Image getInverted(Image image, bool useMaximum);
 
 // The larger and the smaller of two doubles; when either is NaN both return b.
 inline double maxOf(double a, double b) { return a >= b ? a : b; }

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "ops/dicomio.h"
+#include "ops/cimgread.h"
 #include "ops/display.h"
 #include "ops/filecheck.h"
 #include "ops/progress.h"
@@ -196,7 +197,7 @@ LoadResult loadCimgImage(const QString &path)
         return refused(path, problem);
     try {
         Image image;
-        image.load_cimg(QFile::encodeName(path).constData());
+        if (!readNativeCimg(path, image)) image.load_cimg(QFile::encodeName(path).constData());
         if (image.is_empty()) return refused(path, ImageIO::tr("it holds no pixels"));
         if (image.depth() != 1 || image.spectrum() != 1)
             return refused(path, ImageIO::tr("only two-dimensional gray images are supported"));

@@ -14,6 +14,14 @@ ImageModel::ImageModel(const Image &image)
     previewImage = image;
 }
 
+ImageModel ImageModel::adopt(Image &&image)
+{
+    ImageModel model;
+    model.imageList.insert(1);
+    image.move_to(model.imageList[0]);
+    return model;
+}
+
 void ImageModel::duplicateCurrent()
 {
     const Image copy = current();
@@ -42,14 +50,28 @@ void ImageModel::append(const Image &image) { imageList.push_back(image); }
 
 ImageModel::Mark ImageModel::mark() const
 {
-    return {count(), currentIndex, isEmpty() ? Image() : current(), previewImage};
+    return {count(), currentIndex, true, isEmpty() ? Image() : current(), previewImage};
+}
+
+ImageModel::Mark ImageModel::markMovingPreview(bool keepCurrent)
+{
+    Mark m{count(), currentIndex, keepCurrent && !isEmpty(), Image(), Image()};
+    if (m.keepsCurrent) m.current = current();
+    previewImage.move_to(m.preview);
+    return m;
+}
+
+void ImageModel::keep(Mark &&m)
+{
+    if (previewImage.is_empty()) m.preview.move_to(previewImage);
 }
 
 void ImageModel::rollback(const Mark &m)
 {
     while (count() > m.count) imageList.remove(imageList.size() - 1);
-    while (count() < m.count) imageList.push_back(m.current);
+    if (m.keepsCurrent)
+        while (count() < m.count) imageList.push_back(m.current);
     currentIndex = std::clamp(m.currentIndex, 0, std::max(0, count() - 1));
-    if (!isEmpty()) current() = m.current;
+    if (m.keepsCurrent && !isEmpty()) current() = m.current;
     previewImage = m.preview;
 }

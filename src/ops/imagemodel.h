@@ -12,6 +12,9 @@ public:
     explicit ImageModel(const ImageList &list);
     // A model holding one image.
     explicit ImageModel(const Image &image);
+    // For headless runs: a model over image, moved in without a copy. The preview starts
+    // empty; the operations that use it set it before they read it.
+    static ImageModel adopt(Image &&image);
 
     ImageList imageList;
     int currentIndex = 0;
@@ -41,9 +44,17 @@ public:
     struct Mark {
         int count;
         int currentIndex;
+        bool keepsCurrent;  // current holds a copy of the current image
         Image current;
         Image preview;
     };
+    // A mark with copies of the current image and the preview.
     Mark mark() const;
+    // A mark that copies the current image only when keepCurrent (a run that changes it in
+    // place) and moves the preview aside instead of copying it: the run starts with an empty
+    // preview. rollback puts everything back; keep, after success, puts the old preview back
+    // unless the run made a new one.
+    Mark markMovingPreview(bool keepCurrent);
     void rollback(const Mark &mark);
+    void keep(Mark &&mark);
 };

@@ -179,7 +179,11 @@ void validate(const OperationRow &row, const Params &params)
 RunOutcome runOperation(ImageModel &model, const OperationRow &row, const Params &params, Progress &progress, bool inClone)
 {
     RunOutcome outcome;
-    const ImageModel::Mark mark = model.mark();
+    // Edit and tool rows run on a working copy made after the mark, so taking them back
+    // needs no copy of the current image; in a clone (and for other rows) the run works on
+    // the current image itself.
+    const bool edits = row.preparation == Preparation::Edit || row.preparation == Preparation::Tool;
+    ImageModel::Mark mark = model.markMovingPreview(!edits || inClone);
     const auto fail = [&](RunResult result, const QString &error) {
         model.rollback(mark);
         outcome.result = result;
@@ -188,9 +192,9 @@ RunOutcome runOperation(ImageModel &model, const OperationRow &row, const Params
     try {
         validate(row, params);
         if (!row.run) throw std::logic_error("this operation has no headless run");
-        const bool edits = row.preparation == Preparation::Edit || row.preparation == Preparation::Tool;
         if (edits && !inClone) model.duplicateCurrent();
         row.run(model, withDefaults(row, params), progress, outcome.notes);
+        model.keep(std::move(mark));
     } catch (const std::invalid_argument &e) {
         fail(RunResult::BadParameters, QString::fromLocal8Bit(e.what()));
     } catch (const std::bad_alloc &) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "ops/cimgread.h"
 #include "ops/display.h"
 #include "ops/imagehelpers.h"
 #include "ops/imageio.h"
@@ -210,6 +211,57 @@ private slots:
         QCOMPARE(model.count(), 1);
         QCOMPARE(model.currentIndex, 0);
         QCOMPARE(model.current()(1, 1), 5.0);
+    }
+
+    void movingMarkKeepsOrRestoresThePreview()
+    {
+        // A run on a working copy: the mark copies nothing, the preview comes back after
+        // success unless the run made one, and a rollback restores list and preview.
+        for (const bool fails : {false, true})
+            for (const bool setsPreview : {false, true}) {
+                ImageModel model(Image(3, 3, 1, 1, 5.0));
+                model.previewImage = Image(2, 2, 1, 1, 7.0);
+                ImageModel::Mark mark = model.markMovingPreview(false);
+                QVERIFY(mark.current.is_empty() && model.previewImage.is_empty());
+                model.duplicateCurrent();
+                model.current().fill(9.0);
+                if (setsPreview) model.previewImage = Image(1, 1, 1, 1, 3.0);
+                if (fails)
+                    model.rollback(mark);
+                else
+                    model.keep(std::move(mark));
+                QCOMPARE(model.count(), fails ? 1 : 2);
+                QCOMPARE(model.current()(1, 1), fails ? 5.0 : 9.0);
+                QCOMPARE(model.previewImage(0, 0), setsPreview && !fails ? 3.0 : 7.0);
+            }
+    }
+
+    void directCimgReaderMatchesTheLibrary()
+    {
+        // Files the program writes are read straight into the image; anything else (other
+        // types, lists, a wrong length) is left to the library's reader, with equal values.
+        Image values(7, 5, 1, 1, 0.0);
+        cimg_forXY(values, x, y) values(x, y) = (x - 3) * 1e7 + y * 0.1;
+        values(1, 1) = std::numeric_limits<double>::quiet_NaN();
+        values(2, 2) = -std::numeric_limits<double>::infinity();
+        QTemporaryDir dir;
+        const QByteArray doubles = QFile::encodeName(dir.filePath("d.cimg")), floats = QFile::encodeName(dir.filePath("f.cimg")),
+                         list = QFile::encodeName(dir.filePath("l.cimg"));
+        values.save_cimg(doubles.constData());
+        cimg_library::CImg<float>(values).save_cimg(floats.constData());
+        ImageList(values, values).save_cimg(list.constData());
+        const std::pair<QByteArray, bool> cases[] = {{doubles, true}, {floats, false}, {list, false}};
+        for (const auto &[path, direct] : cases) {
+            Image read;
+            QCOMPARE(readNativeCimg(QFile::decodeName(path), read), direct);
+            QVERIFY(read.is_empty() != direct);
+        }
+        Image read, reference;
+        QVERIFY(readNativeCimg(QFile::decodeName(doubles), read));
+        reference.load_cimg(doubles.constData());
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(read.data()), int(read.size() * sizeof(double))),
+                 QByteArray(reinterpret_cast<const char *>(reference.data()), int(reference.size() * sizeof(double))));
+        QVERIFY(read.is_sameXYZC(reference));
     }
 
     void maxOfAndMinOfWithNaN()
