@@ -125,13 +125,16 @@ std::vector<float> BoostedTrees::predict(const float *rows, size_t count, int fe
                                  std::to_string(featureCount) + ".");
     if (count == 0) return {};
     const std::lock_guard<std::mutex> guard(handle_->lock);
-    const Matrix data(rows, count, featureCount, threads);
     setParam(handle_->booster, "nthread", std::to_string(std::max(1, threads)));
+    // In-place prediction reads the rows where they are, without building a matrix first.
+    const std::string values = "{\"data\": [" + std::to_string(reinterpret_cast<uintptr_t>(rows)) +
+                               ", true], \"shape\": [" + std::to_string(count) + ", " + std::to_string(featureCount) +
+                               "], \"typestr\": \"<f4\", \"version\": 3}";
     const char *config = "{\"type\": 0, \"training\": false, \"iteration_begin\": 0, \"iteration_end\": 0, "
-                         "\"strict_shape\": false}";
+                         "\"strict_shape\": false, \"missing\": -3.4e38, \"cache_id\": 0}";
     const bst_ulong *shape = nullptr;
     bst_ulong dims = 0;
     const float *result = nullptr;
-    check(XGBoosterPredictFromDMatrix(handle_->booster, data.handle, config, &shape, &dims, &result), "predict");
+    check(XGBoosterPredictFromDense(handle_->booster, values.c_str(), config, nullptr, &shape, &dims, &result), "predict");
     return std::vector<float>(result, result + count);
 }

@@ -93,9 +93,10 @@ const QStringList &vesselFeatureNames()
     return names;
 }
 
-Image lineDetector(const Image &bright, int length, int window)
+std::vector<Image> lineDetectors(const Image &bright, const std::vector<int> &lengths, int window)
 {
-    const int w = bright.width(), h = bright.height(), half = length / 2;
+    const int w = bright.width(), h = bright.height(), longest = *std::max_element(lengths.begin(), lengths.end());
+    const int half = longest / 2;
     Image windowMean;
     fast::separableFilter(bright, std::vector<double>(size_t(window), 1.0 / window), windowMean);
     // The image with a border of `half` repeated edge pixels, so the lines need no clamping.
@@ -105,25 +106,36 @@ Image lineDetector(const Image &bright, int length, int window)
         for (int x = -half; x < w + half; ++x)
             padded[size_t(x + half) + size_t(y + half) * size_t(pw)] =
                 bright(std::clamp(x, 0, w - 1), std::clamp(y, 0, h - 1));
+    // Offsets ordered by distance from the centre: a shorter line is a prefix of a longer one,
+    // so one walk along each orientation serves every length.
     std::vector<std::vector<long>> steps(kOrientations);
     for (int k = 0; k < kOrientations; ++k)
-        for (const auto &[dx, dy] : lineOffsets(k, length)) steps[size_t(k)].push_back(long(dx) + long(dy) * pw);
-    Image out;
-    fast::allocate(out, w, h);
+        for (const auto &[dx, dy] : lineOffsets(k, longest)) steps[size_t(k)].push_back(long(dx) + long(dy) * pw);
+    std::vector<Image> out(lengths.size());
+    for (Image &o : out) fast::allocate(o, w, h);
     fast::parallelRows(h, [&](int begin, int end) {
+        std::vector<double> best(lengths.size());
         for (int y = begin; y < end; ++y)
             for (int x = 0; x < w; ++x) {
                 const double *centre = padded.data() + size_t(x + half) + size_t(y + half) * size_t(pw);
-                double best = -std::numeric_limits<double>::infinity();
+                std::fill(best.begin(), best.end(), -std::numeric_limits<double>::infinity());
                 for (const std::vector<long> &line : steps) {
                     double sum = 0.0;
-                    for (const long step : line) sum += centre[step];
-                    best = std::max(best, sum);
+                    size_t taken = 0;
+                    for (size_t l = 0; l < lengths.size(); ++l) {
+                        for (; taken < size_t(lengths[l]); ++taken) sum += centre[line[taken]];
+                        best[l] = std::max(best[l], sum);
+                    }
                 }
-                out(x, y) = best / length - windowMean(x, y);
+                for (size_t l = 0; l < lengths.size(); ++l) out[l](x, y) = best[l] / lengths[l] - windowMean(x, y);
             }
     });
     return out;
+}
+
+Image lineDetector(const Image &bright, int length, int window)
+{
+    return std::move(lineDetectors(bright, {length}, window).front());
 }
 
 std::vector<Image> rawVesselFeatures(const Image &bright)
@@ -149,7 +161,8 @@ std::vector<Image> rawVesselFeatures(const Image &bright)
     features.push_back(gradientMagnitude(smooth[1], kScales[1]));
     NullProgress quiet;
     for (const int r : kTopHatRadii) features.push_back(topHatImage(bright, makeStructEl(1, r), quiet));
-    for (const int l : kLineLengths) features.push_back(lineDetector(bright, l, kLineWindow));
+    for (Image &line : lineDetectors(bright, {std::begin(kLineLengths), std::end(kLineLengths)}, kLineWindow))
+        features.push_back(std::move(line));
     // The enhancement filter expects dark vessels.
     features.push_back(hessEnhImage(getInverted(bright, false), quiet));
     features.push_back(laplPyramidImage(bright));
@@ -168,21 +181,30 @@ FeatureStack computeVesselFeatures(const Image &image, const Image &fov, Polarit
     stack.count = int(raw.size());
     const size_t n = image.size(), count = raw.size();
     stack.values.assign(n * count, 0.0f);
+    // Mean and standard deviation of each feature over the field of view, summed in pixel
+    // order so the figures do not depend on the thread count.
+    std::vector<double> mean(count, 0.0), scale(count, 0.0);
+    long long inside = 0;
+    for (size_t p = 0; p < n; ++p) inside += fov.data()[p] == kWhite;
+    if (inside == 0) return stack;
     for (size_t f = 0; f < count; ++f) {
-        // Mean and standard deviation over the field of view, summed in pixel order.
         const double *v = raw[f].data();
         double sum = 0.0, squares = 0.0;
-        long long inside = 0;
         for (size_t p = 0; p < n; ++p)
-            if (fov.data()[p] == kWhite) sum += v[p], ++inside;
-        if (inside == 0) continue;
-        const double mean = sum / double(inside);
+            if (fov.data()[p] == kWhite) sum += v[p];
+        mean[f] = sum / double(inside);
         for (size_t p = 0; p < n; ++p)
-            if (fov.data()[p] == kWhite) squares += (v[p] - mean) * (v[p] - mean);
+            if (fov.data()[p] == kWhite) squares += (v[p] - mean[f]) * (v[p] - mean[f]);
         const double sd = std::sqrt(squares / double(inside));
-        const double scale = sd > 1e-12 ? 1.0 / sd : 0.0;
-        for (size_t p = 0; p < n; ++p)
-            if (fov.data()[p] == kWhite) stack.values[p * count + f] = float((v[p] - mean) * scale);
+        scale[f] = sd > 1e-12 ? 1.0 / sd : 0.0;
     }
+    const int w = image.width();
+    fast::parallelRows(image.height(), [&](int begin, int end) {
+        for (size_t p = size_t(begin) * size_t(w); p < size_t(end) * size_t(w); ++p) {
+            if (fov.data()[p] != kWhite) continue;
+            float *row = stack.values.data() + p * count;
+            for (size_t f = 0; f < count; ++f) row[f] = float((raw[f].data()[p] - mean[f]) * scale[f]);
+        }
+    });
     return stack;
 }

@@ -29,10 +29,10 @@ inline constexpr int kFeatureMinimumSide = 16;
 // Computes the features of image (gray levels, nominally 0..255) inside the field-of-view
 // mask fov (255 inside, the image's size):
 //   intensity         the input, turned so that vessels are bright
-//   gauss_s1..s4      Gaussian-smoothed intensities
+//   gauss_s1..s4      Gaussian-smoothed intensities (sigma 1, 2, 4)
 //   ridge_s1..s4      minus the smaller Hessian eigenvalue, times sigma^2 (scale-normalised):
 //                     large across a bright line as wide as about 2 sigma
-//   bend_s1..s4       the larger Hessian eigenvalue, times sigma^2: near 0 along a line,
+//   bend_s1..s4         the larger Hessian eigenvalue, times sigma^2: near 0 along a line,
 //                     large on blobs and at the line's flanks
 //   gradient_s1, _s2  the gradient magnitude of the smoothed image, times sigma: marks edges
 //   tophat_r3..r11    white top-hats with discs of radius 3, 7, 11 (vessels narrower than
@@ -56,3 +56,5 @@ std::vector<Image> rawVesselFeatures(const Image &bright);
 // given odd length over 12 orientations (15 degree steps), minus the mean of the
 // window x window square around it; positions beyond the border repeat the edge pixel.
 Image lineDetector(const Image &bright, int length, int window);
+// The same for several lengths (odd, ascending) in one pass.
+std::vector<Image> lineDetectors(const Image &bright, const std::vector<int> &lengths, int window);
