@@ -19,7 +19,36 @@ Image loadInput(const QString &path, Progress &progress, Channel channel)
 {
     LoadResult loaded = loadAnyImage(path, progress, channel);
     if (!loaded.ok()) throw LoadError(loaded.error.toStdString());
-    return std::move(loaded.image);
+    InputFrames input;
+    input.calibration = loaded.calibration;
+    const int count = loaded.frameCount();
+    loaded.takeFrames().move_to(input.frames);  // the library's lists copy on assignment
+    if (oneFrame) {
+        if (frame < 1 || frame > count)
+            throw LoadError(QString("%1 has %2 frame(s); there is no frame %3").arg(file).arg(count).arg(frame).toStdString());
+        ImageList only;
+        input.frames[frame - 1].move_to(only);
+        only.move_to(input.frames);
+        input.firstNumber = frame;
+    }
+    return input;
+}
+
+InputFrames loadSingleInput(const QString &path, Progress &progress, Channel channel)
+{
+    InputFrames input = loadInputFrames(path, progress, channel);
+    if (input.frames.size() > 1)
+        throw LoadError(QString("%1 holds %2 frames: name one as %1#N (N from 1 to %2)")
+                             .arg(path)
+                             .arg(input.frames.size())
+                             .toStdString());
+    return input;
+}
+
+Image loadInput(const QString &path, Progress &progress, Channel channel)
+{
+    InputFrames input = loadSingleInput(path, progress, channel);
+    return std::move(input.frames[0]);
 }
 
 Channel takeChannel(QStringList &args)

@@ -1,6 +1,7 @@
 #include "ops/imagemodel.h"
 
 #include <algorithm>
+#include <utility>
 
 ImageModel::ImageModel(const ImageList &list) : imageList(list)
 {
@@ -12,6 +13,19 @@ ImageModel::ImageModel(const Image &image)
 {
     imageList.push_back(image);
     previewImage = image;
+}
+
+ImageModel::ImageModel(ImageModel &&other) noexcept { *this = std::move(other); }
+
+ImageModel &ImageModel::operator=(ImageModel &&other) noexcept
+{
+    if (this == &other) return *this;
+    imageList.swap(other.imageList);
+    other.imageList.assign();
+    currentIndex = std::exchange(other.currentIndex, 0);
+    other.previewImage.move_to(previewImage);
+    other.referenceImage.move_to(referenceImage);
+    return *this;
 }
 
 ImageModel ImageModel::adopt(Image &&image)

@@ -8,6 +8,11 @@
 class ImageModel {
 public:
     ImageModel() = default;
+    // Moves hand the images over; the library's lists would copy them all on assignment.
+    ImageModel(ImageModel &&other) noexcept;
+    ImageModel &operator=(ImageModel &&other) noexcept;
+    ImageModel(const ImageModel &) = default;
+    ImageModel &operator=(const ImageModel &) = default;
     // A model over copies of all images of list; the last becomes current.
     explicit ImageModel(const ImageList &list);
     // A model holding one image.
