@@ -2,11 +2,13 @@
 
 #include <fftw3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <stdexcept>
 
 #include "ops/hessian.h"
+#include "ops/logmagnitude.h"
 #include "ops/separable.h"
 
 namespace fast {
@@ -114,37 +116,74 @@ CanvasOffsets spectrumOffsets(const Image &image)
     return {(n - image.width()) / 2, (n - image.height()) / 2};
 }
 
-Image magnitudeSpectrum(const Image &image)
+Image magnitudeSpectrum(const Image &image) { return magnitudeSpectrum(image, simd::active()); }
+
+Image magnitudeSpectrum(const Image &image, simd::Path path)
 {
     requireFilterSize(image, 1, "Magnitude spectrum");
     const int w = image.width(), h = image.height(), n = std::max(w, h), wc = n / 2 + 1;
     const CanvasOffsets off = spectrumOffsets(image);
-    Image canvas;
-    fast::allocate(canvas, n, n);
-    if (w != n || h != n) canvas.fill(0.0);
-    canvas.draw_image(off.x, off.y, image);
-    const fast::HalfSpectrum half = fast::realForward(canvas);
+    fast::HalfSpectrum half;
+    if (w == n && h == n) {
+        half = fast::realForward(image);
+    } else {
+        Image canvas;
+        fast::allocate(canvas, n, n);
+        canvas.fill(0.0);
+        canvas.draw_image(off.x, off.y, image);
+        half = fast::realForward(canvas);
+    }
 
-    // ln(1 + |F|), centred: pixel (x, y) shows frequency ((x - n/2) mod n, (y - n/2) mod n).
-    // |F(u, v)| = |F(n - u, n - v)| supplies the half FFTW leaves out.
+    // ln(1 + |F|) of the half spectrum only, each row compacted in place to wc doubles at
+    // the start of its own memory: |F(u, v)| = |F(n - u, n - v)| supplies the other half.
+    // The minimum and maximum are those of the whole spectrum, which holds the same values.
+    double *logs = reinterpret_cast<double *>(half.data());
+    const size_t stride = 2 * size_t(wc);
+    std::vector<double> bandLo(size_t(n), INFINITY), bandHi(size_t(n), -INFINITY);
     fast::parallelRows(n, [&](int begin, int end) {
+        std::vector<double> scratch(static_cast<size_t>(wc));
+        double lo = INFINITY, hi = -INFINITY;
+        for (int v = begin; v < end; ++v) {
+            double *row = logs + size_t(v) * stride;
+            fast::logMagnitudeRow(half.data() + size_t(v) * wc, wc, row, scratch.data(), path);
+            for (int u = 0; u < wc; ++u) {
+                if (row[u] < lo) lo = row[u];
+                if (row[u] > hi) hi = row[u];
+            }
+        }
+        bandLo[size_t(begin)] = lo;
+        bandHi[size_t(begin)] = hi;
+    });
+    // Centred: pixel (x, y) shows frequency ((x - n/2) mod n, (y - n/2) mod n).
+    auto logAt = [&](int x, int y) {
+        const int u = (x + n - n / 2) % n, v = (y + n - n / 2) % n;
+        return u < wc ? logs[size_t(v) * stride + size_t(u)] : logs[size_t((n - v) % n) * stride + size_t(n - u)];
+    };
+    // normalizeTo255's scan: seeded with the first pixel, so a NaN there decides as it does.
+    double m = logAt(0, 0), M = m;
+    for (int i = 0; i < n; ++i) {
+        if (bandLo[size_t(i)] < m) m = bandLo[size_t(i)];
+        if (bandHi[size_t(i)] > M) M = bandHi[size_t(i)];
+    }
+    const double range = M - m;
+    Image out;
+    fast::allocate(out, w, h);
+    fast::parallelRows(h, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
-            const int v = ((y - n / 2) % n + n) % n;
-            double *dst = canvas.data(0, y);
-            for (int x = 0; x < n; ++x) {
-                const int u = ((x - n / 2) % n + n) % n;
-                const fast::Complex c =
-                    u < wc ? half[size_t(v) * wc + u] : half[size_t((n - v) % n) * wc + (n - u)];
-                const double re = c.re, im = c.im;
-                dst[x] = std::log(1 + std::sqrt(re * re + im * im));
+            double *dst = out.data(0, y);
+            const int cy = y + off.y, v = (cy + n - n / 2) % n;
+            const double *direct = logs + size_t(v) * stride, *mirror = logs + size_t((n - v) % n) * stride;
+            if (m == M) {
+                std::fill(dst, dst + w, 0.0);
+                continue;
+            }
+            for (int x = 0; x < w; ++x) {
+                const int u = (x + off.x + n - n / 2) % n;
+                const double l = u < wc ? direct[u] : mirror[n - u];
+                dst[x] = (l - m) / range * 255.0;
             }
         }
     });
-    fast::normalizeTo255(canvas);
-    if (w == n && h == n) return canvas;
-    Image out;
-    fast::allocate(out, w, h);
-    for (int y = 0; y < h; ++y) std::copy(canvas.data(off.x, off.y + y), canvas.data(off.x, off.y + y) + w, out.data(0, y));
     return out;
 }
 

@@ -9,6 +9,7 @@
 
 #include "ops/image.h"
 #include "ops/separable.h"
+#include "ops/simd.h"
 
 // Where the image sits on the square canvas of side max(w, h): ((N - w) / 2, (N - h) / 2).
 struct CanvasOffsets {
@@ -21,7 +22,10 @@ CanvasOffsets spectrumOffsets(const Image &image);
 // zero elsewhere): ln(1 + |F|) with the zero frequency moved to (N/2, N/2), scaled to 0..255
 // over the whole canvas, then cut back to the image's size at the offsets above.
 // Throws std::runtime_error for an empty image.
+// The compression runs on the half spectrum FFTW computes, with a logarithm that gives the
+// same bits on every vector path (fast::logAtLeastOne).
 Image magnitudeSpectrum(const Image &image);
+Image magnitudeSpectrum(const Image &image, simd::Path path);
 
 // Takes the image as a centred real spectrum: translates it periodically by (-w/2, -h/2),
 // transforms inversely (with the 1 / (w h) of the library's inverse) and returns the real

@@ -15,6 +15,8 @@
 #include "ops/morphology.h"
 #include "ops/progress.h"
 #include "ops/pyramid.h"
+#include "ops/separable.h"
+#include "ops/structuretensor.h"
 #include "ops/viewtext.h"
 
 namespace {
@@ -204,18 +206,8 @@ Image hardSegmentation(const Image &membership)
 GrowState structureMask(const Image &image)
 {
     requireNonEmpty(image);
-    const Image kx(2, 1, 1, 1, -0.5, 0.5);
-    const Image ky(1, 2, 1, 1, -0.5, 0.5);
-    const Image gx = image.get_convolve(kx, 1, false);
-    const Image gy = image.get_convolve(ky, 1, false);
-    const Image g = gaussKernel(7, 5.0);
-    const Image jxx = gx.get_mul(gx).convolve(g, 1, false);
-    const Image jyy = gy.get_mul(gy).convolve(g, 1, false);
-    const Image jxy = gx.get_mul(gy).convolve(g, 1, false);
-
-    Image e = freshImage(image);
-    for (size_t i = 0; i < e.size(); ++i) e[i] = largerEigenvalue(jxx[i], jyy[i], jxy[i]);
-    normalizeTo255(e);
+    Image e = structureStrength(image);
+    fast::normalizeTo255(e);
     GrowState mask(e.size());
     for (size_t i = 0; i < e.size(); ++i) mask[i] = e[i] > kStructureThreshold ? 1 : 0;
     return mask;

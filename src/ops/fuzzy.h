@@ -22,7 +22,8 @@ inline constexpr double kFuzzyStopChange = 1.0;
 // The structure mask M0 of an image: 1 where the larger eigenvalue of the structure
 // tensor, scaled with normalizeTo255, is greater than 20. Gradients are the library's
 // convolution (border condition 1) with the kernels (-0.5, 0.5) along x and along y; the
-// tensor components gx*gx, gy*gy, gx*gy are smoothed with gaussKernel(7, 5.0).
+// tensor components gx*gx, gy*gy, gx*gy are smoothed with gaussKernel(7, 5.0), applied as
+// its separable taps (structureStrength), which differs from the 2-D kernel by rounding only.
 // A rounding-level negative discriminant is taken as 0 (largerEigenvalue).
 GrowState structureMask(const Image &image);
 

@@ -8,6 +8,7 @@
 #include <sys/mman.h>
 
 #include "ops/execution.h"
+#include "ops/separablefused.h"
 
 namespace fast {
 
@@ -92,10 +93,20 @@ std::vector<double> gaussTaps(int n, double sigma)
 
 void separableFilter(const Image &in, const std::vector<double> &taps, Image &out)
 {
+    separableFilter(in, taps, out, simd::active());
+}
+
+void separableFilter(const Image &in, const std::vector<double> &taps, Image &out, simd::Path path)
+{
     const int w = in.width(), h = in.height();
     allocate(out, w, h);
     if (in.is_empty()) return;
-    const int r = int(taps.size()) / 2, m = 2 * r + 1;
+    const int r = int(taps.size()) / 2;
+    if (r >= 1 && r <= kMaxFusedRadius && w > 2 * r) {
+        filterFused(in, taps.data(), r, out, path);
+        return;
+    }
+    const int m = 2 * r + 1;
     parallelRows(h, [&](int begin, int end) {
         // A ring of the horizontally filtered rows the current output row needs.
         std::vector<double> ring(size_t(m) * size_t(w)), pad(size_t(w + 2 * r));

@@ -10,6 +10,7 @@
 
 #include "ops/image.h"
 #include "ops/largebuffer.h"
+#include "ops/simd.h"
 
 namespace fast {
 
@@ -52,6 +53,9 @@ std::vector<double> gaussTaps(int n, double sigma);
 // outside the image taking the value of the nearest edge pixel. out is (re)allocated to
 // the input's size unless it already has it; it must not be in.
 void separableFilter(const Image &in, const std::vector<double> &taps, Image &out);
+// The same on a given vector path (tests compare the paths; any path the processor lacks
+// is lowered to the best it has).
+void separableFilter(const Image &in, const std::vector<double> &taps, Image &out, simd::Path path);
 
 // The same with a 2-D kernel image that is separable (a Gaussian kernel): the row
 // through its centre, normalised, serves as taps.
