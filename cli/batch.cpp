@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <atomic>
@@ -13,11 +14,30 @@
 
 #include "commands.h"
 #include "ops/execution.h"
+#include "ops/dicomio.h"
 #include "ops/imageio.h"
 
-Image loadInput(const QString &path, Progress &progress, Channel channel)
+namespace {
+
+// FILE#N names frame N of FILE, unless a file has that whole name.
+bool splitFrame(const QString &path, QString *file, int *frame)
 {
-    LoadResult loaded = loadAnyImage(path, progress, channel);
+    static const QRegularExpression pattern("^(.+)#([0-9]+)$");
+    const QRegularExpressionMatch match = pattern.match(path);
+    if (QFileInfo::exists(path) || !match.hasMatch()) return false;
+    *file = match.captured(1);
+    *frame = match.captured(2).toInt();
+    return true;
+}
+
+}  // namespace
+
+InputFrames loadInputFrames(const QString &path, Progress &progress, Channel channel)
+{
+    QString file = path;
+    int frame = 0;
+    const bool oneFrame = splitFrame(path, &file, &frame);
+    LoadResult loaded = loadAnyImage(file, progress, channel);
     if (!loaded.ok()) throw LoadError(loaded.error.toStdString());
     InputFrames input;
     input.calibration = loaded.calibration;
@@ -62,8 +82,8 @@ Channel takeChannel(QStringList &args)
 
 bool isImageFile(const QString &path)
 {
-    static const QStringList suffixes = {"png", "bmp", "jpg", "jpeg", "tif", "tiff", "gif", "pgm", "ppm", "cimg"};
-    return suffixes.contains(QFileInfo(path).suffix().toLower());
+    static const QStringList suffixes = {"png", "bmp", "jpg", "jpeg", "tif", "tiff", "gif", "pgm", "ppm", "cimg", "dcm"};
+    return suffixes.contains(QFileInfo(path).suffix().toLower()) || isDicomFile(path);
 }
 
 QStringList collectImages(const QStringList &inputs, const QString &exclude)
@@ -72,6 +92,12 @@ QStringList collectImages(const QStringList &inputs, const QString &exclude)
     QStringList files;
     for (const QString &input : inputs) {
         const QFileInfo info(input);
+        QString file;
+        int frame = 0;
+        if (!info.exists() && splitFrame(input, &file, &frame) && QFileInfo(file).isFile()) {
+            files << input;
+            continue;
+        }
         if (!info.exists()) throw UsageError(QString("no such file or folder: %1").arg(input).toStdString());
         if (!info.isDir()) {
             files << input;

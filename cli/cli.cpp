@@ -33,7 +33,10 @@ QString usageText()
         "  quendra-cli overlay INPUT SEGMENTATION OUTPUT\n"
         "  quendra-cli --help | --version\n\n"
         "INPUT is an image file (read as gray levels; --channel red, green or blue reads that channel\n"
-        "of a colour picture instead) or a .cimg file of doubles. A .cimg OUTPUT holds\n"
+        "of a colour picture instead), a DICOM file (.dcm, or any name starting with the DICOM\n"
+        "preamble) or a .cimg file of doubles. 16-bit pictures and DICOM pixels are mapped onto 0..255\n"
+        "as doubles. A file of several frames (DICOM run, multi-page TIFF) is FILE#N for frame N\n"
+        "(from 1); segment takes FILE for every frame. A .cimg OUTPUT holds\n"
         "the values losslessly; .png, .bmp, .tif and .jpg hold the 8-bit display rendering. --all also\n"
         "writes every image the operation appended, as OUTPUT with .1, .2, ... before the suffix, and\n"
         "the reference image it worked from (hysteresis: the vessel enhancement) with .reference.\n"
@@ -41,7 +44,10 @@ QString usageText()
         "segment runs hysteresis thresholding or fuzzy clustering on every INPUT (files, or folders\n"
         "searched recursively) on all cores; --dark-vessels inverts each image first. Each result is\n"
         "DIR/<input stem>.png (0/255); DIR/measurements.csv has one row per image. Unreadable images are\n"
-        "reported and skipped. --pixel-size (mm per pixel) adds lengths in mm and the length density.\n"
+        "reported and skipped; a file of several frames gives one row and one result per frame.\n"
+        "Lengths in mm and the length density use the pixel size the file states (DICOM Pixel\n"
+        "Spacing or Imager Pixel Spacing, TIFF resolution, PNG pHYs); --pixel-size (mm per pixel)\n"
+        "overrides it. The calibration column or figure says where the pixel size came from.\n"
         "segment --method classifier runs a trained vessel classifier (MODEL, or retina for the shipped\n"
         "model of fundus photographs) inside the automatically found field of view, in the model's channel;\n"
         "the coverage is the share of the field of view. --probabilities also writes DIR/<stem>-probability.png.\n"
@@ -162,12 +168,16 @@ int stats(const QStringList &args, QTextStream &out)
     }
     if (rest.size() != 1) throw UsageError("stats needs exactly one INPUT");
     NullProgress progress;
-    const Image image = loadInput(rest[0], progress, channel);
+    const InputFrames input = loadSingleInput(rest[0], progress, channel);
+    const Image &image = input.frames[0];
+    // A pixel size typed on the command line overrides the one the file states.
+    const Calibration calibration =
+        pixelSize > 0.0 ? Calibration{pixelSize, CalibrationSource::CommandLine} : input.calibration;
     QJsonObject figures;
     QStringList order;
     if (binary) {
         // The binary report's figures and the skeleton measurements, from one thinning.
-        const VesselMeasures v = vesselMeasures(image, pixelSize);
+        const VesselMeasures v = vesselMeasures(image, calibration.pixelSizeMm);
         const BinaryStats &s = v.basic;
         figures = {{"width", s.width},
                    {"height", s.height},
@@ -181,12 +191,13 @@ int stats(const QStringList &args, QTextStream &out)
                    {"mean_width", v.meanWidth}};
         order = {"width", "height", "area", "length", "white_coverage", "end_points", "branch_points", "segments",
                  "skeleton_length", "mean_width"};
-        if (pixelSize > 0.0) {
-            figures["pixel_size_mm"] = pixelSize;
+        if (calibration.known()) {
+            figures["pixel_size_mm"] = calibration.pixelSizeMm;
             figures["skeleton_length_mm"] = v.lengthMm;
             figures["mean_width_mm"] = v.meanWidthMm;
             figures["length_density_mm_per_mm2"] = v.lengthDensity;
-            order << "pixel_size_mm" << "skeleton_length_mm" << "mean_width_mm" << "length_density_mm_per_mm2";
+            figures["calibration"] = calibrationSourceName(calibration.source);
+            order << "pixel_size_mm" << "calibration" << "skeleton_length_mm" << "mean_width_mm" << "length_density_mm_per_mm2";
         }
     } else {
         const GrayStats s = grayStatistics(image);
@@ -198,7 +209,9 @@ int stats(const QStringList &args, QTextStream &out)
         out << QJsonDocument(figures).toJson(QJsonDocument::Indented);
         return kOk;
     }
-    for (const QString &key : order) out << key << ": " << QString::number(figures[key].toDouble(), 'g', 17) << "\n";
+    for (const QString &key : order)
+        out << key << ": "
+            << (figures[key].isString() ? figures[key].toString() : QString::number(figures[key].toDouble(), 'g', 17)) << "\n";
     return kOk;
 }
 

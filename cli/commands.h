@@ -24,21 +24,37 @@ struct LoadError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Reads an image file (colour pictures as the chosen channel) or .cimg file; throws
-// LoadError with the reader's message.
+// The frames of one input and the pixel size its file states.
+struct InputFrames {
+    ImageList frames;     // never empty
+    int firstNumber = 1;  // the 1-based frame number of frames[0] in its file
+    Calibration calibration;
+};
+
+// Reads an image file (colour pictures as the chosen channel), DICOM file or .cimg file:
+// every frame, or frame N alone when path is FILE#N (1-based; only when no file is named
+// path itself). Throws LoadError with the reader's message, or for a frame the file lacks.
+InputFrames loadInputFrames(const QString &path, Progress &progress, Channel channel = Channel::Gray);
+
+// loadInputFrames for commands that work on one image: a file of several frames must be
+// named with #N (LoadError otherwise, so that a batch reports it and goes on).
+InputFrames loadSingleInput(const QString &path, Progress &progress, Channel channel = Channel::Gray);
+
+// The image of loadSingleInput.
 Image loadInput(const QString &path, Progress &progress, Channel channel = Channel::Gray);
 
 // Takes --channel gray|red|green|blue out of args (gray when absent); UsageError otherwise.
 Channel takeChannel(QStringList &args);
 
-// The image files among inputs: files as given, folders searched recursively for image
-// suffixes (.png .bmp .jpg .jpeg .tif .tiff .gif .pgm .ppm .cimg), sorted by path within each
-// folder. Files below exclude (a folder; may be empty) are left out of folder searches, so
+// The image files among inputs: files as given (FILE#N too), folders searched recursively
+// for image suffixes (.png .bmp .jpg .jpeg .tif .tiff .gif .pgm .ppm .cimg .dcm) and DICOM
+// files of any name, sorted by path within each folder. Files below exclude (a folder; may be empty) are left out of folder searches, so
 // earlier results in an output folder inside an input folder are not taken as inputs.
 // Throws UsageError for an input that does not exist.
 QStringList collectImages(const QStringList &inputs, const QString &exclude = {});
 
-// True for a path with one of the image suffixes above (case-insensitive).
+// True for a path with one of the image suffixes above (case-insensitive) or a file that
+// starts with the DICOM preamble.
 bool isImageFile(const QString &path);
 
 // 255 where the value is 255, 0 elsewhere, as an 8-bit gray picture.

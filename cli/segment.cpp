@@ -1,5 +1,6 @@
 // quendra-cli segment: the GUI's hysteresis thresholding or fuzzy clustering over many
-// images, each result a 0/255 PNG, and one CSV row of measurements per image.
+// images, each result a 0/255 PNG, and one CSV row of measurements per image (per frame of
+// a file of several frames).
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -36,6 +37,9 @@ struct Outcome {
     QString error;
     Notes notes;
     VesselMeasures measures;
+    int frame = 1;            // 1-based, in its file
+    QString output;           // the result picture
+    Calibration calibration;  // the pixel size of the mm figures: --pixel-size, else the file's
 };
 
 Settings parseSettings(QStringList &args)
@@ -103,8 +107,12 @@ QStringList outputPaths(const QStringList &inputs, const QString &dir)
     QSet<QString> taken;
     for (const QString &in : inputs) taken.insert(QFileInfo(in).absoluteFilePath());
     QStringList paths;
+    static const QRegularExpression framed("#([0-9]+)$");
     for (const QString &in : inputs) {
-        const QString stem = QFileInfo(in).completeBaseName();
+        // FILE#N (when no file has that name) is frame N of FILE: <stem>.frameN.png.
+        const QRegularExpressionMatch frame = QFileInfo::exists(in) ? QRegularExpressionMatch() : framed.match(in);
+        const QString stem = frame.hasMatch() ? QFileInfo(in.left(frame.capturedStart())).completeBaseName() + ".frame" + frame.captured(1)
+                                              : QFileInfo(in).completeBaseName();
         QString path = QDir(dir).absoluteFilePath(stem + ".png");
         for (int k = 2; taken.contains(path); ++k) path = QDir(dir).absoluteFilePath(QString("%1-%2.png").arg(stem).arg(k));
         taken.insert(path);
@@ -114,10 +122,14 @@ QStringList outputPaths(const QStringList &inputs, const QString &dir)
 }
 
 // One image, as a user does it in the GUI: open, optionally "Invert", then the tool on a
-// working copy; the kept result is measured.
-Outcome segmentOne(const Settings &s, const QString &input, const QString &output)
+// working copy; the kept result is measured. frame is the opened image (taken), or null for
+// the classifier, which reads input itself.
+Outcome segmentOne(const Settings &s, const QString &input, const QString &output, Image *frame,
+                   const Calibration &calibration)
 {
     Outcome o;
+    o.output = output;
+    o.calibration = calibration;
     try {
         if (s.classifier.model) {
             // Figures are counted inside the field of view: the coverage is its share of it.
@@ -131,7 +143,7 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
             return o;
         }
         NullProgress progress;
-        ImageModel model = ImageModel::adopt(loadInput(input, progress, s.channel));
+        ImageModel model = ImageModel::adopt(std::move(*frame));
         const auto run = [&](OpCode code, const Params &params) {
             RunOutcome ran = runOperation(model, operationRow(code), params, progress);
             o.notes << ran.notes;
@@ -142,7 +154,7 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
         run(s.method == "fuzzy" ? OpCode::FuzzyClust : OpCode::HystThres, s.params);
         const Image &result = model.current();
         writePicture(binaryPicture(result), output);
-        o.measures = vesselMeasures(result, s.pixelSize);
+        o.measures = vesselMeasures(result, calibration.pixelSizeMm);
         o.ok = true;
     } catch (const std::bad_alloc &) {
         o.error = "not enough memory for this image";
@@ -152,27 +164,62 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
     return o;
 }
 
+// Every frame of one input (most files hold one), in frame order. Frame N of a file of
+// several frames is written as <output stem>.frameN.png.
+std::vector<Outcome> segmentInput(const Settings &s, const QString &input, const QString &output)
+{
+    const Calibration typed{s.pixelSize, s.pixelSize > 0.0 ? CalibrationSource::CommandLine : CalibrationSource::None};
+    if (s.classifier.model) return {segmentOne(s, input, output, nullptr, typed)};
+    InputFrames loaded;
+    Outcome failed;
+    try {
+        NullProgress progress;
+        loaded = loadInputFrames(input, progress, s.channel);
+    } catch (const std::bad_alloc &) {
+        failed.error = "not enough memory for this image";
+        return {failed};
+    } catch (const std::exception &e) {
+        failed.error = QString::fromLocal8Bit(e.what());
+        return {failed};
+    }
+    const Calibration calibration = typed.known() ? typed : loaded.calibration;
+    const int count = int(loaded.frames.size());
+    std::vector<Outcome> outcomes;
+    for (int k = 0; k < count; ++k) {
+        const int number = loaded.firstNumber + k;
+        const QString path =
+            count == 1 ? output : QString(output).replace(QRegularExpression("\\.png$"), QString(".frame%1.png").arg(number));
+        outcomes.push_back(segmentOne(s, input, path, &loaded.frames[k], calibration));
+        outcomes.back().frame = number;
+    }
+    return outcomes;
+}
+
 QString csvHeader()
 {
     return "file,result,width,height,method,disc,preset,vessel_coverage_percent,background_coverage_percent,"
            "dark_vessels,pixel_size_mm,area_px,length_px,white_coverage_percent,end_points,branch_points,segments,"
-           "skeleton_length_px,mean_width_px,skeleton_length_mm,mean_width_mm,length_density_mm_per_mm2,version,date";
+           "skeleton_length_px,mean_width_px,skeleton_length_mm,mean_width_mm,length_density_mm_per_mm2,channel,frame,"
+           "calibration,version,date";
 }
 
-QString csvRow(const Settings &s, const QString &input, const QString &output, const VesselMeasures &m, const QString &date)
+QString csvRow(const Settings &s, const QString &input, const Outcome &o, const QString &date)
 {
+    const QString &output = o.output;
+    const VesselMeasures &m = o.measures;
     const bool hyst = s.method == "hysteresis";
-    const bool mm = s.pixelSize > 0.0;
+    const bool mm = o.calibration.known();
     QStringList f;
     f << csvField(input) << csvField(QFileInfo(output).fileName()) << QString::number(m.basic.width)
       << QString::number(m.basic.height) << s.method << (hyst ? QString::number(s.disc) : QString())
       << (hyst ? s.presetColumn : QString()) << (hyst ? csvNumber(s.coverages.hardb * 100.0) : QString())
       << (hyst ? csvNumber(s.coverages.weakb * 100.0) : QString()) << (s.darkVessels ? "yes" : "no")
-      << (mm ? csvNumber(s.pixelSize) : QString()) << QString::number(m.basic.area) << QString::number(m.basic.length)
+      << (mm ? csvNumber(o.calibration.pixelSizeMm) : QString()) << QString::number(m.basic.area) << QString::number(m.basic.length)
       << csvNumber(m.basic.coverage) << QString::number(m.skeleton.endPoints) << QString::number(m.skeleton.branchPoints)
       << QString::number(m.skeleton.segments) << csvNumber(m.skeleton.stepLength) << csvNumber(m.meanWidth)
       << (mm ? csvNumber(m.lengthMm) : QString()) << (mm ? csvNumber(m.meanWidthMm) : QString())
-      << (mm ? csvNumber(m.lengthDensity) : QString()) << QUENDRA_VERSION << date;
+      << (mm ? csvNumber(m.lengthDensity) : QString()) << channelName(s.channel) << QString::number(o.frame)
+      << calibrationSourceName(o.calibration.source) << QUENDRA_VERSION << date;
     return f.join(',');
 }
 
@@ -188,32 +235,36 @@ int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &
     const QStringList outputs = outputPaths(inputs, s.outDir);
     const QString date = QDate::currentDate().toString(Qt::ISODate);
 
-    std::vector<Outcome> outcomes(size_t(inputs.size()));
+    std::vector<std::vector<Outcome>> outcomes(size_t(inputs.size()));
     BatchProgress progress(err, "segment", int(inputs.size()));
     runParallel(int(inputs.size()), s.threads,
-                [&](int i) { outcomes[size_t(i)] = segmentOne(s, inputs[i], outputs[i]); },
+                [&](int i) { outcomes[size_t(i)] = segmentInput(s, inputs[i], outputs[i]); },
                 [&](int done) { progress.update(done); });
     progress.finish();
 
     // Rows, notes and failures in input order, whatever order the threads finished in.
     QString csv = csvHeader() + "\n";
-    int failed = 0;
+    int failed = 0, results = 0;
     for (int i = 0; i < inputs.size(); ++i) {
-        const Outcome &o = outcomes[size_t(i)];
-        for (const QString &note : o.notes)
-            err << "quendra-cli: note: " << inputs[i] << ": " << QString(note).remove(QRegularExpression("<[^>]*>")) << "\n";
-        if (!o.ok) {
-            ++failed;
-            err << "quendra-cli: " << inputs[i] << ": skipped: " << o.error << "\n";
-            continue;
+        const bool frames = outcomes[size_t(i)].size() > 1;
+        for (const Outcome &o : outcomes[size_t(i)]) {
+            ++results;
+            const QString name = frames ? QString("%1 (frame %2)").arg(inputs[i]).arg(o.frame) : inputs[i];
+            for (const QString &note : o.notes)
+                err << "quendra-cli: note: " << name << ": " << QString(note).remove(QRegularExpression("<[^>]*>")) << "\n";
+            if (!o.ok) {
+                ++failed;
+                err << "quendra-cli: " << name << ": skipped: " << o.error << "\n";
+                continue;
+            }
+            csv += csvRow(s, inputs[i], o, date) + "\n";
         }
-        csv += csvRow(s, inputs[i], outputs[i], o.measures, date) + "\n";
     }
     const QString csvPath = QDir(s.outDir).filePath("measurements.csv");
     QSaveFile file(csvPath);
     if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())
         throw std::runtime_error(QString("cannot write %1: %2").arg(csvPath, file.errorString()).toStdString());
-    out << "segmented " << (inputs.size() - failed) << " of " << inputs.size() << " images into " << s.outDir
+    out << "segmented " << (results - failed) << " of " << results << " images into " << s.outDir
         << " (measurements in " << csvPath << ")\n";
     return failed > 0 ? 1 : 0;
 }

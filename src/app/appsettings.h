@@ -12,6 +12,14 @@ inline QSettings appSettings() { return QSettings(kOrganisation, kApplication); 
 // The interface language chosen in the settings dialog: 0 English (the default), 1 German.
 inline int storedLanguage() { return appSettings().value("language", 0).toInt(); }
 
+// The colour channel files are opened with, chosen in the open dialog: 0 gray (the default),
+// 1 red, 2 green, 3 blue, as in the core's Channel.
+inline int storedChannel()
+{
+    const int channel = appSettings().value("channel", 0).toInt();
+    return channel >= 0 && channel <= 3 ? channel : 0;
+}
+
 // The catalogue code of a stored language: 0 English "en", 1 German "gr", else none.
 inline QString languageCode(int language)
 {

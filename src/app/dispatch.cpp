@@ -15,6 +15,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/appsettings.h"
 #include "app/mainwindow.h"
 #include "dialogs/userdialogs.h"
 #include "document/cimgdoc.h"
@@ -69,11 +70,11 @@ CImgDoc *MainWindow::numberCImgDoc(int nr) const
     return nullptr;
 }
 
-CImgDoc *MainWindow::findDocument(const QString &name) const
+CImgDoc *MainWindow::findDocument(const QString &name, int channel) const
 {
     const QString canonical = QFileInfo(name).canonicalFilePath();
     for (CImgDoc *doc : documents())
-        if (doc->fileName == canonical) return doc;
+        if (doc->fileName == canonical && int(doc->channel) == channel) return doc;
     return nullptr;
 }
 
@@ -272,12 +273,16 @@ void MainWindow::setSelectionModeBtn(int state)
 
 CImgDoc *MainWindow::openFile(const QString &name)
 {
-    if (CImgDoc *open = findDocument(name)) {
+    // Files open with the channel last chosen in the open dialog; the same file in another
+    // channel is another document.
+    const int channel = storedChannel();
+    if (CImgDoc *open = findDocument(name, channel)) {
         workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(open->parentWidget()));
         return open;
     }
     auto *doc = new CImgDoc(workspace, nullptr);
-    if (!doc->openImageFile(QFileInfo(name).canonicalFilePath().isEmpty() ? name : QFileInfo(name).canonicalFilePath())) {
+    if (!doc->openImageFile(QFileInfo(name).canonicalFilePath().isEmpty() ? name : QFileInfo(name).canonicalFilePath(),
+                            Channel(channel))) {
         const QString error = doc->loadError();
         delete doc;
         dialogs().warning(this, tr("Image not loaded"), error);
@@ -293,9 +298,15 @@ CImgDoc *MainWindow::openFile(const QString &name)
 
 void MainWindow::open()
 {
-    const QString name = dialogs().getOpenFileName(this, tr("Open File"), QDir::currentPath(),
-                                                   "Images (*.png *.bmp *.jpg *.tif)");
-    if (!name.isEmpty()) openFile(name);
+    // The channel choice is remembered for the next dialog and for files opened otherwise.
+    int channel = storedChannel();
+    const QString name = dialogs().getOpenImageFileName(
+        this, tr("Open File"), QDir::currentPath(),
+        tr("Images (*.png *.bmp *.jpg *.tif *.tiff *.dcm)") + ";;" + tr("All files (*)"), tr("Colour channel:"),
+        {tr("Gray (weighted sum)"), tr("Red"), tr("Green"), tr("Blue")}, &channel);
+    if (name.isEmpty()) return;
+    appSettings().setValue("channel", channel);
+    openFile(name);
 }
 
 void MainWindow::saveAs()

@@ -32,7 +32,8 @@ public:
     CImgDoc *numberCImgDoc(int nr) const;
     QList<int> windowNumbers() const;
     QList<CImgDoc *> documents() const;
-    // Opens name as a new document (or activates the document already showing it).
+    // Opens name as a new document in the channel last chosen in the open dialog (or
+    // activates the document already showing it so).
     CImgDoc *openFile(const QString &name);
     QAction *operationAction(int code) const { return operationActions.value(code); }
 
@@ -77,7 +78,8 @@ private:
     CImgDoc *createCImgDoc(const ImageList &img);
     void connectDocument(CImgDoc *doc);
     QMdiSubWindow *addDocument(CImgDoc *doc);
-    CImgDoc *findDocument(const QString &name) const;
+    // The document opened from the file name with the given colour channel, if any.
+    CImgDoc *findDocument(const QString &name, int channel) const;
     void fitToImage(CImgDoc *doc);
     void keepInsideWorkspace(QMdiSubWindow *window);
     static QSize smallestWindow(const QMdiSubWindow *window);

@@ -1,11 +1,15 @@
 #include "dialogs/userdialogs.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -71,6 +75,28 @@ QString UserDialogs::getOpenFileName(QWidget *parent, const QString &caption, co
                                      const QString &filter)
 {
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString UserDialogs::getOpenImageFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                          const QString &filter, const QString &channelLabel,
+                                          const QStringList &channels, int *channel)
+{
+    // Qt's own dialog, not the platform's, so that the choice can sit under the file list.
+    QFileDialog dialog(parent, caption, dir, filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    auto *choice = new QComboBox(&dialog);
+    choice->addItems(channels);
+    choice->setCurrentIndex(std::clamp(*channel, 0, int(channels.size()) - 1));
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout())) {
+        const int row = grid->rowCount();
+        grid->addWidget(new QLabel(channelLabel, &dialog), row, 0);
+        grid->addWidget(choice, row, 1);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    *channel = choice->currentIndex();
+    return dialog.selectedFiles().first();
 }
 
 QString UserDialogs::getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,

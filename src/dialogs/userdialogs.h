@@ -27,6 +27,11 @@ public:
                             int current, bool *ok);
     virtual QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                                     const QString &filter);
+    // The open dialog with a choice below the file list (channelLabel, then the texts of
+    // channels): *channel is the index shown first on entry and the chosen one on return.
+    virtual QString getOpenImageFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                         const QString &filter, const QString &channelLabel,
+                                         const QStringList &channels, int *channel);
     // The save dialog with a list of suffix filters; returns the name, sets the chosen filter.
     // A selectedFilter that names one of the filters on entry is preselected.
     virtual QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,

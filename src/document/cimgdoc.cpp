@@ -18,7 +18,9 @@ CImgDoc::CImgDoc(QWidget *parent, CImgDoc *source) : QScrollArea(parent)
     zoomFactor = 1.0f;
     setTitle();
     fileName = source->fileName;
+    channel = source->channel;
     view = new PixmapWidget(*source->view->pixmap, imageNumber, this);
+    view->calibration = source->view->calibration;
     wireView();
 }
 
@@ -38,9 +40,9 @@ void CImgDoc::initWindow()
     setBackgroundRole(QPalette::Dark);
 }
 
-bool CImgDoc::openImageFile(const QString &name)
+bool CImgDoc::openImageFile(const QString &name, Channel channel)
 {
-    auto *created = new PixmapWidget(name, imageNumber, this);
+    auto *created = new PixmapWidget(name, imageNumber, this, channel);
     if (!created->loadError().isEmpty()) {
         loadError_ = created->loadError();
         delete created;
@@ -49,6 +51,7 @@ bool CImgDoc::openImageFile(const QString &name)
     view = created;
     wireView();
     fileName = name;
+    this->channel = channel;
     zoomFactor = 1.0f;
     setTitle();
     return true;

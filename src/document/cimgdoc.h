@@ -6,6 +6,7 @@
 #include <QScrollArea>
 
 #include "ops/image.h"
+#include "ops/imageio.h"
 
 class PixmapWidget;
 class QPrinter;
@@ -19,8 +20,9 @@ public:
     // A document over a copy of images.
     CImgDoc(QWidget *parent, const ImageList &images);
 
-    // Creates the view from the file; false (with loadError set) when it cannot be read.
-    bool openImageFile(const QString &name);
+    // Creates the view from the file (every frame of a multi-frame file, colour pictures as
+    // channel); false (with loadError set) when it cannot be read.
+    bool openImageFile(const QString &name, Channel channel = Channel::Gray);
     QString shortFileName() const;
     // The zoomed image plus a margin of 10: the size its window is fitted to.
     QSize sizeHint() const override;
@@ -36,6 +38,7 @@ public:
     int imageNumber = 0;
     PixmapWidget *view = nullptr;
     QString fileName;
+    Channel channel = Channel::Gray;  // the colour channel the file was opened with
     float zoomFactor = 1.0f;
     bool focusReported = false;
 

@@ -12,10 +12,13 @@ quint32 read32(const uchar *p, bool big)
 }
 quint16 read16(const uchar *p, bool big) { return big ? quint16(p[0] << 8 | p[1]) : quint16(p[1] << 8 | p[0]); }
 
-// Dots per inch that writers store when they know nothing of the picture's scale.
+// Dots per inch that writers store when they know nothing of the picture's scale: 72 (many
+// programs), 96 and 100 (Qt, by screen or without one).
 bool isScreenDefault(double dotsPerInch)
 {
-    return std::abs(dotsPerInch - 72.0) < 0.05 || std::abs(dotsPerInch - 96.0) < 0.05;
+    for (const double d : {72.0, 96.0, 100.0})
+        if (std::abs(dotsPerInch - d) < 0.05) return true;
+    return false;
 }
 
 Calibration fromDotsPerInch(double xDpi, double yDpi, CalibrationSource source)

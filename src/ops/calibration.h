@@ -26,7 +26,7 @@ QString calibrationSourceName(CalibrationSource source);
 Calibration squarePixels(double xMm, double yMm, CalibrationSource source);
 
 // The calibration stated by a TIFF file's resolution tags (of its first page) or a PNG file's
-// pHYs chunk; unknown for other data and for files without a physical unit. 72 and 96 dots
-// per inch are not taken: writers put them in by default (Qt writes 96 into every PNG and
-// TIFF), so they say nothing about the picture.
+// pHYs chunk; unknown for other data and for files without a physical unit. 72, 96 and 100
+// dots per inch are not taken: writers put them in by default (Qt writes its screen's
+// resolution into every PNG and TIFF), so they say nothing about the picture.
 Calibration pictureCalibration(const uchar *data, qint64 size);

@@ -6,6 +6,7 @@
 #include <QMenu>
 
 #include "dialogs/userdialogs.h"
+#include "ops/dicomio.h"
 #include "ops/display.h"
 #include "ops/imageio.h"
 #include "view/guiprogress.h"
@@ -31,17 +32,22 @@ PixmapWidget::PixmapWidget(const QPixmap &picture, int number, QWidget *parent)
     finishConstruction();
 }
 
-PixmapWidget::PixmapWidget(const QString &fileName, int number, QWidget *parent)
+PixmapWidget::PixmapWidget(const QString &fileName, int number, QWidget *parent, Channel channel)
     : QWidget(parent), imageNumber(number)
 {
     GuiProgress progress(this);
-    LoadResult loaded = loadGrayImage(fileName, progress);
+    LoadResult loaded = isDicomFile(fileName) ? loadDicomImage(fileName, progress, channel)
+                                              : loadGrayImage(fileName, progress, channel);
     if (!loaded.ok()) {
         loadError_ = loaded.error;
         loaded.image.assign(1, 1, 1, 1, 0.0);
     }
-    model = ImageModel(loaded.image);
-    model.previewImage.assign(loaded.image.width(), loaded.image.height(), 1, 1, 0.0);
+    calibration = loaded.calibration;
+    const int w = loaded.image.width(), h = loaded.image.height();
+    // The frames of a run in order, the first one shown; the navigation dialog pages through them.
+    model = ImageModel(loaded.takeFrames());
+    model.currentIndex = 0;
+    model.previewImage.assign(w, h, 1, 1, 0.0);
     pixmap = std::make_unique<QPixmap>(QPixmap::fromImage(toDisplayImage(model.current())));
     finishConstruction();
     if (loadError_.isEmpty())

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "ops/areafill.h"
+#include "ops/imageio.h"
 #include "ops/imagemodel.h"
 #include "ops/params.h"
 #include "view/tools.h"
@@ -34,8 +35,9 @@ class PixmapWidget : public QWidget {
 public:
     PixmapWidget(const ImageList &list, int number, QWidget *parent);
     PixmapWidget(const QPixmap &picture, int number, QWidget *parent);
-    // Reads and converts the file; loadError() tells whether that failed.
-    PixmapWidget(const QString &fileName, int number, QWidget *parent);
+    // Reads and converts the file (every frame of a multi-frame file, the first current;
+    // colour pictures as channel); loadError() tells whether that failed.
+    PixmapWidget(const QString &fileName, int number, QWidget *parent, Channel channel = Channel::Gray);
     ~PixmapWidget() override;
 
     // The window's images (never empty), its preview and reference images.
@@ -60,6 +62,9 @@ public:
     int whiteCount = 0;
     // The selection's pixels inside the image, of which whiteCount gives the white share.
     int shapePixels = 0;
+    // The pixel size the opened file states, for the binary report's millimetre figures.
+    Calibration calibration;
+    static QString calibrationSourceText(CalibrationSource source);
     // The hysteresis dialog this view has open, if any.
     QPointer<QWidget> hystDialog;
 

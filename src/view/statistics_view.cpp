@@ -23,12 +23,26 @@ void PixmapWidget::opGrayStats()
     dialogs().information(this, tr("Graylevel image information"), text);
 }
 
+// Where a file's pixel size came from, in the report's words.
+QString PixmapWidget::calibrationSourceText(CalibrationSource source)
+{
+    switch (source) {
+    case CalibrationSource::DicomPixelSpacing: return tr("DICOM Pixel Spacing");
+    case CalibrationSource::DicomImagerPixelSpacing: return tr("DICOM Imager Pixel Spacing, at the detector");
+    case CalibrationSource::TiffResolution: return tr("TIFF resolution");
+    case CalibrationSource::PngPhys: return tr("PNG pixel dimensions");
+    case CalibrationSource::CommandLine:
+    case CalibrationSource::None: break;
+    }
+    return QString();
+}
+
 void PixmapWidget::opBwStats()
 {
     // While the hysteresis dialog is open its preview is what the user sees and measures.
     const Image &measured = hystDialog ? model.previewImage : model.current();
     // One thinning gives the report's length and the skeleton figures below it.
-    const VesselMeasures v = vesselMeasures(measured);
+    const VesselMeasures v = vesselMeasures(measured, calibration.pixelSizeMm);
     const BinaryStats &s = v.basic;
     const Image &first = model.imageList[0];
     QString text = tr("<p><h3>Binary image information<br>Image %1</h3></p><p><b>Width:</b> %2 px<br><b>Height:</b> "
@@ -47,5 +61,13 @@ void PixmapWidget::opBwStats()
                 .arg(v.skeleton.segments)
                 .arg(v.skeleton.stepLength)
                 .arg(v.meanWidth);
+    if (calibration.known())
+        text += tr("<p><b>Pixel size:</b> %1 mm (from the file's %2)<br><b>Skeleton length:</b> %3 mm<br>"
+                   "<b>Mean vessel width:</b> %4 mm<br><b>Length density:</b> %5 mm/mm&sup2;</p>")
+                    .arg(calibration.pixelSizeMm)
+                    .arg(calibrationSourceText(calibration.source))
+                    .arg(v.lengthMm)
+                    .arg(v.meanWidthMm)
+                    .arg(v.lengthDensity);
     dialogs().information(this, tr("Binary image information"), text);
 }

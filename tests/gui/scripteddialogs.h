@@ -54,6 +54,16 @@ public:
     {
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
+    // The open dialog's channel choice: the index it offered first, and the answers.
+    int offeredChannel = -1;
+    QQueue<int> channels;  // the chosen channel's index; the offered one when empty
+    QString getOpenImageFileName(QWidget *p, const QString &caption, const QString &dir, const QString &filter,
+                                 const QString &, const QStringList &, int *channel) override
+    {
+        offeredChannel = *channel;
+        if (!channels.isEmpty()) *channel = channels.dequeue();
+        return getOpenFileName(p, caption, dir, filter);
+    }
     QString getSaveFileName(QWidget *, const QString &, const QString &, const QStringList &, QString *filter) override
     {
         preselectedFilter = filter ? *filter : QString();
