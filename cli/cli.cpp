@@ -30,7 +30,8 @@ QString usageText()
         "                      [--threads N] --out DIR INPUT...\n"
         "  quendra-cli train --truth T [--mask M] [--channel C] [--dark-vessels] [--threads N] --out MODEL IMAGES...\n"
         "  quendra-cli evaluate --truth T [--mask M] [--csv FILE] PRED...\n"
-        "  quendra-cli overlay INPUT SEGMENTATION OUTPUT\n"
+        "  quendra-cli overlay INPUT SEGMENTATION OUTPUT [--color-by diameter|tortuosity]\n"
+        "  quendra-cli merge OUT.csv IN.csv...\n"
         "  quendra-cli --help | --version\n\n"
         "INPUT is an image file (read as gray levels; --channel red, green or blue reads that channel\n"
         "of a colour picture instead), a DICOM file (.dcm, or any name starting with the DICOM\n"
@@ -57,7 +58,11 @@ QString usageText()
         "evaluate compares PRED with the ground truth T inside the mask M (folders are paired by file\n"
         "name stem; \"-truth\" and \"-mask\" after the stem are understood) and writes the CSV to FILE,\n"
         "by default evaluation.csv beside PRED. overlay draws the outline (green), skeleton (red), end\n"
-        "points (blue) and branch points (yellow) over INPUT.\n\n"
+        "points (blue) and branch points (yellow) over INPUT.\n"
+        "segment --shard K/N takes only the K-th of N parts of the inputs (sorted by path), so N jobs\n"
+        "cover every input once; merge joins their measurements.csv (or evaluation.csv) files in the\n"
+        "order given into OUT.csv, refusing files whose columns or run parameters differ, and\n"
+        "computes the mean row again.\n\n"
         "Operations:\n"
         "  display        the input's display rendering\n";
     for (const OperationRow &row : operationTable()) {
@@ -251,3 +256,4 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
         return kOperationFailed;
     }
 }
+        if (command == "merge") return mergeCommand(args.mid(1), out, err);

@@ -107,4 +107,5 @@ void refuseStemClash(const QString &stem, const QString &first, const QString &s
 int segmentCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int evaluateCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int trainCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+int mergeCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int overlayCommand(const QStringList &args, QTextStream &out, QTextStream &err);

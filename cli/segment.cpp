@@ -9,6 +9,7 @@
 #include <QSet>
 #include <cmath>
 
+#include <numeric>
 #include "classifierrun.h"
 #include "commands.h"
 #include "ops/hysteresis.h"
@@ -32,6 +33,7 @@ struct Settings {
     ClassifierSettings classifier;  // --method classifier: the model
 };
 
+    int shard = 1, shards = 1;  // --shard K/N: this run takes the K-th of N parts
 struct Outcome {
     bool ok = false;
     QString error;
@@ -58,6 +60,16 @@ Settings parseSettings(QStringList &args)
     if (s.outDir.isEmpty()) throw UsageError("segment needs --out DIR");
     s.classifier = takeClassifierSettings(args, s.method == "classifier");
     if (s.method == "hysteresis") {
+    if (const QString shard = takeOption(args, "--shard"); !shard.isEmpty()) {
+        const QStringList parts = shard.split('/');
+        bool okK = false, okN = false;
+        if (parts.size() == 2) {
+            s.shard = parts[0].toInt(&okK);
+            s.shards = parts[1].toInt(&okN);
+        }
+        if (!okK || !okN || s.shards < 1 || s.shard < 1 || s.shard > s.shards)
+            throw UsageError(QString("--shard must be K/N with 1 <= K <= N, not \"%1\"").arg(shard).toStdString());
+    }
         if (!preset.isEmpty() && (!vessel.isEmpty() || !background.isEmpty()))
             throw UsageError("give either --preset or --vessel and --background, not both");
         if (!disc.isEmpty()) s.params.set("disc", disc);
@@ -209,6 +221,24 @@ QString csvRow(const Settings &s, const QString &input, const Outcome &o, const 
     const VesselMeasures &m = o.measures;
     const bool hyst = s.method == "hysteresis";
     const bool mm = o.calibration.known();
+// Keeps the K-th of N parts of the inputs (and their result names): the inputs sorted by
+// path and cut into N runs of consecutive inputs, as equal as can be, so N jobs cover every
+// input exactly once and their tables, joined in order K = 1..N, follow the sorted order.
+void takeShard(int k, int n, QStringList &inputs, QStringList &outputs)
+{
+    std::vector<int> order(size_t(inputs.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return inputs[a] < inputs[b]; });
+    const qsizetype total = inputs.size(), begin = total * (k - 1) / n, end = total * k / n;
+    QStringList keptInputs, keptOutputs;
+    for (qsizetype i = begin; i < end; ++i) {
+        keptInputs << inputs[order[size_t(i)]];
+        keptOutputs << outputs[order[size_t(i)]];
+    }
+    inputs = keptInputs;
+    outputs = keptOutputs;
+}
+
     QStringList f;
     f << csvField(input) << csvField(QFileInfo(output).fileName()) << QString::number(m.basic.width)
       << QString::number(m.basic.height) << s.method << (hyst ? QString::number(s.disc) : QString())
@@ -230,9 +260,11 @@ int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &
     QStringList args = arguments;
     const Settings s = parseSettings(args);
     if (!QDir().mkpath(s.outDir)) throw std::runtime_error(QString("cannot make the folder %1").arg(s.outDir).toStdString());
-    const QStringList inputs = collectImages(args, s.outDir);
+    QStringList inputs = collectImages(args, s.outDir);
     if (inputs.isEmpty()) throw UsageError("no image files among the inputs");
-    const QStringList outputs = outputPaths(inputs, s.outDir);
+    // Result names are chosen over all inputs, so every shard names its results as one run would.
+    QStringList outputs = outputPaths(inputs, s.outDir);
+    if (s.shards > 1) takeShard(s.shard, s.shards, inputs, outputs);
     const QString date = QDate::currentDate().toString(Qt::ISODate);
 
     std::vector<std::vector<Outcome>> outcomes(size_t(inputs.size()));

@@ -48,6 +48,13 @@ QByteArray readBytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+void writeText(const QString &path, const QString &text)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+}
+
 QString readText(const QString &path)
 {
     QFile f(path);
@@ -200,6 +207,41 @@ private slots:
         QString out;
         QCOMPARE(run({"segment", "--method", "hysteresis", "--out", root + "/a", root}, &out), 0);
         QVERIFY(out.contains("segmented 1 of 1"));
+    }
+
+    void shardsCoverTheInputsOnceAndMergeIntoOneRun()
+    {
+        // Three shards of five inputs: disjoint, complete, named and merged as one run would.
+        QStringList shardTables;
+        for (int k = 1; k <= 3; ++k) {
+            const QString out = path(QString("shard%1").arg(k));
+            QCOMPARE(run({"segment", "--method", "hysteresis", "--shard", QString("%1/3").arg(k), "--out", out, inputs}), 0);
+            shardTables << out + "/measurements.csv";
+        }
+        QCOMPARE(run({"segment", "--method", "hysteresis", "--out", path("whole"), inputs}), 0);
+        QCOMPARE(run(QStringList{"merge", path("merged.csv")} << shardTables), 0);
+        const auto rows = [](const QString &text) {
+            QStringList lines = text.trimmed().split('\n');
+            for (QString &line : lines) line = line.section(',', 0, 0) + line.section(',', 2, -3);  // no result folder, version, date
+            return lines;
+        };
+        QCOMPARE(rows(readText(path("merged.csv"))), rows(readText(path("whole/measurements.csv"))));
+
+        // Refused: different columns, different runs, a bad shard; a mean row is computed again.
+        QCOMPARE(run({"segment", "--method", "fuzzy", "--shard", "1/3", "--out", path("fuzzyshard"), inputs}), 0);
+        writeText(path("other.csv"), "file,area\na.png,1\n");
+        writeText(path("eval1.csv"), "file,tp,dice,thresholded\na.png,2,0.5,no\nmean,2,0.5,\n");
+        writeText(path("eval2.csv"), "file,tp,dice,thresholded\n\"b,1.png\",4,nan,yes\nmean,4,nan,\n");
+        const struct {
+            QStringList args;
+            int status;
+        } cases[] = {{{"merge", path("m.csv"), shardTables[0], path("other.csv")}, 2},
+                     {{"merge", path("m.csv"), shardTables[0], path("fuzzyshard/measurements.csv")}, 2},
+                     {{"merge", path("m.csv"), path("missing.csv")}, 3},
+                     {{"segment", "--method", "fuzzy", "--shard", "4/3", "--out", path("s"), inputs}, 2},
+                     {{"merge", path("m.csv"), path("eval1.csv"), path("eval2.csv")}, 0}};
+        for (const auto &c : cases) QCOMPARE(run(c.args), c.status);
+        QCOMPARE(readText(path("m.csv")), QString("file,tp,dice,thresholded\na.png,2,0.5,no\n\"b,1.png\",4,nan,yes\nmean,3,0.5,\n"));
     }
 
     void evaluatePairsByStem()
