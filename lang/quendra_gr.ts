@@ -245,6 +245,66 @@
         <source>cannot write the file: %1</source>
         <translation>die Datei kann nicht geschrieben werden: %1</translation>
     </message>
+    <message>
+        <source>it holds no picture (no rows or columns)</source>
+        <translation>sie enthält kein Bild (keine Zeilen oder Spalten)</translation>
+    </message>
+    <message>
+        <source>it names %1 frames</source>
+        <translation>sie nennt %1 Einzelbilder</translation>
+    </message>
+    <message>
+        <source>%1 bits per pixel are not supported (8 or 16 are)</source>
+        <translation>%1 Bit pro Pixel werden nicht unterstützt (8 oder 16 schon)</translation>
+    </message>
+    <message>
+        <source>its bit layout (%1 stored, high bit %2) does not fit %3 bits</source>
+        <translation>ihre Bitbelegung (%1 gespeichert, höchstes Bit %2) passt nicht in %3 Bit</translation>
+    </message>
+    <message>
+        <source>its colour model %1 with %2 samples per pixel is not supported</source>
+        <translation>ihr Farbmodell %1 mit %2 Werten pro Pixel wird nicht unterstützt</translation>
+    </message>
+    <message>
+        <source>its rescale (slope %1, intercept %2) is not usable</source>
+        <translation>ihre Umskalierung (Steigung %1, Achsenabschnitt %2) ist nicht verwendbar</translation>
+    </message>
+    <message>
+        <source>the picture is too large (%1 x %2 pixels, %3 frames)</source>
+        <translation>das Bild ist zu groß (%1 x %2 Pixel, %3 Einzelbilder)</translation>
+    </message>
+    <message>
+        <source>it is no readable DICOM file (%1)</source>
+        <translation>sie ist keine lesbare DICOM-Datei (%1)</translation>
+    </message>
+    <message>
+        <source>it holds no pixel data</source>
+        <translation>sie enthält keine Pixeldaten</translation>
+    </message>
+    <message>
+        <source>its encoding %1 cannot be decoded (%2)</source>
+        <translation>ihre Kodierung %1 kann nicht dekodiert werden (%2)</translation>
+    </message>
+    <message>
+        <source>its decoded pixels do not match the declared picture</source>
+        <translation>ihre dekodierten Pixel passen nicht zum angegebenen Bild</translation>
+    </message>
+    <message>
+        <source>its pixel data (%1 bytes) is shorter than the picture it declares (%2 bytes)</source>
+        <translation>ihre Pixeldaten (%1 Bytes) sind kürzer als das angegebene Bild (%2 Bytes)</translation>
+    </message>
+    <message>
+        <source>its pixel data cannot be read (%1)</source>
+        <translation>ihre Pixeldaten können nicht gelesen werden (%1)</translation>
+    </message>
+    <message>
+        <source>its page %1 cannot be read</source>
+        <translation>ihre Seite %1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>its pages differ in size</source>
+        <translation>ihre Seiten sind verschieden groß</translation>
+    </message>
 </context>
 <context>
     <name>ImgNavDlg</name>
@@ -671,6 +731,34 @@
         <source>Select polygon</source>
         <translation>Polygon auswählen</translation>
     </message>
+    <message>
+        <source>Images (*.png *.bmp *.jpg *.tif *.tiff *.dcm)</source>
+        <translation>Bilder (*.png *.bmp *.jpg *.tif *.tiff *.dcm)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Colour channel:</source>
+        <translation>Farbkanal:</translation>
+    </message>
+    <message>
+        <source>Gray (weighted sum)</source>
+        <translation>Grau (gewichtete Summe)</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rot</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Grün</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Blau</translation>
+    </message>
 </context>
 <context>
     <name>PixmapWidget</name>
@@ -1001,6 +1089,26 @@
     <message>
         <source>&lt;p&gt;&lt;h3&gt;Vessel measurements&lt;/h3&gt;&lt;/p&gt;&lt;p&gt;&lt;b&gt;End points:&lt;/b&gt; %1&lt;br&gt;&lt;b&gt;Branch points:&lt;/b&gt; %2&lt;br&gt;&lt;b&gt;Segments:&lt;/b&gt; %3&lt;/p&gt;&lt;p&gt;&lt;b&gt;Skeleton length (diagonal steps as &amp;radic;2):&lt;/b&gt; %4 px&lt;br&gt;&lt;b&gt;Mean vessel width (area / skeleton length):&lt;/b&gt; %5 px&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;h3&gt;Gefäßmessungen&lt;/h3&gt;&lt;/p&gt;&lt;p&gt;&lt;b&gt;Endpunkte:&lt;/b&gt; %1&lt;br&gt;&lt;b&gt;Verzweigungspunkte:&lt;/b&gt; %2&lt;br&gt;&lt;b&gt;Segmente:&lt;/b&gt; %3&lt;/p&gt;&lt;p&gt;&lt;b&gt;Skelettlänge (Diagonalschritte als &amp;radic;2):&lt;/b&gt; %4 px&lt;br&gt;&lt;b&gt;Mittlere Gefäßbreite (Fläche / Skelettlänge):&lt;/b&gt; %5 px&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>DICOM Pixel Spacing</source>
+        <translation>DICOM-Pixelabstand (Pixel Spacing)</translation>
+    </message>
+    <message>
+        <source>DICOM Imager Pixel Spacing, at the detector</source>
+        <translation>DICOM-Detektorpixelabstand (Imager Pixel Spacing), am Detektor</translation>
+    </message>
+    <message>
+        <source>TIFF resolution</source>
+        <translation>TIFF-Auflösung</translation>
+    </message>
+    <message>
+        <source>PNG pixel dimensions</source>
+        <translation>PNG-Pixelmaße</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;Pixel size:&lt;/b&gt; %1 mm (from the file&apos;s %2)&lt;br&gt;&lt;b&gt;Skeleton length:&lt;/b&gt; %3 mm&lt;br&gt;&lt;b&gt;Mean vessel width:&lt;/b&gt; %4 mm&lt;br&gt;&lt;b&gt;Length density:&lt;/b&gt; %5 mm/mm&amp;sup2;&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;Pixelgröße:&lt;/b&gt; %1 mm (aus der Angabe der Datei: %2)&lt;br&gt;&lt;b&gt;Skelettlänge:&lt;/b&gt; %3 mm&lt;br&gt;&lt;b&gt;Mittlere Gefäßbreite:&lt;/b&gt; %4 mm&lt;br&gt;&lt;b&gt;Längendichte:&lt;/b&gt; %5 mm/mm&amp;sup2;&lt;/p&gt;</translation>
     </message>
 </context>
 <context>
