@@ -17,4 +17,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6svg6")
+# The batch workflow installed under share/quendra/workflows runs on Snakemake.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "snakemake")
 include(CPack)
