@@ -1,4 +1,4 @@
-# One precompiled CImg header for the whole build.
+# One precompiled header (CImg, and the Qt headers nearly every unit includes) for the whole build.
 #
 # CImg.h is very large: parsing it costs several seconds per translation unit. A
 # precompiled copy (over 100 MB) takes longer to build than one parse and saves well under
