@@ -1,0 +1,29 @@
+#!/bin/sh
+# What a user feels on one large image, beside its floors, in one run: copying the file
+# (cp, and cp with the data flushed to disk, as the program's save does), loading and saving
+# it (apply display, .cimg in and out), and hysteresis thresholding end to end beside its
+# algorithms alone on an image already in memory (the benchmark of the pre-step and
+# calculation, same size). Peak memory is given in images of the input's size.
+# usage: bench/life-cycle.sh BUILD_DIR INPUT.cimg   (e.g. a 3504 x 2336 photograph as .cimg)
+set -eu
+build=$1
+input=$2
+cli=$build/quendra-cli
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+image_kb=$(( $(stat -c %s "$input") / 1024 ))
+timed() {  # label command...: best of three wall times, and the peak memory of the last
+    label=$1; shift
+    best=""
+    for _ in 1 2 3; do
+        /usr/bin/time -f "%e %M" -o "$work/t" "$@" > /dev/null 2>&1
+        t=$(cut -d' ' -f1 "$work/t"); m=$(cut -d' ' -f2 "$work/t")
+        if [ -z "$best" ] || [ "$(echo "$t < $best" | bc)" = 1 ]; then best=$t; fi
+    done
+    printf '%-28s %6s s   peak %5s images\n' "$label" "$best" "$(echo "scale=2; $m / $image_kb" | bc)"
+}
+timed "cp" cp "$input" "$work/copy.cimg"
+timed "cp + fsync" dd if="$input" of="$work/copy2.cimg" bs=4M conv=fsync status=none
+timed "apply display" "$cli" apply display "$input" "$work/out.cimg"
+timed "apply hysteresis" "$cli" apply hysteresis "$input" "$work/out.cimg" preset=retina
+"$build/bench/bench_segmentation" --benchmark_filter=BM_HysteresisPreStepAndCalculate 2>/dev/null | grep BM_
