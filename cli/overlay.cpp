@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "commands.h"
+#include "ops/morphometryoverlay.h"
 #include "ops/progress.h"
 #include "ops/thinning.h"
 #include "ops/vesselmeasure.h"
@@ -25,8 +26,12 @@ void mark(QImage &picture, int cx, int cy, QRgb colour)
 
 }  // namespace
 
-int overlayCommand(const QStringList &args, QTextStream &out, QTextStream &)
+int overlayCommand(const QStringList &arguments, QTextStream &out, QTextStream &)
 {
+    QStringList args = arguments;
+    const QString colorBy = takeOption(args, "--color-by");
+    if (!colorBy.isEmpty() && colorBy != "diameter" && colorBy != "tortuosity")
+        throw UsageError(QString("--color-by must be diameter or tortuosity, not \"%1\"").arg(colorBy).toStdString());
     if (args.size() != 3) throw UsageError("overlay needs INPUT SEGMENTATION OUTPUT");
     const QString inputPath = args[0], segPath = args[1], outPath = args[2];
     static const QStringList known = {"png", "bmp", "tif", "tiff", "jpg", "jpeg"};
@@ -43,6 +48,13 @@ int overlayCommand(const QStringList &args, QTextStream &out, QTextStream &)
                                      .arg(seg.width())
                                      .arg(seg.height())
                                      .toStdString());
+    if (!colorBy.isEmpty()) {
+        // Segments coloured by their morphometry instead of outline, skeleton and points.
+        const OverlayValue by = colorBy == "diameter" ? OverlayValue::Diameter : OverlayValue::Tortuosity;
+        writePicture(morphometryOverlay(input, vesselMorphometry(seg), by), outPath);
+        out << "wrote " << outPath << "\n";
+        return 0;
+    }
     const int w = input.width(), h = input.height();
     QImage picture(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)

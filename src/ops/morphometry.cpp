@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <exception>
 #include <stdexcept>
+#include <thread>
 
 #include "ops/distancemap.h"
+#include "ops/execution.h"
 #include "ops/imagehelpers.h"
 #include "ops/thinning.h"
 #include "ops/vesselmeasure.h"
@@ -87,8 +90,8 @@ double stepLength(const std::vector<Point> &p)
 // Diameters along the centreline, from the distance map of the vessels.
 class DiameterReader {
 public:
-    DiameterReader(const Image &vessels, const Image &skeleton)
-        : vessels_(vessels), skeleton_(skeleton), squared_(squaredDistanceToBackground(vessels))
+    DiameterReader(const Image &vessels, const Image &skeleton, std::vector<uint32_t> squared)
+        : vessels_(vessels), skeleton_(skeleton), squared_(std::move(squared))
     {
     }
     unsigned squared(int i) const { return squared_[size_t(i)]; }
@@ -198,8 +201,9 @@ void diameterFigures(Morphometry &m, const std::vector<double> &all, const Morph
     m.meanDiameter = all.empty() ? kNaN : sum / double(all.size());
     m.medianDiameter = median(all);
     m.diameterClasses = o.diameterClasses;
+    m.classesInMm = o.classesInMm && o.pixelSize > 0.0;
     std::vector<long long> counts(o.diameterClasses.size() + 1, 0);
-    const double toClassUnit = o.pixelSize > 0.0 ? o.pixelSize : 1.0;
+    const double toClassUnit = m.classesInMm ? o.pixelSize : 1.0;
     for (const double d : all) {
         const double v = d * toClassUnit;
         size_t c = 0;
@@ -232,9 +236,42 @@ Morphometry vesselMorphometry(const Image &segmentation, const MorphometryOption
             if (!((*o.mask)[i] >= 128.0)) masked[i] = 0.0;
     }
     const Image &vessels = o.mask ? masked : segmentation;
-    const Image skeleton = o.skeleton && !o.mask ? *o.skeleton : zhangSuenThin(vessels);
-    const SkeletonTrace trace = traceSkeleton(skeleton);
-    const DiameterReader diameters(vessels, skeleton);
+    // The figures of the vessel area (distance map, box counting, lacunarity) do not need the
+    // skeleton: with two threads or more they are made while the skeleton is thinned.
+    std::vector<uint32_t> squared;
+    const auto areaFigures = [&] {
+        squared = squaredDistanceToBackground(vessels);
+        m.fractal = boxCountingDimension(vessels);
+        m.lacunarity = glidingBoxLacunarity(vessels, o.mask);
+    };
+    std::exception_ptr failure;
+    std::thread worker;
+    if (execution::rowThreads() >= 2)
+        worker = std::thread([&] {
+            const execution::ThreadBudget alone(1);
+            try {
+                areaFigures();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+    else
+        areaFigures();
+    const auto joinWorker = [&] {
+        if (worker.joinable()) worker.join();
+        if (failure) std::rethrow_exception(failure);
+    };
+    Image skeleton;
+    SkeletonTrace trace;
+    try {
+        skeleton = o.skeleton && !o.mask ? *o.skeleton : zhangSuenThin(vessels);
+        trace = traceSkeleton(skeleton);
+    } catch (...) {
+        if (worker.joinable()) worker.join();
+        throw;
+    }
+    joinWorker();
+    const DiameterReader diameters(vessels, skeleton, std::move(squared));
 
     m.regionPixels = (long long)m.width * m.height;
     if (o.mask) {
@@ -260,9 +297,7 @@ Morphometry vesselMorphometry(const Image &segmentation, const MorphometryOption
     m.junctionDensity = double(m.junctions) / region;
     m.meanTortuosity = tortuousLength > 0.0 ? weightedTortuosity / tortuousLength : kNaN;
     diameterFigures(m, diametersRead, o);
-    m.fractal = boxCountingDimension(vessels);
     m.skeletonFractal = boxCountingDimension(skeleton);
-    m.lacunarity = glidingBoxLacunarity(vessels, o.mask);
     if (o.pixelSize > 0.0) {
         const double mm2 = o.pixelSize * o.pixelSize;
         m.totalLengthMm = m.totalLength * o.pixelSize;

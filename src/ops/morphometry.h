@@ -16,6 +16,7 @@ struct MorphometryOptions {
     // Upper bounds of the diameter classes, ascending (px, or mm when calibrated): {3, 6}
     // makes the classes d < 3, 3 <= d < 6 and d >= 6.
     std::vector<double> diameterClasses{3.0, 6.0};
+    bool classesInMm = true;  // false: the bounds are in px even with a pixel size
 };
 
 // One skeleton segment. Lengths and diameters in pixels.
@@ -50,7 +51,8 @@ struct Morphometry {
     long long junctions = 0;     // branch points
     double junctionDensity = 0.0;  // junctions / regionPixels, 1/px^2
     double meanDiameter = 0.0, medianDiameter = 0.0;  // over every diameter the segments read, px
-    std::vector<double> diameterClasses;  // the bounds, as given (px or mm)
+    std::vector<double> diameterClasses;  // the bounds, as given
+    bool classesInMm = false;             // the bounds are in mm (else px)
     std::vector<double> classPercent;     // share of those readings per class (bounds + 1)
     double meanTortuosity = 0.0;  // length-weighted over segments with a chord
     FractalFit fractal, skeletonFractal;
