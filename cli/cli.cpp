@@ -14,6 +14,8 @@
 #include "ops/progress.h"
 #include "ops/statistics.h"
 #include "ops/vesselmeasure.h"
+#include "morphometryoutput.h"
+#include "ops/thinning.h"
 #include "terminalprogress.h"
 
 namespace {
@@ -23,12 +25,14 @@ QString usageText()
     QString text =
         "Usage:\n"
         "  quendra-cli apply OPERATION INPUT OUTPUT [NAME=VALUE ...] [--all] [--threads N] [--channel C]\n"
-        "  quendra-cli stats INPUT [--binary [--pixel-size MM]] [--json] [--channel C]\n"
+        "  quendra-cli stats INPUT [--binary [--pixel-size MM] [--mask M] [--gray G] [--segments FILE.csv]\n"
+        "                   [--diameter-classes A,B,...]] [--json] [--channel C]\n"
         "  quendra-cli segment --method hysteresis|fuzzy [--preset retina|skin|coronary | --vessel P --background P]\n"
         "                      [--disc N] [--dark-vessels] [--pixel-size MM] [--threads N] [--channel C] --out DIR INPUT...\n"
         "  quendra-cli segment --method classifier --model MODEL|retina [--probabilities] [--pixel-size MM]\n"
         "                      [--threads N] --out DIR INPUT...\n"
         "  quendra-cli train --truth T [--mask M] [--channel C] [--dark-vessels] [--threads N] --out MODEL IMAGES...\n"
+        "  quendra-cli segment ... [--mask M|DIR] [--segments] [--diameter-classes A,B,...] (vessel morphometry)\n"
         "  quendra-cli evaluate --truth T [--mask M] [--csv FILE] PRED...\n"
         "  quendra-cli overlay INPUT SEGMENTATION OUTPUT [--color-by diameter|tortuosity]\n"
         "  quendra-cli merge OUT.csv IN.csv...\n"
@@ -57,6 +61,15 @@ QString usageText()
         "than their surround; the channel and polarity are stored in MODEL.\n"
         "evaluate compares PRED with the ground truth T inside the mask M (folders are paired by file\n"
         "name stem; \"-truth\" and \"-mask\" after the stem are understood) and writes the CSV to FILE,\n"
+        "stats --binary also gives the vessel morphometry: area fraction, length and junction densities,\n"
+        "diameters (from the distance to the border) and their classes (--diameter-classes, px or mm\n"
+        "with a pixel size; default 3,6), tortuosity, fractal dimension and lacunarity; --mask takes the\n"
+        "densities inside the mask, --segments writes one CSV row per skeleton segment, --gray names the\n"
+        "picture whose mean gray level each segment row gives.\n"
+        "segment appends the same figures to measurements.csv (--mask: one mask for all, or a folder of\n"
+        "masks named like the inputs, optionally with -mask or _mask; --segments writes\n"
+        "DIR/<stem>-segments.csv). overlay --color-by draws each skeleton segment in the colour of its\n"
+        "mean diameter or tortuosity, with a legend.\n"
         "by default evaluation.csv beside PRED. overlay draws the outline (green), skeleton (red), end\n"
         "points (blue) and branch points (yellow) over INPUT.\n"
         "segment --shard K/N takes only the K-th of N parts of the inputs (sorted by path), so N jobs\n"
@@ -160,6 +173,9 @@ int stats(const QStringList &args, QTextStream &out)
     const bool binary = rest.removeAll("--binary") > 0;
     const bool json = rest.removeAll("--json") > 0;
     const Channel channel = takeChannel(rest);
+    const MorphometryArgs morphometryArgs = takeMorphometryArgs(rest, false);
+    if (morphometryArgs.given && !binary)
+        throw UsageError("--mask, --gray, --segments and --diameter-classes belong to stats --binary");
     const QString pixelSizeText = takeOption(rest, "--pixel-size");
     if (!pixelSizeText.isEmpty() && !binary) throw UsageError("--pixel-size belongs to stats --binary");
     double pixelSize = 0.0;
@@ -181,8 +197,10 @@ int stats(const QStringList &args, QTextStream &out)
     QJsonObject figures;
     QStringList order;
     if (binary) {
-        // The binary report's figures and the skeleton measurements, from one thinning.
-        const VesselMeasures v = vesselMeasures(image, calibration.pixelSizeMm);
+        // The binary report's figures, the skeleton measurements and the morphometry, from one
+        // thinning (a mask needs a thinning of its own, of the vessels inside it).
+        const Image skeleton = zhangSuenThin(image);
+        const VesselMeasures v = vesselMeasures(image, skeleton, calibration.pixelSizeMm);
         const BinaryStats &s = v.basic;
         figures = {{"width", s.width},
                    {"height", s.height},
@@ -204,6 +222,15 @@ int stats(const QStringList &args, QTextStream &out)
             figures["calibration"] = calibrationSourceName(calibration.source);
             order << "pixel_size_mm" << "calibration" << "skeleton_length_mm" << "mean_width_mm" << "length_density_mm_per_mm2";
         }
+        const Image gray = morphometryArgs.gray.isEmpty() ? Image() : loadInput(morphometryArgs.gray, progress, channel);
+        const Image mask = morphometryArgs.mask.isEmpty() ? Image() : loadInput(morphometryArgs.mask, progress);
+        const Morphometry m = measureMorphometry(image, &skeleton, gray.is_empty() ? nullptr : &gray,
+                                                 mask.is_empty() ? nullptr : &mask, morphometryArgs, calibration.pixelSizeMm);
+        for (const auto &[name, value] : morphometryFigures(m)) {
+            figures[name] = value;
+            order << name;
+        }
+        if (!morphometryArgs.segments.isEmpty()) writeTextFile(morphometryArgs.segments, segmentsCsv(m));
     } else {
         const GrayStats s = grayStatistics(image);
         figures = {{"width", s.width}, {"height", s.height}, {"minimum", s.minimum}, {"maximum", s.maximum},
@@ -240,6 +267,7 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
         if (command == "segment") return segmentCommand(args.mid(1), out, err);
         if (command == "evaluate") return evaluateCommand(args.mid(1), out, err);
         if (command == "train") return trainCommand(args.mid(1), out, err);
+        if (command == "merge") return mergeCommand(args.mid(1), out, err);
         if (command == "overlay") return overlayCommand(args.mid(1), out, err);
         throw UsageError(QString("unknown command \"%1\" (try --help)").arg(command).toStdString());
     } catch (const UsageError &e) {
@@ -256,4 +284,3 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
         return kOperationFailed;
     }
 }
-        if (command == "merge") return mergeCommand(args.mid(1), out, err);

@@ -7,11 +7,14 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
-
 #include <numeric>
+
 #include "classifierrun.h"
 #include "commands.h"
+#include "morphometryoutput.h"
+#include "ops/thinning.h"
 #include "ops/hysteresis.h"
 #include "ops/operations.h"
 #include "ops/progress.h"
@@ -30,10 +33,11 @@ struct Settings {
     double pixelSize = 0.0;  // mm per pixel, 0 when not given
     QString outDir;
     int threads = 1;
+    int shard = 1, shards = 1;  // --shard K/N: this run takes the K-th of N parts
     ClassifierSettings classifier;  // --method classifier: the model
+    MorphometryArgs morphometry;    // --mask, --segments, --diameter-classes
 };
 
-    int shard = 1, shards = 1;  // --shard K/N: this run takes the K-th of N parts
 struct Outcome {
     bool ok = false;
     QString error;
@@ -42,6 +46,7 @@ struct Outcome {
     int frame = 1;            // 1-based, in its file
     QString output;           // the result picture
     Calibration calibration;  // the pixel size of the mm figures: --pixel-size, else the file's
+    Morphometry morphometry;
 };
 
 Settings parseSettings(QStringList &args)
@@ -55,11 +60,6 @@ Settings parseSettings(QStringList &args)
                   background = takeOption(args, "--background"), disc = takeOption(args, "--disc"),
                   pixelSize = takeOption(args, "--pixel-size");
     s.outDir = takeOption(args, "--out");
-    s.darkVessels = args.removeAll("--dark-vessels") > 0;
-    if (s.method.isEmpty()) throw UsageError("segment needs --method hysteresis, fuzzy or classifier");
-    if (s.outDir.isEmpty()) throw UsageError("segment needs --out DIR");
-    s.classifier = takeClassifierSettings(args, s.method == "classifier");
-    if (s.method == "hysteresis") {
     if (const QString shard = takeOption(args, "--shard"); !shard.isEmpty()) {
         const QStringList parts = shard.split('/');
         bool okK = false, okN = false;
@@ -70,6 +70,11 @@ Settings parseSettings(QStringList &args)
         if (!okK || !okN || s.shards < 1 || s.shard < 1 || s.shard > s.shards)
             throw UsageError(QString("--shard must be K/N with 1 <= K <= N, not \"%1\"").arg(shard).toStdString());
     }
+    s.darkVessels = args.removeAll("--dark-vessels") > 0;
+    if (s.method.isEmpty()) throw UsageError("segment needs --method hysteresis, fuzzy or classifier");
+    if (s.outDir.isEmpty()) throw UsageError("segment needs --out DIR");
+    s.classifier = takeClassifierSettings(args, s.method == "classifier");
+    if (s.method == "hysteresis") {
         if (!preset.isEmpty() && (!vessel.isEmpty() || !background.isEmpty()))
             throw UsageError("give either --preset or --vessel and --background, not both");
         if (!disc.isEmpty()) s.params.set("disc", disc);
@@ -106,6 +111,7 @@ Settings parseSettings(QStringList &args)
                                  .arg(pixelSize)
                                  .toStdString());
     }
+    s.morphometry = takeMorphometryArgs(args, true);
     for (const QString &a : args)
         if (a.startsWith("--")) throw UsageError(QString("unknown option \"%1\"").arg(a).toStdString());
     if (args.isEmpty()) throw UsageError("segment needs at least one INPUT file or folder");
@@ -149,7 +155,10 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
             writePicture(binaryPicture(r.classification.segmentation), output);
             if (s.classifier.probabilities)
                 writeProbabilityPicture(r.classification.probability, QString(output).replace(QRegularExpression("\\.png$"), "-probability.png"));
-            o.measures = vesselMeasures(r.classification.segmentation, s.pixelSize);
+            const Image skeleton = zhangSuenThin(r.classification.segmentation);
+            o.measures = vesselMeasures(r.classification.segmentation, skeleton, s.pixelSize);
+            o.morphometry = segmentMorphometry(s.morphometry, input, output, r.classification.segmentation, skeleton,
+                                               nullptr, s.pixelSize, s.pixelSize > 0.0);
             o.measures.basic.coverage = r.fovArea > 0 ? double(o.measures.basic.area) * 100.0 / double(r.fovArea) : 0.0;
             o.ok = true;
             return o;
@@ -166,7 +175,12 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
         run(s.method == "fuzzy" ? OpCode::FuzzyClust : OpCode::HystThres, s.params);
         const Image &result = model.current();
         writePicture(binaryPicture(result), output);
-        o.measures = vesselMeasures(result, calibration.pixelSizeMm);
+        const Image skeleton = zhangSuenThin(result);
+        o.measures = vesselMeasures(result, skeleton, calibration.pixelSizeMm);
+        // Diameter classes are in mm only when the command line gives the pixel size, so one
+        // table's class columns mean the same for every image.
+        o.morphometry = segmentMorphometry(s.morphometry, input, output, result, skeleton, &model.imageList[0],
+                                           calibration.pixelSizeMm, s.pixelSize > 0.0);
         o.ok = true;
     } catch (const std::bad_alloc &) {
         o.error = "not enough memory for this image";
@@ -207,20 +221,6 @@ std::vector<Outcome> segmentInput(const Settings &s, const QString &input, const
     return outcomes;
 }
 
-QString csvHeader()
-{
-    return "file,result,width,height,method,disc,preset,vessel_coverage_percent,background_coverage_percent,"
-           "dark_vessels,pixel_size_mm,area_px,length_px,white_coverage_percent,end_points,branch_points,segments,"
-           "skeleton_length_px,mean_width_px,skeleton_length_mm,mean_width_mm,length_density_mm_per_mm2,channel,frame,"
-           "calibration,version,date";
-}
-
-QString csvRow(const Settings &s, const QString &input, const Outcome &o, const QString &date)
-{
-    const QString &output = o.output;
-    const VesselMeasures &m = o.measures;
-    const bool hyst = s.method == "hysteresis";
-    const bool mm = o.calibration.known();
 // Keeps the K-th of N parts of the inputs (and their result names): the inputs sorted by
 // path and cut into N runs of consecutive inputs, as equal as can be, so N jobs cover every
 // input exactly once and their tables, joined in order K = 1..N, follow the sorted order.
@@ -239,6 +239,20 @@ void takeShard(int k, int n, QStringList &inputs, QStringList &outputs)
     outputs = keptOutputs;
 }
 
+QString csvHeader()
+{
+    return "file,result,width,height,method,disc,preset,vessel_coverage_percent,background_coverage_percent,"
+           "dark_vessels,pixel_size_mm,area_px,length_px,white_coverage_percent,end_points,branch_points,segments,"
+           "skeleton_length_px,mean_width_px,skeleton_length_mm,mean_width_mm,length_density_mm_per_mm2,channel,frame,"
+           "calibration,version,date";
+}
+
+QString csvRow(const Settings &s, const QString &input, const Outcome &o, const QString &date)
+{
+    const QString &output = o.output;
+    const VesselMeasures &m = o.measures;
+    const bool hyst = s.method == "hysteresis";
+    const bool mm = o.calibration.known();
     QStringList f;
     f << csvField(input) << csvField(QFileInfo(output).fileName()) << QString::number(m.basic.width)
       << QString::number(m.basic.height) << s.method << (hyst ? QString::number(s.disc) : QString())
@@ -275,7 +289,7 @@ int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &
     progress.finish();
 
     // Rows, notes and failures in input order, whatever order the threads finished in.
-    QString csv = csvHeader() + "\n";
+    QString csv = csvHeader() + morphometryCsvHeader(s.morphometry, s.pixelSize) + "\n";
     int failed = 0, results = 0;
     for (int i = 0; i < inputs.size(); ++i) {
         const bool frames = outcomes[size_t(i)].size() > 1;
@@ -289,7 +303,7 @@ int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &
                 err << "quendra-cli: " << name << ": skipped: " << o.error << "\n";
                 continue;
             }
-            csv += csvRow(s, inputs[i], o, date) + "\n";
+            csv += csvRow(s, inputs[i], o, date) + morphometryCsvValues(o.morphometry) + "\n";
         }
     }
     const QString csvPath = QDir(s.outDir).filePath("measurements.csv");
