@@ -44,8 +44,11 @@ ClassifierResult classifyFile(const ClassifierSettings &s, const QString &input)
 {
     NullProgress quiet;
     const Image image = loadInput(input, quiet, s.model->channel);
+    // The dark surround is found on the gray levels of all channels: a single channel (the
+    // green one of a fundus photograph) can be too dark inside the rim to tell it apart.
+    const Image gray = s.model->channel == Channel::Gray ? image : loadInput(input, quiet, Channel::Gray);
     ClassifierResult r;
-    r.classification = classifyVessels(*s.model, image, Image(), execution::rowThreads());
+    r.classification = classifyVessels(*s.model, image, findFieldOfView(gray), execution::rowThreads());
     r.fovArea = fieldOfViewArea(r.classification.fov);
     return r;
 }

@@ -26,8 +26,8 @@ struct ClassifierResult {
     long long fovArea = 0;
 };
 
-// Reads input in the model's channel and classifies it inside its automatically found
-// field of view.
+// Reads input in the model's channel and classifies it inside its field of view, found
+// automatically on the picture's gray levels.
 ClassifierResult classifyFile(const ClassifierSettings &s, const QString &input);
 
 // The probability map as an 8-bit picture (0..1 scaled to 0..255).

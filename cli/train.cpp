@@ -90,7 +90,10 @@ TrainingSamples samplesOf(const Example &e, const TrainSettings &s, uint32_t see
     for (const Image *other : {&truth, &mask})
         if (!other->is_empty() && (other->width() != image.width() || other->height() != image.height()))
             throw LoadError(QString("%1 and its annotation or mask differ in size").arg(e.image).toStdString());
-    const Image fov = mask.is_empty() ? findFieldOfView(image) : fieldOfViewFromMask(mask, image.width(), image.height());
+    // Without a mask the surround is found on the gray levels, as segment does.
+    const Image fov = !mask.is_empty()                ? fieldOfViewFromMask(mask, image.width(), image.height())
+                      : s.channel == Channel::Gray ? findFieldOfView(image)
+                                                   : findFieldOfView(loadInput(e.image, quiet, Channel::Gray));
     TrainingSamples samples;
     addTrainingPixels(samples, computeVesselFeatures(image, fov, s.polarity), labelsFromTruth(truth, fov),
                       s.pixelsPerImage, seed);

@@ -700,6 +700,10 @@
         <translation>Fuzzy-Clustering</translation>
     </message>
     <message>
+        <source>Vessel classifier...</source>
+        <translation>Gefäßklassifikator...</translation>
+    </message>
+    <message>
         <source>Skeletonizing</source>
         <translation>Skelettierung</translation>
     </message>
@@ -762,6 +766,34 @@
 </context>
 <context>
     <name>PixmapWidget</name>
+    <message>
+        <source>Shipped retina model (fundus photographs, green channel)</source>
+        <translation>Mitgeliefertes Netzhautmodell (Fundusfotos, Grünkanal)</translation>
+    </message>
+    <message>
+        <source>Model file...</source>
+        <translation>Modelldatei...</translation>
+    </message>
+    <message>
+        <source>Vessel classifier</source>
+        <translation>Gefäßklassifikator</translation>
+    </message>
+    <message>
+        <source>Model:</source>
+        <translation>Modell:</translation>
+    </message>
+    <message>
+        <source>Open vessel model</source>
+        <translation>Gefäßmodell öffnen</translation>
+    </message>
+    <message>
+        <source>Vessel models (*.qvm)</source>
+        <translation>Gefäßmodelle (*.qvm)</translation>
+    </message>
+    <message>
+        <source>Vessels classified: %1 % of the field of view</source>
+        <translation>Gefäße klassifiziert: %1 % des Bildfelds</translation>
+    </message>
     <message>
         <source>Fuzzy clustering</source>
         <translation>Fuzzy-Clustering</translation>

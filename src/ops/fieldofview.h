@@ -8,7 +8,7 @@
 
 // Finds the dark surround of a photograph: pixels above a low threshold (a tenth of the
 // way from the darkest value to the median), their largest 4-connected component with its
-// holes filled, eroded by a disc of radius 3 so that the blurred rim is left out. When
+// holes filled, eroded by a disc of radius 1 so that the blurred rim is left out. When
 // there is no surround (the component covers nearly the whole image, or is too small to
 // be a field of view), the whole image is the field of view.
 Image findFieldOfView(const Image &image);

@@ -107,6 +107,9 @@ std::vector<OperationRow> buildTable()
          A::Nothing, "", {M::Morphology, 8}},
         {C::SelectPoly, "f_selectpoly", QT_TRANSLATE_NOOP("MainWindow", "Select polygon"), true, P::Tool, "", {}, nullptr, "",
          A::Tool, "", {M::Select, 3}, {T::Vessel, 5}},
+        // Asks for a model; on the command line it is segment --method classifier.
+        {C::VesselClassifier, "f_vesselclassifier", QT_TRANSLATE_NOOP("MainWindow", "Vessel classifier..."), true, P::Edit, "", {}, nullptr, "",
+         A::Own, "", {M::Vessel, 7, true}},
     };
 }
 

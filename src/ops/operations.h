@@ -29,9 +29,9 @@ enum class OpCode : int {
     GaussBlur = 8, Sqrt = 9, Power = 10, Log2 = 11, Fft = 12, InvFft = 13, Eigenv = 14, LaplEnh = 15,
     HessEnh = 16, HomoVes = 17, VesNonl = 18, HystThres = 19, Threshold = 20, FuzzyClust = 21,
     Skeletonize = 22, SelectRect = 23, SelectEllipse = 24, SelectArea = 25, GrayStats = 26, BwStats = 27,
-    Erase = 28, ZhangSuen = 29, SelectPoly = 30,
+    Erase = 28, ZhangSuen = 29, SelectPoly = 30, VesselClassifier = 31,
 };
-inline constexpr int kOperationCount = 31;
+inline constexpr int kOperationCount = 32;
 
 // What a parameter's value is: a whole number or a number within [minimum, maximum], a
 // flag (0 or 1), or one of the words listed in `help`, separated by ", " and "or".
@@ -101,7 +101,7 @@ struct OperationRow {
 // (Ask::Own, Ask::Tool) have an interaction of their own.
 inline bool isPlain(const OperationRow &row) { return row.ask != Ask::Own && row.ask != Ask::Tool; }
 
-// All 31 operations, ordered by code (row i has code i).
+// All 32 operations, ordered by code (row i has code i).
 const std::vector<OperationRow> &operationTable();
 const OperationRow &operationRow(OpCode code);
 // The row with this command-line name, or nullptr.

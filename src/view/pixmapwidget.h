@@ -135,6 +135,7 @@ public:
     // --- operations: segmentation ---
     void opHystThres();
     void opFuzzyClust();
+    void opVesselClassifier();
     // The list's length when the hysteresis dialog opened, its working copy being the last
     // image: results replace that image only while the length is unchanged.
     int hystListCount = 0;

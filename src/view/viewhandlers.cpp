@@ -13,6 +13,7 @@ ViewHandler viewHandler(OpCode code)
         {OpCode::GrayStats, &PixmapWidget::opGrayStats},
         {OpCode::BwStats, &PixmapWidget::opBwStats},
         {OpCode::Erase, &PixmapWidget::startErase},
+        {OpCode::VesselClassifier, &PixmapWidget::opVesselClassifier},
     };
     const auto it = handlers.find(code);
     return it == handlers.end() ? nullptr : it->second;
