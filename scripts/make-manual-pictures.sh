@@ -134,5 +134,52 @@ echo "Measurements of the walk-through's result"
 "$cli" stats "$out/walk-retina.png" --binary
 "$cli" stats "$samples/retina-truth.png" --binary
 
+echo "Vessel morphometry"
+# Shapes whose figures are known, drawn as PGM files: a straight bar 7 px wide, a quarter
+# circle of radius 60 and 5 px wide, a sine curve 3 px wide; and a Sierpinski carpet.
+python3 - "$tmp" <<'PYTHON'
+import math, sys
+out = sys.argv[1]
+def save(name, w, h, inside):
+    rows = bytearray()
+    for y in range(h):
+        for x in range(w):
+            rows.append(255 if inside(x, y) else 0)
+    with open(f"{out}/{name}.pgm", "wb") as f:
+        f.write(b"P5 %d %d 255\n" % (w, h) + bytes(rows))
+def shapes(x, y):
+    if 30 <= x <= 370 and 27 <= y <= 33:                      # bar, 7 px
+        return True
+    if abs(math.hypot(x - 60, y - 240) - 150) <= 2.5 and x >= 60 and y <= 240 and y >= 90:
+        return True                                            # quarter circle, r 150, 5 px
+    return x >= 230 and x <= 380 and abs(y - (170 + 25 * math.sin(2 * math.pi * (x - 230) / 75))) <= 1.5
+save("shapes", 400, 260, shapes)
+def carpet(x, y):
+    while x > 0 or y > 0:
+        if x % 3 == 1 and y % 3 == 1:
+            return False
+        x //= 3
+        y //= 3
+    return True
+save("carpet", 243, 243, carpet)
+PYTHON
+show "$tmp/shapes.pgm" morphometry-shapes
+show "$tmp/carpet.pgm" morphometry-carpet
+overlay() {
+    echo "  $3.png  (overlay --color-by $4)"
+    "$cli" overlay "$1" "$2" "$out/$3.png" --color-by "$4" 2>"$tmp/log" || {
+        cat "$tmp/log" >&2
+        exit 1
+    }
+}
+overlay "$tmp/shapes.pgm" "$tmp/shapes.pgm" morphometry-shapes-tortuosity tortuosity
+overlay "$samples/retina.png" "$samples/retina-truth.png" morphometry-retina-diameter diameter
+overlay "$samples/retina.png" "$samples/retina-truth.png" morphometry-retina-tortuosity tortuosity
+echo "Morphometry of the shapes (segment table on standard output)"
+"$cli" stats "$tmp/shapes.pgm" --binary --segments "$tmp/shapes.csv"
+cat "$tmp/shapes.csv"
+"$cli" stats "$tmp/carpet.pgm" --binary | grep fractal
+"$cli" stats "$samples/retina-truth.png" --binary --mask "$samples/retina-mask.png"
+
 echo "Total size of doc/images:"
 du -sh "$out"

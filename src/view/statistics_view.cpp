@@ -3,6 +3,8 @@
 // followed by the skeleton measurements (end and branch points, segments, length, width).
 #include "dialogs/userdialogs.h"
 #include "ops/statistics.h"
+#include "ops/morphometry.h"
+#include "ops/thinning.h"
 #include "ops/vesselmeasure.h"
 #include "view/pixmapwidget.h"
 
@@ -37,12 +39,49 @@ QString PixmapWidget::calibrationSourceText(CalibrationSource source)
     return QString();
 }
 
+namespace {
+
+// The morphometry of the measured image, below the skeleton figures: diameters from the
+// distance to the border, in the classes below 3 px, 3 to 6 px and 6 px and above.
+QString morphometryReportText(const Image &measured, const Image &skeleton)
+{
+    MorphometryOptions o;
+    o.skeleton = &skeleton;
+    const Morphometry m = vesselMorphometry(measured, o);
+    return PixmapWidget::tr("<p><b>Vessel area fraction:</b> %1 %<br><b>Vessel length (along the centre lines):</b> %2 px<br>"
+              "<b>Length density:</b> %3 px/px&sup2;<br><b>Junction density:</b> %4 per 10000 px&sup2;</p>"
+              "<p><b>Mean diameter:</b> %5 px<br><b>Median diameter:</b> %6 px<br><b>Diameters below 3 px:</b> %7 %<br>"
+              "<b>Diameters from 3 to 6 px:</b> %8 %<br><b>Diameters of 6 px and above:</b> %9 %</p>"
+              "<p><b>Mean tortuosity (length-weighted):</b> %10<br><b>Fractal dimension (boxes of %11 to %12 px):</b> "
+              "%13 (vessels), %14 (skeleton)<br><b>Lacunarity (gliding boxes of %15 to %16 px):</b> %17</p>")
+        .arg(m.areaFraction * 100.0)
+        .arg(m.totalLength)
+        .arg(m.lengthDensity)
+        .arg(m.junctionDensity * 10000.0)
+        .arg(m.meanDiameter)
+        .arg(m.medianDiameter)
+        .arg(m.classPercent[0])
+        .arg(m.classPercent[1])
+        .arg(m.classPercent[2])
+        .arg(m.meanTortuosity)
+        .arg(m.fractal.smallestBox)
+        .arg(m.fractal.largestBox)
+        .arg(m.fractal.dimension)
+        .arg(m.skeletonFractal.dimension)
+        .arg(m.lacunarity.smallestBox)
+        .arg(m.lacunarity.largestBox)
+        .arg(m.lacunarity.value);
+}
+
+}  // namespace
+
 void PixmapWidget::opBwStats()
 {
     // While the hysteresis dialog is open its preview is what the user sees and measures.
     const Image &measured = hystDialog ? model.previewImage : model.current();
     // One thinning gives the report's length and the skeleton figures below it.
-    const VesselMeasures v = vesselMeasures(measured, calibration.pixelSizeMm);
+    const Image skeleton = zhangSuenThin(measured);
+    const VesselMeasures v = vesselMeasures(measured, skeleton, calibration.pixelSizeMm);
     const BinaryStats &s = v.basic;
     const Image &first = model.imageList[0];
     QString text = tr("<p><h3>Binary image information<br>Image %1</h3></p><p><b>Width:</b> %2 px<br><b>Height:</b> "
@@ -69,5 +108,7 @@ void PixmapWidget::opBwStats()
                     .arg(v.lengthMm)
                     .arg(v.meanWidthMm)
                     .arg(v.lengthDensity);
+    text += morphometryReportText(measured, skeleton);
     dialogs().information(this, tr("Binary image information"), text);
 }
+
