@@ -13,8 +13,11 @@ cd "$work"
 run() { snakemake --cores 2 --config quendra_cli="$cli" input="$src/samples" shards=3 "$@"; }
 run > first.log 2>&1 || { cat first.log; exit 1; }
 "$cli" segment --method hysteresis --preset retina --dark-vessels --threads 1 --out single "$src/samples" > /dev/null
-# The columns before version and date, with the result folders taken out of the names.
-strip() { sed -e 's/,[^,]*,[^,]*$//' "$1"; }
+# Every column but version and date (found by name in the header).
+strip() {
+    awk -F, 'NR == 1 { for (i = 1; i <= NF; i++) if ($i == "version" || $i == "date") skip[i] = 1 }
+             { line = ""; for (i = 1; i <= NF; i++) if (!skip[i]) line = line "," $i; print line }' "$1"
+}
 strip results/measurements.csv > merged.txt
 strip single/measurements.csv > single.txt
 [ "$(wc -l < merged.txt)" -gt 2 ] || { echo "the merged table has no rows"; exit 1; }
