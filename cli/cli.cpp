@@ -227,6 +227,7 @@ int stats(const QStringList &args, QTextStream &out)
         const Morphometry m = measureMorphometry(image, &skeleton, gray.is_empty() ? nullptr : &gray,
                                                  mask.is_empty() ? nullptr : &mask, morphometryArgs, calibration.pixelSizeMm);
         for (const auto &[name, value] : morphometryFigures(m)) {
+            if (!calibration.known() && name.contains("_mm")) continue;  // millimetres only when known
             figures[name] = value;
             order << name;
         }
