@@ -1,0 +1,127 @@
+// quendra-cli train and segment --method classifier on small synthetic photographs, and the
+// command line's refusals.
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "cli/runcli.h"
+#include "ops/syntheticfundus.h"
+
+namespace {
+
+void saveGray(const Image &image, const QString &path)
+{
+    QImage picture(image.width(), image.height(), QImage::Format_Grayscale8);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) picture.scanLine(y)[x] = uchar(std::clamp(image(x, y), 0.0, 255.0));
+    QVERIFY(picture.save(path));
+}
+
+}  // namespace
+
+class TestClassifierCli : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString images, truth, model;
+
+private slots:
+    void initTestCase();
+    void segmentsUnseenPhotographs();
+    void trainsTheSameModelWithAnyThreadCount();
+    void refuses_data();
+    void refuses();
+};
+
+void TestClassifierCli::initTestCase()
+{
+    images = dir.filePath("images"), truth = dir.filePath("truth");
+    QDir().mkpath(images);
+    QDir().mkpath(truth);
+    for (const unsigned seed : {1u, 2u, 3u, 4u}) {
+        const synth::Fundus s = synth::fundus(80, 80, seed);
+        const QString folder = seed <= 2 ? images : dir.filePath("unseen");
+        QDir().mkpath(folder);
+        saveGray(s.image, QString("%1/p%2.png").arg(folder).arg(seed));
+        saveGray(s.truth, QString("%1/p%2.png").arg(truth).arg(seed));
+    }
+    model = dir.filePath("m.qvm");
+    QString out, err;
+    QCOMPARE(run({"train", "--truth", truth, "--dark-vessels", "--threads", "2", "--out", model, images}, &out, &err), 0);
+    QVERIFY2(out.contains("of 2 images"), qPrintable(out + err));
+}
+
+void TestClassifierCli::segmentsUnseenPhotographs()
+{
+    const QString out = dir.filePath("seg");
+    QString text, err;
+    QCOMPARE(run({"segment", "--method", "classifier", "--model", model, "--probabilities", "--out", out,
+                  dir.filePath("unseen")},
+                 &text, &err),
+             0);
+    QVERIFY(QFile::exists(out + "/p3.png") && QFile::exists(out + "/p3-probability.png"));
+    QFile csv(out + "/measurements.csv");
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QVERIFY(csv.readAll().contains(",classifier,"));
+    QCOMPARE(run({"evaluate", "--truth", truth, "--csv", dir.filePath("eval.csv"), out + "/p3.png", out + "/p4.png"}, &text, &err),
+             0);
+    const double dice = text.section("mean Dice ", 1).section(',', 0, 0).toDouble();
+    QVERIFY2(dice > 0.85, qPrintable(text));
+}
+
+void TestClassifierCli::trainsTheSameModelWithAnyThreadCount()
+{
+    const QString other = dir.filePath("one-thread.qvm");
+    QCOMPARE(run({"train", "--truth", truth, "--dark-vessels", "--threads", "1", "--out", other, images}), 0);
+    QFile a(model), b(other);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    QVERIFY(a.readAll() == b.readAll());
+}
+
+void TestClassifierCli::refuses_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("train without truth") << QStringList{"train", "--out", "x.qvm", "IMAGES"} << 2 << "--truth";
+    QTest::newRow("train without out") << QStringList{"train", "--truth", "TRUTH", "IMAGES"} << 2 << "--out";
+    QTest::newRow("segment without model") << QStringList{"segment", "--method", "classifier", "--out", "OUT", "IMAGES"}
+                                           << 2 << "--model";
+    QTest::newRow("model with another method")
+        << QStringList{"segment", "--method", "fuzzy", "--model", "MODEL", "--out", "OUT", "IMAGES"} << 2 << "--method classifier";
+    QTest::newRow("polarity given to the model")
+        << QStringList{"segment", "--method", "classifier", "--model", "MODEL", "--dark-vessels", "--out", "OUT", "IMAGES"}
+        << 2 << "polarity";
+    QTest::newRow("other channel than the model's")
+        << QStringList{"segment", "--method", "classifier", "--model", "MODEL", "--channel", "green", "--out", "OUT", "IMAGES"}
+        << 2 << "gray channel";
+    QTest::newRow("damaged model")
+        << QStringList{"segment", "--method", "classifier", "--model", "DAMAGED", "--out", "OUT", "IMAGES"} << 3 << "damaged";
+    QTest::newRow("missing model")
+        << QStringList{"segment", "--method", "classifier", "--model", "nomodel.qvm", "--out", "OUT", "IMAGES"} << 2
+        << "no model file";
+}
+
+void TestClassifierCli::refuses()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QFile::copy(model, dir.filePath("damaged.qvm"));
+    QFile damaged(dir.filePath("damaged.qvm"));
+    QVERIFY(damaged.open(QIODevice::ReadWrite));
+    damaged.seek(damaged.size() - 5);
+    damaged.write("xxxxx");
+    damaged.close();
+    args.replaceInStrings("DAMAGED", dir.filePath("damaged.qvm"));
+    args.replaceInStrings("MODEL", model);
+    args.replaceInStrings("TRUTH", truth);
+    args.replaceInStrings("IMAGES", images);
+    args.replaceInStrings("OUT", dir.filePath("refused"));
+    QString out, err;
+    QCOMPARE(run(args, &out, &err), status);
+    QVERIFY2(err.contains(message), qPrintable(err));
+    QVERIFY(!QFile::exists(dir.filePath("refused/measurements.csv")));
+}
+
+QTEST_MAIN(TestClassifierCli)
+#include "test_classifiercli.moc"
