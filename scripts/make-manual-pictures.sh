@@ -181,5 +181,12 @@ cat "$tmp/shapes.csv"
 "$cli" stats "$tmp/carpet.pgm" --binary | grep fractal
 "$cli" stats "$samples/retina-truth.png" --binary --mask "$samples/retina-mask.png"
 
+echo "Vessel classifier (the shipped retina model on the retina sample)"
+"$cli" segment --method classifier --model retina --probabilities --out "$tmp/classifier" "$samples/retina.png" >/dev/null
+cp "$tmp/classifier/retina.png" "$out/retina-classifier.png"
+cp "$tmp/classifier/retina-probability.png" "$out/retina-classifier-probability.png"
+"$cli" evaluate --truth "$samples/retina-truth.png" --mask "$samples/retina-mask.png" --csv "$tmp/classifier.csv" \
+    "$tmp/classifier/retina.png"
+
 echo "Total size of doc/images:"
 du -sh "$out"
