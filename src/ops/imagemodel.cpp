@@ -38,8 +38,11 @@ ImageModel ImageModel::adopt(Image &&image)
 
 void ImageModel::duplicateCurrent()
 {
-    const Image copy = current();
-    imageList.push_back(copy);
+    // The new element first: growing the list may move its elements, so the current image
+    // is looked up again afterwards and copied once.
+    const int index = currentIndex;
+    imageList.insert(1);
+    imageList.back().assign(imageList[index]);
     currentIndex = count() - 1;
 }
 

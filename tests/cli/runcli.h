@@ -1,7 +1,13 @@
-// Running quendra-cli in process with its standard output and error captured.
+// Running quendra-cli in process with its standard output and error captured, and writing
+// its test inputs.
 #pragma once
+#include <QImage>
 #include <QStringList>
 #include <QTextStream>
+#include <QtTest>
+#include <algorithm>
+
+#include "ops/image.h"
 
 #include "cli.h"
 
@@ -16,4 +22,13 @@ inline int run(const QStringList &args, QString *out = nullptr, QString *err = n
     if (out) *out = o;
     if (err) *err = e;
     return status;
+}
+
+// Saves image as an 8-bit gray picture (values clamped to 0..255).
+inline void saveGray(const Image &image, const QString &path)
+{
+    QImage picture(image.width(), image.height(), QImage::Format_Grayscale8);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) picture.scanLine(y)[x] = uchar(std::clamp(image(x, y), 0.0, 255.0));
+    QVERIFY(picture.save(path));
 }

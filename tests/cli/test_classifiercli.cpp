@@ -7,18 +7,6 @@
 #include "cli/runcli.h"
 #include "ops/syntheticfundus.h"
 
-namespace {
-
-void saveGray(const Image &image, const QString &path)
-{
-    QImage picture(image.width(), image.height(), QImage::Format_Grayscale8);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) picture.scanLine(y)[x] = uchar(std::clamp(image(x, y), 0.0, 255.0));
-    QVERIFY(picture.save(path));
-}
-
-}  // namespace
-
 class TestClassifierCli : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
