@@ -1,11 +1,16 @@
 #include "ops/vesselfeatures.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <functional>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
+#include "ops/execution.h"
 #include "ops/fieldofview.h"
 #include "ops/hessian.h"
 #include "ops/imagehelpers.h"
@@ -113,22 +118,32 @@ std::vector<Image> lineDetectors(const Image &bright, const std::vector<int> &le
         for (const auto &[dx, dy] : lineOffsets(k, longest)) steps[size_t(k)].push_back(long(dx) + long(dy) * pw);
     std::vector<Image> out(lengths.size());
     for (Image &o : out) fast::allocate(o, w, h);
+    // A whole row at a time: for one offset the pixels of a row read consecutive values, so
+    // the sums vectorise. Each pixel still adds its line's values in the same order.
     fast::parallelRows(h, [&](int begin, int end) {
-        std::vector<double> best(lengths.size());
-        for (int y = begin; y < end; ++y)
-            for (int x = 0; x < w; ++x) {
-                const double *centre = padded.data() + size_t(x + half) + size_t(y + half) * size_t(pw);
-                std::fill(best.begin(), best.end(), -std::numeric_limits<double>::infinity());
-                for (const std::vector<long> &line : steps) {
-                    double sum = 0.0;
-                    size_t taken = 0;
-                    for (size_t l = 0; l < lengths.size(); ++l) {
-                        for (; taken < size_t(lengths[l]); ++taken) sum += centre[line[taken]];
-                        best[l] = std::max(best[l], sum);
+        std::vector<double> sum(static_cast<size_t>(w)), best(lengths.size() * size_t(w));
+        for (int y = begin; y < end; ++y) {
+            std::fill(best.begin(), best.end(), -std::numeric_limits<double>::infinity());
+            const double *centre = padded.data() + size_t(half) + size_t(y + half) * size_t(pw);
+            for (const std::vector<long> &line : steps) {
+                std::fill(sum.begin(), sum.end(), 0.0);
+                size_t taken = 0;
+                for (size_t l = 0; l < lengths.size(); ++l) {
+                    for (; taken < size_t(lengths[l]); ++taken) {
+                        const double *source = centre + line[taken];
+                        for (int x = 0; x < w; ++x) sum[size_t(x)] += source[x];
                     }
+                    double *b = best.data() + l * size_t(w);
+                    for (int x = 0; x < w; ++x) b[x] = std::max(b[x], sum[size_t(x)]);
                 }
-                for (size_t l = 0; l < lengths.size(); ++l) out[l](x, y) = best[l] / lengths[l] - windowMean(x, y);
             }
+            const double *mean = windowMean.data(0, y);
+            for (size_t l = 0; l < lengths.size(); ++l) {
+                double *o = out[l].data(0, y);
+                const double *b = best.data() + l * size_t(w);
+                for (int x = 0; x < w; ++x) o[x] = b[x] / lengths[l] - mean[x];
+            }
+        }
     });
     return out;
 }
@@ -138,34 +153,86 @@ Image lineDetector(const Image &bright, int length, int window)
     return std::move(lineDetectors(bright, {length}, window).front());
 }
 
+namespace {
+
+// Receives feature image number `index` (in vesselFeatureNames() order) from a job.
+using FeatureSink = std::function<void(size_t index, Image &&feature)>;
+// A part of the features that needs nothing from the other parts.
+using FeatureJob = std::function<void(const FeatureSink &)>;
+
+constexpr size_t kFirstGauss = 1, kFirstRidge = kFirstGauss + std::size(kScales), kFirstBend = kFirstRidge + std::size(kScales);
+constexpr size_t kFirstGradient = kFirstBend + std::size(kScales), kGradients = 2;
+constexpr size_t kFirstTopHat = kFirstGradient + kGradients, kFirstLine = kFirstTopHat + std::size(kTopHatRadii);
+constexpr size_t kHessianEnhancement = kFirstLine + std::size(kLineLengths), kLaplacianPyramid = kHessianEnhancement + 1;
+
+// The features of an image already turned vessels-bright, in independent jobs, the
+// costliest first so that the threads finish together.
+std::vector<FeatureJob> featureJobs(const Image &bright)
+{
+    std::vector<FeatureJob> jobs;
+    jobs.push_back([&bright](const FeatureSink &sink) {
+        std::vector<Image> lines = lineDetectors(bright, {std::begin(kLineLengths), std::end(kLineLengths)}, kLineWindow);
+        for (size_t l = 0; l < lines.size(); ++l) sink(kFirstLine + l, std::move(lines[l]));
+    });
+    for (size_t k = std::size(kScales); k-- > 0;)
+        jobs.push_back([&bright, k](const FeatureSink &sink) {
+            Image smooth = smoothed(bright, kScales[k]), larger, smaller;
+            hessianEigenvalues(smooth, &larger, &smaller);
+            const double norm = kScales[k] * kScales[k];
+            smaller *= -norm;
+            larger *= norm;
+            sink(kFirstRidge + k, std::move(smaller));
+            sink(kFirstBend + k, std::move(larger));
+            if (k < kGradients) sink(kFirstGradient + k, gradientMagnitude(smooth, kScales[k]));
+            sink(kFirstGauss + k, std::move(smooth));
+        });
+    for (size_t r = std::size(kTopHatRadii); r-- > 0;)
+        jobs.push_back([&bright, r](const FeatureSink &sink) {
+            NullProgress quiet;
+            sink(kFirstTopHat + r, topHatImage(bright, makeStructEl(1, kTopHatRadii[r]), quiet));
+        });
+    jobs.push_back([&bright](const FeatureSink &sink) {
+        // The enhancement filter expects dark vessels.
+        NullProgress quiet;
+        sink(kHessianEnhancement, hessEnhImage(getInverted(bright, false), quiet));
+    });
+    jobs.push_back([&bright](const FeatureSink &sink) { sink(kLaplacianPyramid, laplPyramidImage(bright)); });
+    jobs.push_back([&bright](const FeatureSink &sink) { sink(0, Image(bright)); });
+    return jobs;
+}
+
+// Runs the jobs on up to execution::rowThreads() threads, each job whole on one thread with
+// a budget of one row thread, so each feature is computed the same way whatever the count.
+// The first failure is thrown again once every thread has stopped.
+void runFeatureJobs(const std::vector<FeatureJob> &jobs, const FeatureSink &sink)
+{
+    std::atomic<size_t> next{0};
+    std::vector<std::exception_ptr> failures(jobs.size());
+    auto work = [&] {
+        const execution::ThreadBudget one(1);
+        for (size_t j; (j = next++) < jobs.size();) {
+            try {
+                jobs[j](sink);
+            } catch (...) {
+                failures[j] = std::current_exception();
+            }
+        }
+    };
+    const int workers = std::min(execution::rowThreads(), int(jobs.size()));
+    std::vector<std::thread> threads;
+    for (int i = 1; i < workers; ++i) threads.emplace_back(work);
+    work();
+    for (std::thread &t : threads) t.join();
+    for (const std::exception_ptr &f : failures)
+        if (f) std::rethrow_exception(f);
+}
+
+}  // namespace
+
 std::vector<Image> rawVesselFeatures(const Image &bright)
 {
-    std::vector<Image> features;
-    features.push_back(bright);
-    std::vector<Image> smooth;
-    for (const double s : kScales) smooth.push_back(smoothed(bright, s));
-    for (const Image &s : smooth) features.push_back(s);
-    std::vector<Image> ridges, bends;
-    for (size_t k = 0; k < std::size(kScales); ++k) {
-        Image larger, smaller;
-        hessianEigenvalues(smooth[k], &larger, &smaller);
-        const double norm = kScales[k] * kScales[k];
-        smaller *= -norm;
-        larger *= norm;
-        ridges.push_back(std::move(smaller));
-        bends.push_back(std::move(larger));
-    }
-    for (Image &r : ridges) features.push_back(std::move(r));
-    for (Image &b : bends) features.push_back(std::move(b));
-    features.push_back(gradientMagnitude(smooth[0], kScales[0]));
-    features.push_back(gradientMagnitude(smooth[1], kScales[1]));
-    NullProgress quiet;
-    for (const int r : kTopHatRadii) features.push_back(topHatImage(bright, makeStructEl(1, r), quiet));
-    for (Image &line : lineDetectors(bright, {std::begin(kLineLengths), std::end(kLineLengths)}, kLineWindow))
-        features.push_back(std::move(line));
-    // The enhancement filter expects dark vessels.
-    features.push_back(hessEnhImage(getInverted(bright, false), quiet));
-    features.push_back(laplPyramidImage(bright));
+    std::vector<Image> features(size_t(vesselFeatureNames().size()));
+    runFeatureJobs(featureJobs(bright), [&](size_t index, Image &&feature) { features[index] = std::move(feature); });
     return features;
 }
 
@@ -173,37 +240,42 @@ FeatureStack computeVesselFeatures(const Image &image, const Image &fov, Polarit
 {
     requireFeatureInput(image, fov);
     const Image turned = polarity == Polarity::Dark ? getInverted(image, false) : image;
-    const std::vector<Image> raw = rawVesselFeatures(extendBeyondFieldOfView(turned, fov));
+    const Image bright = extendBeyondFieldOfView(turned, fov);
 
     FeatureStack stack;
     stack.width = image.width();
     stack.height = image.height();
-    stack.count = int(raw.size());
-    const size_t n = image.size(), count = raw.size();
-    stack.values.assign(n * count, 0.0f);
-    // Mean and standard deviation of each feature over the field of view, summed in pixel
-    // order so the figures do not depend on the thread count.
-    std::vector<double> mean(count, 0.0), scale(count, 0.0);
-    long long inside = 0;
-    for (size_t p = 0; p < n; ++p) inside += fov.data()[p] == kWhite;
-    if (inside == 0) return stack;
-    for (size_t f = 0; f < count; ++f) {
-        const double *v = raw[f].data();
+    stack.count = int(vesselFeatureNames().size());
+    const size_t n = image.size(), count = size_t(stack.count);
+    std::vector<size_t> inside;
+    for (size_t p = 0; p < n; ++p)
+        if (fov.data()[p] == kWhite) inside.push_back(p);
+    // Each feature, as soon as it is made, is shifted and scaled to mean 0 and standard
+    // deviation 1 over the field of view (sums in pixel order, so the figures do not depend
+    // on the thread count) and kept as one float per inside pixel; the full-size image is
+    // then released.
+    std::vector<std::vector<float>> columns(count);
+    runFeatureJobs(featureJobs(bright), [&](size_t f, Image &&feature) {
+        const double *v = feature.data();
         double sum = 0.0, squares = 0.0;
-        for (size_t p = 0; p < n; ++p)
-            if (fov.data()[p] == kWhite) sum += v[p];
-        mean[f] = sum / double(inside);
-        for (size_t p = 0; p < n; ++p)
-            if (fov.data()[p] == kWhite) squares += (v[p] - mean[f]) * (v[p] - mean[f]);
-        const double sd = std::sqrt(squares / double(inside));
-        scale[f] = sd > 1e-12 ? 1.0 / sd : 0.0;
-    }
+        for (const size_t p : inside) sum += v[p];
+        const double mean = inside.empty() ? 0.0 : sum / double(inside.size());
+        for (const size_t p : inside) squares += (v[p] - mean) * (v[p] - mean);
+        const double sd = inside.empty() ? 0.0 : std::sqrt(squares / double(inside.size()));
+        const double scale = sd > 1e-12 ? 1.0 / sd : 0.0;
+        std::vector<float> &column = columns[f];
+        column.resize(inside.size());
+        for (size_t i = 0; i < inside.size(); ++i) column[i] = float((v[inside[i]] - mean) * scale);
+        feature.assign();
+    });
+    stack.values.assign(n * count, 0.0f);
     const int w = image.width();
     fast::parallelRows(image.height(), [&](int begin, int end) {
-        for (size_t p = size_t(begin) * size_t(w); p < size_t(end) * size_t(w); ++p) {
-            if (fov.data()[p] != kWhite) continue;
-            float *row = stack.values.data() + p * count;
-            for (size_t f = 0; f < count; ++f) row[f] = float((raw[f].data()[p] - mean[f]) * scale[f]);
+        const auto first = std::lower_bound(inside.begin(), inside.end(), size_t(begin) * size_t(w));
+        const auto last = std::lower_bound(inside.begin(), inside.end(), size_t(end) * size_t(w));
+        for (size_t i = size_t(first - inside.begin()); i < size_t(last - inside.begin()); ++i) {
+            float *row = stack.values.data() + inside[i] * count;
+            for (size_t f = 0; f < count; ++f) row[f] = columns[f][i];
         }
     });
     return stack;

@@ -1,0 +1,92 @@
+// The vessel classifier on a DRIVE-sized photograph (565 x 584): the features, the trees'
+// prediction and the whole classification (field of view, features, prediction, threshold),
+// with the shipped retina model. The photograph is DRIVE training image 21 when the data
+// folder beside the repository holds it (QUENDRA_DRIVE_IMAGE names another), else a
+// synthetic fundus of that size. QUENDRA_THREADS sets the thread count (2 by default).
+#include <benchmark/benchmark.h>
+
+#include <QFileInfo>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+#include "ops/execution.h"
+#include "ops/fieldofview.h"
+#include "ops/imageio.h"
+#include "ops/progress.h"
+#include "ops/vesselmodel.h"
+#include "ops/syntheticfundus.h"
+
+namespace {
+
+const std::filesystem::path kSourceRoot = std::filesystem::path(__FILE__).parent_path().parent_path();
+
+int benchThreads()
+{
+    const char *t = std::getenv("QUENDRA_THREADS");
+    return t ? std::max(1, std::atoi(t)) : 2;
+}
+
+// Read for each benchmark, not kept in a static: the learning library's own statics may be
+// gone by the time a static model would be freed at exit.
+VesselModel shippedModel()
+{
+    const LoadedModel loaded = loadVesselModel(QString::fromStdString((kSourceRoot / "models/retina.qvm").string()));
+    if (!loaded.ok()) throw std::runtime_error(loaded.error.toStdString());
+    return loaded.model;
+}
+
+// The green channel of the photograph and its field of view, found as segment finds it.
+struct Photograph {
+    Image green, fov;
+};
+
+const Photograph &photograph()
+{
+    static const Photograph photo = [] {
+        const char *named = std::getenv("QUENDRA_DRIVE_IMAGE");
+        const QString path = named ? QString(named)
+                                   : QString::fromStdString(
+                                         (kSourceRoot / "../shared/data/drive-train/images/21.tif").lexically_normal().string());
+        NullProgress quiet;
+        if (QFileInfo::exists(path)) {
+            const LoadResult green = loadGrayImage(path, quiet, Channel::Green), gray = loadGrayImage(path, quiet);
+            if (green.ok() && gray.ok()) return Photograph{green.image, findFieldOfView(gray.image)};
+        }
+        const synth::Fundus drawn = synth::fundus(565, 584, 1);
+        return Photograph{drawn.image, drawn.fov};
+    }();
+    return photo;
+}
+
+void BM_VesselFeatures(benchmark::State &state)
+{
+    const Photograph &p = photograph();
+    const execution::ThreadBudget budget(benchThreads());
+    for (auto _ : state) benchmark::DoNotOptimize(computeVesselFeatures(p.green, p.fov, Polarity::Dark));
+}
+BENCHMARK(BM_VesselFeatures)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_VesselPrediction(benchmark::State &state)
+{
+    const Photograph &p = photograph();
+    const execution::ThreadBudget budget(benchThreads());
+    const VesselModel model = shippedModel();
+    const FeatureStack features = computeVesselFeatures(p.green, p.fov, Polarity::Dark);
+    for (auto _ : state) benchmark::DoNotOptimize(vesselProbability(model, features, p.fov, benchThreads()));
+}
+BENCHMARK(BM_VesselPrediction)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What segment --method classifier does per photograph once it is loaded.
+void BM_VesselClassification(benchmark::State &state)
+{
+    const Photograph &p = photograph();
+    const execution::ThreadBudget budget(benchThreads());
+    const VesselModel model = shippedModel();
+    for (auto _ : state) benchmark::DoNotOptimize(classifyVessels(model, p.green, p.fov, benchThreads()));
+}
+BENCHMARK(BM_VesselClassification)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
