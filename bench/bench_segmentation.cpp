@@ -118,7 +118,7 @@ void BM_FuzzyCMeans(benchmark::State &state)
         Image start = initial;  // the operation hands its split over without a copy
         Notes notes;
         state.ResumeTiming();
-        const FuzzyResult r = fuzzyCMeans(std::move(start), iterations, features, none, [](Image &&) {}, notes);
+        const FuzzyResult r = fuzzyCMeans(std::move(start), iterations, features, none, [](PackedBinary &&) {}, notes);
         executed = r.iterations;
         benchmark::DoNotOptimize(r.membership.data());
     }

@@ -159,9 +159,9 @@ int apply(const QStringList &args, QTextStream &err)
         if (outcome.result == RunResult::BadParameters) throw UsageError(outcome.error.toStdString());
         if (!outcome.ok()) throw std::runtime_error(outcome.error.toStdString());
     }
-    writeImage(model.current(), output);
+    writeImage(*model.currentImage(), output);
     if (all) {
-        for (int i = 1; i < model.count(); ++i) writeImage(model.imageList[i], taggedPath(output, QString::number(i)));
+        for (int i = 1; i < model.count(); ++i) writeImage(*model.image(i), taggedPath(output, QString::number(i)));
         if (!model.referenceImage.is_empty()) writeImage(model.referenceImage, taggedPath(output, "reference"));
     }
     return kOk;

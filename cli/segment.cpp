@@ -179,7 +179,8 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
         o.measures = vesselMeasures(result, skeleton, calibration.pixelSizeMm);
         // Diameter classes are in mm only when the command line gives the pixel size, so one
         // table's class columns mean the same for every image.
-        o.morphometry = segmentMorphometry(s.morphometry, input, output, result, skeleton, &model.imageList[0],
+        const ImageRead first = model.image(0);
+        o.morphometry = segmentMorphometry(s.morphometry, input, output, result, skeleton, &*first,
                                            calibration.pixelSizeMm, s.pixelSize > 0.0);
         o.ok = true;
     } catch (const std::bad_alloc &) {

@@ -43,7 +43,7 @@ inline void requireConsistent(const ImageModel &model)
 {
     if (model.isEmpty() || model.currentIndex < 0 || model.currentIndex >= model.count()) std::abort();
     for (int i = 0; i < model.count(); ++i)
-        if (model.imageList[i].is_empty()) std::abort();
+        if (model.image(i)->is_empty()) std::abort();
 }
 
 inline void runOne(const uint8_t *data, size_t size)

@@ -4,15 +4,14 @@
 #include <cmath>
 #include <stdexcept>
 #include <algorithm>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include <cstdint>
 
 #include "ops/hessian.h"
 #include "ops/homomorphic.h"
 #include "ops/imagehelpers.h"
 #include "ops/largebuffer.h"
 #include "ops/morphology.h"
+#include "ops/packedbinary.h"
 #include "ops/progress.h"
 #include "ops/pyramid.h"
 #include "ops/separable.h"
@@ -86,87 +85,99 @@ inline double membershipOf(double dv, double db)
     return 1.0 / (1.0 + r * r);
 }
 
-// Pixels are taken in blocks: first every pixel's own values (membership, segmentation,
-// squared change, weights), two at a time where the processor has SSE2, then the sums in
-// pixel order, which keeps every sum's order of additions exactly that of a plain loop.
+// What a pass reads. The memberships before the pass are not stored: they are those of the
+// initial image (first pass) or follow from the previous centres by the same formula, so
+// recomputing them gives the same bits and saves an image of memory and its traffic.
+struct PassInput {
+    const double *f[kFeatures];
+    double cv[kFeatures], cb[kFeatures];  // this iteration's centres
+    double pv[kFeatures] = {}, pb[kFeatures] = {};  // the previous iteration's, when initial is null
+    const double *initial = nullptr;      // the memberships before the first iteration
+};
+
+inline double squaredDistance(const double *const f[kFeatures], size_t i, const double (&c)[kFeatures])
+{
+    double d = 0.0;
+    for (int k = 0; k < kFeatures; ++k) {
+        const double a = f[k][i] - c[k];
+        d += a * a;
+    }
+    return d;
+}
+
+// The memberships before the pass, for pixels begin..end-1.
+inline double previousMembership(const PassInput &in, size_t i)
+{
+    return in.initial ? in.initial[i] : membershipOf(squaredDistance(in.f, i, in.pv), squaredDistance(in.f, i, in.pb));
+}
+
+// Pixels are taken in blocks: first every pixel's own values (segmentation, squared change,
+// weights), then the sums in pixel order, which keeps every sum's order of additions exactly
+// that of a plain loop.
 constexpr size_t kBlock = 256;
 
-void pixelValues(const double *const f[kFeatures], const double *cv, const double *cb, double *u, double *seg,
-                 size_t begin, size_t end, double *dd, double *wv, double *wb, ClusterPass &out)
-{
-    size_t i = begin;
-#ifdef __SSE2__
-    const __m128d zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0), half = _mm_set1_pd(0.5);
-    const __m128d white = _mm_set1_pd(kWhite);
-    for (; i + 2 <= end; i += 2) {
-        __m128d dv = zero, db = zero;
-        for (int k = 0; k < kFeatures; ++k) {
-            const __m128d x = _mm_loadu_pd(f[k] + i);
-            const __m128d a = _mm_sub_pd(x, _mm_set1_pd(cv[k]));
-            const __m128d b = _mm_sub_pd(x, _mm_set1_pd(cb[k]));
-            dv = _mm_add_pd(dv, _mm_mul_pd(a, a));
-            db = _mm_add_pd(db, _mm_mul_pd(b, b));
-        }
-        const __m128d r = _mm_div_pd(dv, db);
-        __m128d up = _mm_div_pd(one, _mm_add_pd(one, _mm_mul_pd(r, r)));
-        const __m128d dvZero = _mm_cmpeq_pd(dv, zero), dbZero = _mm_cmpeq_pd(db, zero);
-        const __m128d special = _mm_or_pd(_mm_and_pd(dbZero, half), _mm_andnot_pd(dbZero, one));
-        up = _mm_or_pd(_mm_and_pd(dvZero, special), _mm_andnot_pd(dvZero, up));
-        const int vesselOnly = _mm_movemask_pd(_mm_andnot_pd(dbZero, dvZero));
-        const int both = _mm_movemask_pd(_mm_and_pd(dbZero, dvZero));
-        out.atVesselCentre += (vesselOnly & 1) + (vesselOnly >> 1);
-        out.atBothCentres += (both & 1) + (both >> 1);
+struct BlockValues {
+    double dd[kBlock], wv[kBlock], wb[kBlock];
+    std::uint8_t white[kBlock];
+};
 
-        const __m128d d = _mm_sub_pd(up, _mm_loadu_pd(u + i));
-        _mm_storeu_pd(u + i, up);
-        _mm_storeu_pd(seg + i, _mm_and_pd(_mm_cmpge_pd(up, half), white));
-        const __m128d v = _mm_sub_pd(one, up);
-        _mm_storeu_pd(dd + (i - begin), _mm_mul_pd(d, d));
-        _mm_storeu_pd(wv + (i - begin), _mm_mul_pd(up, _mm_sqrt_pd(up)));
-        _mm_storeu_pd(wb + (i - begin), _mm_mul_pd(v, _mm_sqrt_pd(v)));
-    }
-#endif
-    for (; i < end; ++i) {
-        double dv = 0.0, db = 0.0;
-        for (int k = 0; k < kFeatures; ++k) {
-            const double a = f[k][i] - cv[k];
-            const double b = f[k][i] - cb[k];
-            dv += a * a;
-            db += b * b;
-        }
+void pixelValues(const PassInput &in, size_t begin, size_t end, BlockValues &b, ClusterPass &out)
+{
+    for (size_t i = begin; i < end; ++i) {
+        const double dv = squaredDistance(in.f, i, in.cv);
+        const double db = squaredDistance(in.f, i, in.cb);
         if (dv == 0.0) ++(db == 0.0 ? out.atBothCentres : out.atVesselCentre);
         const double up = membershipOf(dv, db);
-        const double d = up - u[i];
-        u[i] = up;
-        seg[i] = up >= kSegmentationThreshold ? kWhite : 0.0;
-        dd[i - begin] = d * d;
-        wv[i - begin] = CentreSums::weight(up);
-        wb[i - begin] = CentreSums::weight(1.0 - up);
+        const double d = up - previousMembership(in, i);
+        const size_t j = i - begin;
+        b.white[j] = up >= kSegmentationThreshold;
+        b.dd[j] = d * d;
+        b.wv[j] = CentreSums::weight(up);
+        b.wb[j] = CentreSums::weight(1.0 - up);
     }
 }
 
-ClusterPass clusterPass(const double *const f[kFeatures], const double *cv, const double *cb, double *u, double *seg,
-                        size_t n)
+ClusterPass clusterPass(const PassInput &in, PackedBinary &segmentation, size_t n)
 {
     ClusterPass out;
-    double dd[kBlock], wv[kBlock], wb[kBlock];
+    BlockValues b;
     for (size_t begin = 0; begin < n; begin += kBlock) {
         const size_t end = std::min(n, begin + kBlock);
-        pixelValues(f, cv, cb, u, seg, begin, end, dd, wv, wb, out);
+        pixelValues(in, begin, end, b, out);
         CentreSums &s = out.sums;
         for (size_t i = begin; i < end; ++i) {
             const size_t j = i - begin;
-            out.squares += dd[j];
-            s.vesselWeight += wv[j];
-            s.backgroundWeight += wb[j];
+            out.squares += b.dd[j];
+            s.vesselWeight += b.wv[j];
+            s.backgroundWeight += b.wb[j];
             for (int k = 0; k < kFeatures; ++k) {
-                const double x = f[k][i];
-                s.vessel[k] += wv[j] * x;
-                s.background[k] += wb[j] * x;
+                const double x = in.f[k][i];
+                s.vessel[k] += b.wv[j] * x;
+                s.background[k] += b.wb[j] * x;
             }
+        }
+        for (size_t w = begin; w < end; w += 64) {
+            std::uint64_t bits = 0;
+            for (size_t i = w; i < std::min(end, w + 64); ++i) bits |= std::uint64_t(b.white[i - begin]) << (i - w);
+            segmentation.setWord(w / 64, bits);
         }
     }
     return out;
+}
+
+// The segmentation of the memberships before a pass (a cluster without weight ends the
+// clustering with them).
+PackedBinary previousSegmentation(const PassInput &in, int w, int h, int d, int c)
+{
+    PackedBinary seg(w, h, d, c);
+    const size_t n = seg.size();
+    for (size_t w = 0; w * 64 < n; ++w) {
+        std::uint64_t bits = 0;
+        for (size_t i = w * 64; i < std::min(n, w * 64 + 64); ++i)
+            bits |= std::uint64_t(previousMembership(in, i) >= kSegmentationThreshold) << (i & 63);
+        seg.setWord(w, bits);
+    }
+    return seg;
 }
 
 void requireFeatures(const Image &initial, const ImageList &features)
@@ -191,15 +202,6 @@ void requireFeatures(const Image &initial, const ImageList &features)
 // An image of the size of like, its values not yet set (large buffers advised for huge
 // pages: one is written per iteration).
 Image freshImage(const Image &like) { return uninitializedImage(like.width(), like.height(), like.depth(), like.spectrum()); }
-
-Image hardSegmentation(const Image &membership)
-{
-    Image seg = freshImage(membership);
-    const double *u = membership.data();
-    double *s = seg.data();
-    for (size_t i = 0; i < membership.size(); ++i) s[i] = u[i] >= kSegmentationThreshold ? kWhite : 0.0;
-    return seg;
-}
 
 }  // namespace
 
@@ -232,22 +234,23 @@ Image initialMembership(const Image &f1)
 }
 
 FuzzyResult fuzzyCMeans(Image membership, int maxIterations, const ImageList &features, Progress &progress,
-                        const std::function<void(Image &&segmentation)> &onSegmentation, Notes &notes)
+                        const std::function<void(PackedBinary &&segmentation)> &onSegmentation, Notes &notes,
+                        bool keepMembership)
 {
     requireFeatures(membership, features);
     const size_t n = membership.size();
-    const double *f[kFeatures];
-    for (int k = 0; k < kFeatures; ++k) f[k] = features[k].data();
+    PassInput in;
+    for (int k = 0; k < kFeatures; ++k) in.f[k] = features[k].data();
+    in.initial = membership.data();
+    // The size of every segmentation (the initial image may be freed on the way).
+    const int w = membership.width(), h = membership.height(), d = membership.depth(), c = membership.spectrum();
 
     FuzzyResult result;
-    // The memberships are updated in place: each pixel's old value is needed only for its
-    // own change, so one image serves where the description keeps a list of them.
-    Image &u = membership;
     CentreSums sums;
     double x[kFeatures];
     for (size_t i = 0; i < n; ++i) {
-        for (int k = 0; k < kFeatures; ++k) x[k] = f[k][i];
-        sums.add(u[i], x);
+        for (int k = 0; k < kFeatures; ++k) x[k] = in.f[k][i];
+        sums.add(membership[i], x);
     }
 
     progress.start(ViewText::tr("Fuzzy clustering"), ViewText::tr("Initialize clustering algorithm ..."), 100);
@@ -268,28 +271,30 @@ FuzzyResult fuzzyCMeans(Image membership, int maxIterations, const ImageList &fe
                          .arg(l + 1);
             change = 0.0;
             result.iterations = l + 1;
-            onSegmentation(hardSegmentation(u));
+            onSegmentation(previousSegmentation(in, w, h, d, c));
             break;
         }
         const Image cvImage = centreImage(sums.vessel, sums.vesselWeight);
         const Image cbImage = centreImage(sums.background, sums.backgroundWeight);
         result.centres.push_back(cvImage);
         result.centres.push_back(cbImage);
-        double cv[kFeatures], cb[kFeatures];
         for (int k = 0; k < kFeatures; ++k) {
-            cv[k] = cvImage[k];
-            cb[k] = cbImage[k];
+            in.cv[k] = cvImage[k];
+            in.cb[k] = cbImage[k];
         }
 
-        // One pass: the new memberships, their segmentation, the change, and the centre
-        // sums the next iteration starts from.
-        Image seg = freshImage(u);
-        const ClusterPass pass = clusterPass(f, cv, cb, u.data(), seg.data(), n);
-        const double squares = pass.squares;
+        // One pass: the new memberships' segmentation, the change, and the centre sums the
+        // next iteration starts from.
+        PackedBinary seg(w, h, d, c);
+        const ClusterPass pass = clusterPass(in, seg, n);
+        std::copy(in.cv, in.cv + kFeatures, in.pv);
+        std::copy(in.cb, in.cb + kFeatures, in.pb);
+        if (in.initial && !keepMembership) membership.assign();
+        in.initial = nullptr;
         atVesselCentre += pass.atVesselCentre;
         atBothCentres += pass.atBothCentres;
         sums = pass.sums;
-        change = std::sqrt(squares);
+        change = std::sqrt(pass.squares);
         result.iterations = l + 1;
         onSegmentation(std::move(seg));
         if (change <= kFuzzyStopChange) break;
@@ -306,7 +311,9 @@ FuzzyResult fuzzyCMeans(Image membership, int maxIterations, const ImageList &fe
                           "coincided; such a pixel was given the membership 0.5.")
                      .arg(atBothCentres);
     result.change = change;
-    result.membership = std::move(u);
+    if (keepMembership && !in.initial)
+        for (size_t i = 0; i < n; ++i) membership[i] = previousMembership(in, i);
+    if (keepMembership) result.membership = std::move(membership);
     return result;
 }
 
@@ -326,20 +333,18 @@ Image connectedRefinement(const Image &segmentation, const GrowState &mask)
 
 ImageList fuzzyFeatures(const Image &image, Progress &progress)
 {
-    ImageList features;
-    Image f1 = topHatImage(image, makeStructEl(1, 9), progress);
+    // The features are independent filters of F1; the ones with the largest intermediate
+    // images go first, while few features are held, which keeps the peak memory low.
+    ImageList features(kFeatures);
+    Image &f1 = features[0];
+    topHatImage(image, makeStructEl(1, 9), progress).move_to(f1);
     normalizeTo255(f1);
-    Image f2 = laplPyramidImage(f1);
-    normalizeTo255(f2);
-    Image f3 = nonLinearImage(f1);
-    normalizeTo255(f3);
-    Image f4 = homomorphicImage(f1);
-    Image f5 = hessEnhImage(getInverted(f1, false), progress);
-    features.push_back(f1);
-    features.push_back(f2);
-    features.push_back(f3);
-    features.push_back(f4);
-    features.push_back(f5);
+    hessEnhImage(getInverted(f1, false), progress).move_to(features[4]);
+    laplPyramidImage(f1).move_to(features[1]);
+    normalizeTo255(features[1]);
+    homomorphicImage(f1).move_to(features[3]);
+    nonLinearImage(f1).move_to(features[2]);
+    normalizeTo255(features[2]);
     return features;
 }
 
@@ -350,27 +355,33 @@ void runFuzzy(ImageModel &model, const Params &, Progress &progress, Notes &note
 
 void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes)
 {
-    // A copy: the list grows below and the working copy must not move under us.
-    const Image image = model.current();
-    if (image.width() < kMinimumSide || image.height() < kMinimumSide)
-        throw std::runtime_error(QString("Fuzzy clustering needs an image of at least %1 by %1 pixels, not %2 by %3")
-                                     .arg(kMinimumSide)
-                                     .arg(image.width())
-                                     .arg(image.height())
-                                     .toStdString());
-    const GrowState mask = structureMask(image);
-    const ImageList features = fuzzyFeatures(image, progress);
-
-    auto appendCurrent = [&model](Image &&img) {
-        img.move_to(model.imageList);
-        model.currentIndex = model.count() - 1;
-    };
+    GrowState mask;
+    ImageList features;
+    {
+        const ImageRead read = model.currentImage();
+        const Image &image = *read;
+        if (image.width() < kMinimumSide || image.height() < kMinimumSide)
+            throw std::runtime_error(
+                QString("Fuzzy clustering needs an image of at least %1 by %1 pixels, not %2 by %3")
+                    .arg(kMinimumSide)
+                    .arg(image.width())
+                    .arg(image.height())
+                    .toStdString());
+        mask = structureMask(image);
+        fuzzyFeatures(image, progress).move_to(features);
+    }
+    // Each segmentation is appended in one bit per pixel and shown through the preview,
+    // whose buffer is reused from iteration to iteration.
     fuzzyCMeans(initialMembership(features[0]), kFuzzyMaxIterations, features, progress,
-                [&](Image &&seg) {
-                    model.previewImage = seg;
-                    appendCurrent(std::move(seg));
+                [&](PackedBinary &&seg) {
+                    seg.unpackInto(model.previewImage);
+                    model.appendCompact(std::move(seg));
+                    model.currentIndex = model.count() - 1;
                     progress.intermediate(model.previewImage);
                 },
-                notes);
-    appendCurrent(connectedRefinement(model.current(), mask));
+                notes, false);
+    features.assign();
+    // The preview holds the last segmentation as doubles.
+    model.appendCompact(connectedRefinement(model.previewImage, mask));
+    model.currentIndex = model.count() - 1;
 }

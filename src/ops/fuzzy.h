@@ -11,6 +11,7 @@
 #include "ops/growing.h"
 #include "ops/image.h"
 #include "ops/operations.h"
+#include "ops/packedbinary.h"
 
 class Progress;
 
@@ -41,7 +42,7 @@ Image initialMembership(const Image &f1);
 struct FuzzyResult {
     int iterations = 0;   // iterations executed (= segmentations handed on)
     double change = 0.0;  // the membership change of the last iteration
-    Image membership;     // the last vessel membership, 0..1
+    Image membership;     // the last vessel membership, 0..1 (when kept)
     ImageList centres;    // 5 x 1 images: iteration l's vessel centre at 2l, background at 2l + 1
 };
 
@@ -49,26 +50,31 @@ struct FuzzyResult {
 // features' size). Iteration l: label "%1. iteration ...", progress trunc(100 / change),
 // events processed once; centres cv and cb as the u^1.5- and (1 - u)^1.5-weighted means of
 // the feature vectors; new membership u' = 1 / (1 + (dv / db)^2) with dv, db the squared
-// distances to cv and cb; onSegmentation receives the image 255 where u' >= 0.5, else 0;
+// distances to cv and cb; onSegmentation receives the binary image white where u' >= 0.5;
 // change = sqrt(sum (u' - u)^2); the loop ends once change <= 1.
 // One pass over the features per iteration: the centre sums of the next iteration are
-// gathered while the memberships are computed, in place. u^1.5 is evaluated as u * sqrt(u).
+// gathered while the memberships are computed. The memberships are not kept between
+// iterations: u follows from the previous centres by the same formula, so it is computed
+// again, bit for bit. u^1.5 is evaluated as u * sqrt(u).
 // A pixel at the vessel centre (dv = 0) gets u' = 1, or 0.5 when the two centres
 // coincide there too. A cluster without weight has no centre: the iteration keeps the
 // memberships, hands on their segmentation and ends the loop. Both are told in notes.
+// The last memberships are returned in FuzzyResult::membership when keepMembership;
+// otherwise the initial image is freed after the first iteration.
 // Throws std::runtime_error when the sizes disagree or a feature holds a value that is
 // not finite.
 FuzzyResult fuzzyCMeans(Image initial, int maxIterations, const ImageList &features, Progress &progress,
-                        const std::function<void(Image &&segmentation)> &onSegmentation, Notes &notes);
+                        const std::function<void(PackedBinary &&segmentation)> &onSegmentation, Notes &notes,
+                        bool keepMembership = true);
 
 // The union of the 8-connected components of the segmentation's white pixels that hold
 // at least one pixel of the mask: 255 there, 0 elsewhere.
 Image connectedRefinement(const Image &segmentation, const GrowState &mask);
 
 // The whole operation on the model's current image: every iteration's segmentation becomes
-// the preview and is appended (the index follows it, then the preview goes to
-// progress.intermediate, so a view can show it at once), and finally the refined result is
-// appended and made current. Needs at least 8 x 8 pixels; throws std::runtime_error before
+// the preview and is appended in one bit per pixel (the index follows it, then the preview
+// goes to progress.intermediate, so a view can show it at once), and finally the refined
+// result is appended the same way and made current. Needs at least 8 x 8 pixels; throws std::runtime_error before
 // any change otherwise.
 void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes);
 

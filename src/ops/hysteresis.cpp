@@ -176,5 +176,5 @@ void runHysteresis(ImageModel &model, const Params &params, Progress &progress, 
     // The calculation writes its result into the last image, the working copy (into its
     // buffer, without a new one); "Close" after a calculation writes the same result there
     // once more.
-    model.imageList.back() = model.previewImage;
+    model.edit(model.count() - 1) = model.previewImage;
 }

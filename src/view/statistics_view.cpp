@@ -10,7 +10,7 @@
 
 void PixmapWidget::opGrayStats()
 {
-    const GrayStats s = grayStatistics(model.current());
+    const GrayStats s = grayStatistics(*model.currentImage());
     const QString text =
         tr("<p><h3>Graylevel image information<br>Image %1</h3></p><p><b>Width:</b> %2 px<br><b>Height:</b> %3 "
            "px</p><p><b>Minimum value:</b> %4<br><b>Maximum value:</b> %5</p><p><b>Mean:</b> %6<br><b>Variance:</b> "
@@ -78,12 +78,13 @@ QString morphometryReportText(const Image &measured, const Image &skeleton)
 void PixmapWidget::opBwStats()
 {
     // While the hysteresis dialog is open its preview is what the user sees and measures.
-    const Image &measured = hystDialog ? model.previewImage : model.current();
+    const ImageRead current = model.currentImage(), firstRead = model.image(0);
+    const Image &measured = hystDialog ? model.previewImage : *current;
     // One thinning gives the report's length and the skeleton figures below it.
     const Image skeleton = zhangSuenThin(measured);
     const VesselMeasures v = vesselMeasures(measured, skeleton, calibration.pixelSizeMm);
     const BinaryStats &s = v.basic;
-    const Image &first = model.imageList[0];
+    const Image &first = *firstRead;
     QString text = tr("<p><h3>Binary image information<br>Image %1</h3></p><p><b>Width:</b> %2 px<br><b>Height:</b> "
                       "%3 px</p><p><b>Area:</b> %4 px<br><b>Length:</b> %5 px</p><p>White coverage: %6 %</p>")
                        .arg(imageNumber)

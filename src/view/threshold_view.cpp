@@ -10,8 +10,8 @@
 
 void PixmapWidget::opThreshold()
 {
-    if (model.current().is_empty()) throw std::runtime_error(tr("Thresholding: the image is empty").toStdString());
-    ThresholdDialog dialog(histogram256(model.current()), nullptr);
+    if (model.currentImage()->is_empty()) throw std::runtime_error(tr("Thresholding: the image is empty").toStdString());
+    ThresholdDialog dialog(histogram256(*model.currentImage()), nullptr);
     connect(&dialog, &ThresholdDialog::showThreshPreview, this, &PixmapWidget::f_doPrewThresh);
     connect(&dialog, &ThresholdDialog::savePreview, this, [this] { previewToCurrent(); });
     connect(&dialog, &ThresholdDialog::discardPreview, this, [this](bool confirm) { deleteImg(confirm); });
@@ -27,7 +27,7 @@ void PixmapWidget::opThreshold()
 
 void PixmapWidget::f_doPrewThresh(int tborder, bool invert)
 {
-    model.previewImage = thresholdImage(model.current(), tborder, invert);
+    model.previewImage = thresholdImage(*model.currentImage(), tborder, invert);
     showPreviewImage();
     repaint();
 }

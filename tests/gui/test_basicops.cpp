@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(answers.shown, QStringList{"exec|Threshold"});
         QCOMPARE(view->imageCount(), 2);
         QVERIFY(same(view->model.current(), thresholdImage(half, 199, false)));
-        QVERIFY(same(view->model.imageList[0], half));
+        QVERIFY(same((*view->model.image(0)), half));
     }
 
     void thresholdOkRightAwayKeepsTheShownBorder()
@@ -180,7 +180,7 @@ private slots:
         QVERIFY(previewShown);
         QCOMPARE(coverageShown, 50);
         QVERIFY(same(view->model.current(), border0));
-        QVERIFY(same(view->model.imageList[0], half));
+        QVERIFY(same((*view->model.image(0)), half));
     }
 
     void thresholdCancelAndFrameClose_data()

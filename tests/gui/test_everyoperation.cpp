@@ -48,7 +48,7 @@ Image barImage()
 Image displayedImage(CImgDoc *doc)
 {
     const PixmapWidget clone(*doc->view->pixmap, 0, nullptr);
-    return clone.model.current();
+    return *clone.model.currentImage();
 }
 
 }  // namespace
@@ -147,12 +147,12 @@ private slots:
         CImgDoc *result = w.activeDocument();
         QCOMPARE(w.documents().size(), newWindow ? 2 : 1);
         QCOMPARE(result != doc, newWindow);
-        QCOMPARE(doc->view->model.imageList[0], input);
+        QCOMPARE((*doc->view->model.image(0)), input);
         if (newWindow) QCOMPARE(doc->view->imageCount(), 1);
         const ImageModel &got = result->view->model;
         QCOMPARE(got.count(), expected.count());
         QCOMPARE(got.currentIndex, expected.currentIndex);
-        for (int i = 0; i < expected.count(); ++i) QCOMPARE(got.imageList[i], expected.imageList[i]);
+        for (int i = 0; i < expected.count(); ++i) QCOMPARE((*got.image(i)), (*expected.image(i)));
 
         QStringList shown = before;
         if (!direct.notes.isEmpty()) shown << "Note|" + direct.notes.join("<br>");

@@ -182,8 +182,8 @@ private slots:
         QCOMPARE(doc->view->imageCount(), 4);
         QCOMPARE(doc->view->currentIndex(), 3);
         QCOMPARE(doc->view->model.current()(0, 0), 245.0);
-        QCOMPARE(doc->view->model.imageList[0](0, 0), 10.0);
-        QCOMPARE(doc->view->model.imageList[2](0, 0), 30.0);
+        QCOMPARE((*doc->view->model.image(0))(0, 0), 10.0);
+        QCOMPARE((*doc->view->model.image(2))(0, 0), 30.0);
         w.applyOperation(int(OpCode::GaussBlur), false);  // an unchanged copy
         QCOMPARE(doc->view->imageCount(), 5);
         QCOMPARE(doc->view->model.current()(0, 0), 245.0);

@@ -263,8 +263,8 @@ private slots:
         const ImageModel &m = doc->view->model;
         QVERIFY(m.count() >= 1);
         QVERIFY(m.currentIndex >= 0 && m.currentIndex < m.count());
-        QCOMPARE(m.imageList[0].width(), input.width());
-        for (int i = 0; i < m.count(); ++i) QVERIFY(!m.imageList[i].is_empty());
+        QCOMPARE((*m.image(0)).width(), input.width());
+        for (int i = 0; i < m.count(); ++i) QVERIFY(!(*m.image(i)).is_empty());
         QVERIFY(!doc->view->pixmap->isNull());
         if (answers.sawTitle("Operation failed")) QCOMPARE(m.count(), 1);
         closeAll(w);

@@ -53,7 +53,7 @@ private slots:
         QCOMPARE(doc->view->currentIndex(), 0);
         LoadResult expected = loadFixture(fixture("frames12.dcm"));
         const ImageList frames = expected.takeFrames();
-        for (int f = 0; f < 3; ++f) QVERIFY(doc->view->model.imageList[f] == frames[f]);
+        for (int f = 0; f < 3; ++f) QVERIFY((*doc->view->model.image(f)) == frames[f]);
 
         doc->forwardCurrentIndex();
         ImgNavDlg *nav = w.imgNavDlg;

@@ -80,10 +80,10 @@ void TestVesselClassifierGui::appendsProbabilityAndResult()
     const int first = newWindow ? 0 : 1;
     QCOMPARE(m.count(), first + 2);
     QCOMPARE(m.currentIndex, first + 1);
-    if (!newWindow) QVERIFY(m.imageList[0] == scene.image);
-    QVERIFY(m.imageList[first].min() >= 0.0 && m.imageList[first].max() <= 255.0);
-    QVERIFY(m.imageList[first].max() > 200.0);
-    const Image &result = m.imageList[first + 1];
+    if (!newWindow) QVERIFY((*m.image(0)) == scene.image);
+    QVERIFY((*m.image(first)).min() >= 0.0 && (*m.image(first)).max() <= 255.0);
+    QVERIFY((*m.image(first)).max() > 200.0);
+    const Image result = *m.image(first + 1);
     for (size_t p = 0; p < result.size(); ++p) QVERIFY(result.data()[p] == 0.0 || result.data()[p] == kWhite);
     QVERIFY(evaluationFigures(confusionCounts(result, scene.truth, &scene.fov)).dice > 0.85);
     QVERIFY(answers.sawTitle("Filter applied"));

@@ -115,15 +115,15 @@ private slots:
             // The rollback gives back exactly the model before the operation.
             QCOMPARE(m.count(), 1);
             QCOMPARE(m.currentIndex, 0);
-            QVERIFY(sameImage(m.current(), input));
+            QVERIFY(sameImage(*m.currentImage(), input));
             return;
         }
         QVERIFY(m.count() >= 2);
         QVERIFY(m.currentIndex >= 0 && m.currentIndex < m.count());
         // The original stays untouched; every image of the list holds pixels.
-        QVERIFY(sameImage(m.imageList[0], input));
+        QVERIFY(sameImage((*m.image(0)), input));
         for (int i = 0; i < m.count(); ++i) {
-            const Image &img = m.imageList[i];
+            const Image img = *m.image(i);
             QVERIFY2(!img.is_empty() && img.depth() == 1 && img.spectrum() == 1,
                      qPrintable(QString("image %1 is %2 x %3 x %4 x %5")
                                     .arg(i).arg(img.width()).arg(img.height()).arg(img.depth()).arg(img.spectrum())));

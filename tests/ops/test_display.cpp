@@ -188,8 +188,8 @@ private slots:
         model.previewToCurrent();  // replaces the last image, not the current one
         QCOMPARE(model.count(), 3);
         QCOMPARE(model.currentIndex, 0);
-        QCOMPARE(model.imageList[0](0, 0), 1.0);
-        QCOMPARE(model.imageList[2](0, 0), 7.0);
+        QCOMPARE((*model.image(0))(0, 0), 1.0);
+        QCOMPARE((*model.image(2))(0, 0), 7.0);
 
         QVERIFY(model.deleteCurrent());  // removing image 0 makes the former image 1 current
         QCOMPARE(model.count(), 2);
@@ -222,7 +222,7 @@ private slots:
                 ImageModel model(Image(3, 3, 1, 1, 5.0));
                 model.previewImage = Image(2, 2, 1, 1, 7.0);
                 ImageModel::Mark mark = model.markMovingPreview(false);
-                QVERIFY(mark.current.is_empty() && model.previewImage.is_empty());
+                QVERIFY(!mark.current.full && model.previewImage.is_empty());
                 model.duplicateCurrent();
                 model.current().fill(9.0);
                 if (setsPreview) model.previewImage = Image(1, 1, 1, 1, 3.0);

@@ -19,7 +19,7 @@ ImageList runWith(const OperationRow &row, const Image &input, int threads)
     NullProgress progress;
     Notes notes;
     row.run(model, Params(), progress, notes);
-    return model.imageList;
+    return model.toList();
 }
 
 bool sameBits(const Image &a, const Image &b)

@@ -166,7 +166,7 @@ Run runCMeans(const Image &initial, const ImageList &features, int maxIterations
     Run run;
     NullProgress none;
     run.result = fuzzyCMeans(initial, maxIterations, features, progress ? *progress : none,
-                             [&](Image &&seg) { run.segmentations.push_back(seg); }, run.notes);
+                             [&](PackedBinary &&seg) { run.segmentations.push_back(seg.unpack()); }, run.notes);
     return run;
 }
 
@@ -486,13 +486,13 @@ void TestFuzzy::runAppendsEveryIteration()
     const int iterations = model.count() - 3;
     QVERIFY(iterations >= 1 && iterations <= kFuzzyMaxIterations);
     QCOMPARE(model.currentIndex, model.count() - 1);
-    QCOMPARE(model.imageList[1], img);
+    QCOMPARE((*model.image(1)), img);
     for (int i = 2; i < model.count(); ++i) {
-        const Image &seg = model.imageList[i];
+        const Image seg = *model.image(i);
         QVERIFY(seg.is_sameXYZC(img));
         for (const double v : seg) QVERIFY(v == 0.0 || v == 255.0);
     }
-    const Image &last = model.imageList[model.count() - 2];
+    const Image last = *model.image(model.count() - 2);
     QCOMPARE(model.previewImage, last);
     QCOMPARE(model.current(), connectedRefinement(last, structureMask(img)));
     QVERIFY(model.current().max() == 255.0);
@@ -509,8 +509,8 @@ void TestFuzzy::runOnConstantImage()
     operationRow(OpCode::FuzzyClust).run(model, Params(), none, notes);
     QCOMPARE(model.count(), 4);
     QCOMPARE(model.currentIndex, 3);
-    QCOMPARE(model.imageList[2].max(), 0.0);
-    QCOMPARE(model.imageList[3].max(), 0.0);
+    QCOMPARE((*model.image(2)).max(), 0.0);
+    QCOMPARE((*model.image(3)).max(), 0.0);
     QVERIFY(!notes.isEmpty());
 }
 
