@@ -86,6 +86,10 @@ void MainWindow::connectDocument(CImgDoc *doc)
     connect(doc, &CImgDoc::setCurrentIndex, imgNavDlg, &ImgNavDlg::setCurrentIndexSlot);
     connect(doc, &CImgDoc::addToImg, this, &MainWindow::addToImgSlot);
     connect(doc, &CImgDoc::transmitState, this, &MainWindow::setSelectionModeBtn);
+    if (doc->view)
+        connect(doc->view, &PixmapWidget::keepResult, this, [this, d = QPointer<CImgDoc>(doc)](Image result) {
+            if (d) keepResult(d, result);
+        });
 }
 
 QMdiSubWindow *MainWindow::addDocument(CImgDoc *doc)
@@ -177,6 +181,9 @@ void MainWindow::applyOperation(int code, bool readOnly)
     CImgDoc *doc = activeDocument();
     if (!doc || !doc->view) return;
     const OperationRow &row = operationRow(OpCode(code));
+    // Any other operation ends the scribble tool first: its preview must not be cloned or
+    // edited as if it were the image.
+    if (row.code != OpCode::ScribbleClassifier) doc->view->leaveScribbles();
     // Edit rows work on a clone in a new window or on a working copy, tool rows always on a
     // working copy; the area tool and the reports change nothing beforehand.
     const bool prepares = !readOnly && (row.preparation == Preparation::Edit || row.preparation == Preparation::Tool);
@@ -211,6 +218,39 @@ void MainWindow::applyOperation(int code, bool readOnly)
     if (!failure) return;  // cancelled by the user: nothing to report
     const QString text = QCoreApplication::translate("MainWindow", row.actionText);
     dialogs().warning(this, tr("Operation failed"), tr("%1 failed: %2").arg(text, *failure));
+}
+
+void MainWindow::keepResult(CImgDoc *doc, const Image &result)
+{
+    // Written like an edit's result: into a clone in a new window when "New window when
+    // editing" is on, else into a working copy after the current image; all or nothing.
+    if (!doc->view) return;
+    const bool newWindow = actNewWindow->isChecked();
+    CImgDoc *target = newWindow ? createCImgDoc(doc) : doc;
+    ImageModel &m = target->view->model;
+    const ImageModel::Mark mark = m.mark();
+    const std::optional<QString> failure = failureOf([&]() -> std::optional<QString> {
+        if (!newWindow) m.duplicateCurrent();
+        m.replaceCurrent(result);
+        return std::nullopt;
+    });
+    if (failure) {
+        if (newWindow)
+            delete target->parentWidget();
+        else
+            m.rollback(mark);
+        const QString text = QCoreApplication::translate("MainWindow", operationRow(OpCode::ScribbleClassifier).actionText);
+        dialogs().warning(this, tr("Operation failed"), tr("%1 failed: %2").arg(text, *failure));
+        return;
+    }
+    target->view->refreshView();
+    if (newWindow) {
+        showDocument(target);
+        emit newWindowList(windowNumbers());
+    }
+    target->view->update();
+    target->forwardCurrentIndex();
+    dialogs().information(target->view, tr("Filter applied"), tr("The classifier's result was added to the image list."));
 }
 
 std::optional<QString> MainWindow::runPlain(CImgDoc *doc, const OperationRow &row, bool workingCopy)

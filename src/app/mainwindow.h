@@ -76,6 +76,8 @@ private:
     void saveWindowSettings();
     CImgDoc *createCImgDoc(CImgDoc *parent);
     CImgDoc *createCImgDoc(const ImageList &img);
+    // Writes a tool's result (the scribble classifier's) into doc's list as an edit.
+    void keepResult(CImgDoc *doc, const Image &result);
     void connectDocument(CImgDoc *doc);
     QMdiSubWindow *addDocument(CImgDoc *doc);
     // The document opened from the file name with the given colour channel, if any.

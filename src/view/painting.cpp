@@ -5,6 +5,7 @@
 #include "dialogs/userdialogs.h"
 #include "ops/selection.h"
 #include "view/pixmapwidget.h"
+#include "view/scribbletool.h"
 
 using namespace tool;
 
@@ -58,6 +59,11 @@ void PixmapWidget::paintEvent(QPaintEvent *)
     painter.scale(z, z);
     painter.drawPixmap(0, 0, *pixmap);
     if (state == Area && !areaOverlay.isNull()) painter.drawImage(0, 0, areaOverlay);
+    if (state == Scribble && scribbles) {
+        // Slightly translucent, so the vessel under a stroke stays visible.
+        painter.setOpacity(0.75);
+        painter.drawImage(0, 0, scribbles->strokes());
+    }
     painter.restore();
 
     painter.setPen(QPen(Qt::red, 1));

@@ -22,6 +22,8 @@ enum State : int {
     Erase = 8,             // erase mode: strokes black out the image on space
     Polygon = 9,           // polygon tool: collects vertices or holds a closed polygon
     PolygonMoving = 11,    // button held inside a closed polygon: it moves
+    Scribble = 12,         // scribble training: the left button paints vessel strokes, the
+                           // right button background strokes
 };
 
 constexpr bool isRectangle(State s) { return s == Rectangle || s == RectangleDrawing || s == RectangleMoving; }

@@ -1,0 +1,100 @@
+#include "view/scribblepanel.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "view/scribbletool.h"
+
+namespace {
+
+// A colour swatch and the text of what painting in that colour means.
+QLabel *legend(const QColor &colour, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(QString("<span style=\"color:%1\">&#9632;</span> %2").arg(colour.name(), text), parent);
+    label->setTextFormat(Qt::RichText);
+    return label;
+}
+
+QPushButton *button(const QString &text, const char *name, QWidget *parent)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+ScribblePanel::ScribblePanel(QWidget *view) : QWidget(view, Qt::Tool)
+{
+    setObjectName("scribblePanel");
+    setWindowTitle(tr("Train classifier by scribbles"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(legend(ScribbleTool::vesselColour(), tr("Left button: vessel"), this), 0, 0, 1, 2);
+    grid->addWidget(legend(ScribbleTool::backgroundColour(), tr("Right button: background"), this), 1, 0, 1, 2);
+    brush_ = new QSpinBox(this);
+    brush_->setObjectName("brush");
+    brush_->setRange(1, 25);
+    brush_->setValue(ScribbleTool::kDefaultBrush);
+    brush_->setSuffix(tr(" px"));
+    grid->addWidget(new QLabel(tr("Brush width:"), this), 2, 0);
+    grid->addWidget(brush_, 2, 1);
+    dark_ = new QCheckBox(tr("Vessels darker than the background"), this);
+    dark_->setObjectName("darkVessels");
+    dark_->setChecked(true);
+    grid->addWidget(dark_, 3, 0, 1, 2);
+    showResult_ = new QCheckBox(tr("Show result"), this);
+    showResult_->setObjectName("showResult");
+    grid->addWidget(showResult_, 4, 0, 1, 2);
+    status_ = new QLabel(this);
+    status_->setObjectName("status");
+    status_->setWordWrap(true);
+    grid->addWidget(status_, 5, 0, 1, 2);
+
+    auto *buttons = new QHBoxLayout;
+    QPushButton *train = button(tr("Train"), "train", this);
+    keep_ = button(tr("Keep"), "keep", this);
+    save_ = button(tr("Save model..."), "saveModel", this);
+    QPushButton *cancel = button(tr("Cancel"), "cancel", this);
+    cancel->setShortcut(Qt::Key_Escape);
+    for (QPushButton *b : {train, keep_, save_, cancel}) buttons->addWidget(b);
+    grid->addLayout(buttons, 6, 0, 1, 2);
+    setTrained(false);
+
+    connect(train, &QPushButton::clicked, this, &ScribblePanel::trainRequested);
+    connect(keep_, &QPushButton::clicked, this, &ScribblePanel::keepRequested);
+    connect(save_, &QPushButton::clicked, this, &ScribblePanel::saveRequested);
+    connect(cancel, &QPushButton::clicked, this, &ScribblePanel::cancelRequested);
+    connect(brush_, &QSpinBox::valueChanged, this, &ScribblePanel::brushChanged);
+    connect(showResult_, &QCheckBox::toggled, this, &ScribblePanel::showResultToggled);
+    connect(dark_, &QCheckBox::toggled, this, &ScribblePanel::darkVesselsToggled);
+}
+
+bool ScribblePanel::darkVessels() const { return dark_->isChecked(); }
+
+bool ScribblePanel::showResult() const { return showResult_->isChecked(); }
+
+void ScribblePanel::setTrained(bool trained)
+{
+    keep_->setEnabled(trained);
+    save_->setEnabled(trained);
+    showResult_->setEnabled(trained);
+    // A new result is shown at once; the box lets the user look at the picture again.
+    const QSignalBlocker quiet(showResult_);
+    showResult_->setChecked(trained);
+}
+
+void ScribblePanel::setStatus(const QString &text) { status_->setText(text); }
+
+void ScribblePanel::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    emit cancelRequested();
+}

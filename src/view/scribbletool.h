@@ -1,0 +1,37 @@
+// The data of the scribble tool of one view: the painted strokes, the trainer that learns
+// from them on the image the tool was started on, and the last training's result. The
+// strokes live in a layer of their own at the image's size, drawn over the picture and
+// never into the image list.
+#pragma once
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+#include <optional>
+
+#include "ops/scribbletraining.h"
+
+class ScribbleTool {
+public:
+    static QColor vesselColour() { return QColor(230, 30, 30); }
+    static QColor backgroundColour() { return QColor(30, 120, 255); }
+    static constexpr int kDefaultBrush = 3;
+
+    ScribbleTool(const Image &image, Channel channel);
+
+    // Paints a stroke from `from` to `to` (image coordinates; equal points paint a dot) as
+    // vessel or background; a later stroke replaces the label of an earlier one under it.
+    void paint(const QPointF &from, const QPointF &to, bool vessel);
+    void setBrush(int width) { brush_ = width; }
+    int brush() const { return brush_; }
+
+    const QImage &strokes() const { return strokes_; }
+    // The strokes as labels: kVesselLabel, kBackgroundLabel, kNoLabel elsewhere.
+    Image labels() const;
+
+    ScribbleTrainer trainer;
+    std::optional<ScribbleResult> result;
+
+private:
+    QImage strokes_;
+    int brush_ = kDefaultBrush;
+};
