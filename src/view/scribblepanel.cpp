@@ -56,6 +56,7 @@ ScribblePanel::ScribblePanel(QWidget *view) : QWidget(view, Qt::Tool)
     status_ = new QLabel(this);
     status_->setObjectName("status");
     status_->setWordWrap(true);
+    status_->setMinimumWidth(fontMetrics().averageCharWidth() * 44);
     grid->addWidget(status_, 5, 0, 1, 2);
 
     auto *buttons = new QHBoxLayout;
@@ -91,7 +92,11 @@ void ScribblePanel::setTrained(bool trained)
     showResult_->setChecked(trained);
 }
 
-void ScribblePanel::setStatus(const QString &text) { status_->setText(text); }
+void ScribblePanel::setStatus(const QString &text)
+{
+    status_->setText(text);
+    adjustSize();  // a longer text wraps onto more lines: the window grows with it
+}
 
 void ScribblePanel::closeEvent(QCloseEvent *event)
 {
