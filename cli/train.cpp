@@ -11,9 +11,9 @@
 
 namespace {
 
-// Training pixels drawn from each photograph: enough for the trees, few enough that 20
-// photographs learn in well under two minutes.
-constexpr size_t kPixelsPerImage = 20000;
+// Training pixels drawn from each photograph: about half of a DRIVE photograph's field of
+// view. Fewer cost Dice on unseen photographs; 20 photographs still learn in under a minute.
+constexpr size_t kPixelsPerImage = 100000;
 
 struct TrainSettings {
     QString truth, mask, out;

@@ -31,6 +31,29 @@ std::vector<size_t> draw(std::vector<size_t> pool, size_t k, std::mt19937 &gener
     return pool;
 }
 
+// Clears every 8-connected region of 255 pixels smaller than smallest.
+void clearSmallRegions(Image &binary, size_t smallest)
+{
+    const int w = binary.width(), h = binary.height();
+    std::vector<char> seen(binary.size(), 0);
+    std::vector<size_t> region;
+    for (size_t start = 0; start < binary.size(); ++start) {
+        if (binary.data()[start] != kWhite || seen[start]) continue;
+        region.assign(1, start);
+        seen[start] = 1;
+        for (size_t head = 0; head < region.size(); ++head) {
+            const int x = int(region[head] % size_t(w)), y = int(region[head] / size_t(w));
+            for (int v = std::max(0, y - 1); v <= std::min(h - 1, y + 1); ++v)
+                for (int u = std::max(0, x - 1); u <= std::min(w - 1, x + 1); ++u) {
+                    const size_t q = size_t(u) + size_t(v) * size_t(w);
+                    if (binary.data()[q] == kWhite && !seen[q]) seen[q] = 1, region.push_back(q);
+                }
+        }
+        if (region.size() < smallest)
+            for (const size_t p : region) binary.data()[p] = 0.0;
+    }
+}
+
 void appendRow(TrainingSamples &samples, const FeatureStack &features, size_t p, float label)
 {
     const float *row = features.pixel(p);
@@ -103,12 +126,18 @@ Image vesselProbability(const VesselModel &model, const Image &image, const Imag
     return vesselProbability(model, computeVesselFeatures(image, fov, model.polarity), fov, threads);
 }
 
-Image vesselSegmentation(const Image &probability, double threshold)
+Image vesselSegmentation(const Image &probability, double threshold, int smallestComponent)
 {
     Image result(probability.width(), probability.height(), 1, 1, 0.0);
     for (size_t p = 0; p < result.size(); ++p)
         if (probability.data()[p] >= threshold) result.data()[p] = kWhite;
+    if (smallestComponent > 1) clearSmallRegions(result, size_t(smallestComponent));
     return result;
+}
+
+Image vesselSegmentation(const Image &probability, const VesselModel &model)
+{
+    return vesselSegmentation(probability, model.threshold, model.smallestComponent);
 }
 
 VesselClassification classifyVessels(const VesselModel &model, const Image &image, const Image &mask, int threads)
@@ -118,7 +147,7 @@ VesselClassification classifyVessels(const VesselModel &model, const Image &imag
         throw std::runtime_error("The field-of-view mask and the image differ in size.");
     c.fov = mask.is_empty() ? findFieldOfView(image) : fieldOfViewFromMask(mask, image.width(), image.height());
     c.probability = vesselProbability(model, image, c.fov, threads);
-    c.segmentation = vesselSegmentation(c.probability, model.threshold);
+    c.segmentation = vesselSegmentation(c.probability, model);
     return c;
 }
 
@@ -139,6 +168,7 @@ bool saveVesselModel(const VesselModel &model, const QString &path, QString *err
         {"channel", channelName(model.channel)},
         {"vessels", polarityName(model.polarity)},
         {"threshold", model.threshold},
+        {"smallest_component", model.smallestComponent},
         {"training_pixels", double(model.trainingPixels)},
         {"trees_bytes", double(trees.size())},
         {"trees_sha256", QString(QCryptographicHash::hash(trees, QCryptographicHash::Sha256).toHex())}};
@@ -183,6 +213,9 @@ LoadedModel parseVesselModel(const QByteArray &bytes, const QString &name)
         return refuse(QString("%1 is damaged: its channel or vessel polarity is unknown.").arg(name));
     m.polarity = h["vessels"] == "dark" ? Polarity::Dark : Polarity::Bright;
     m.threshold = h["threshold"].toDouble(0.5);
+    m.smallestComponent = h["smallest_component"].toInt(0);
+    if (!(m.threshold >= 0.0 && m.threshold <= 1.0) || m.smallestComponent < 0 || m.smallestComponent > 1000000)
+        return refuse(QString("%1 is damaged: its threshold or smallest vessel region is out of range.").arg(name));
     m.trainingPixels = (long long)h["training_pixels"].toDouble();
     try {
         auto parsed = std::make_shared<BoostedTrees>(BoostedTrees::fromBytes(trees));

@@ -69,12 +69,14 @@ private slots:
     void constantImageGivesZero();
     void ridgeFeaturesPeakOnTheRidge();
     void lineDetectorMatchesDefinition();
+    void featuresIndependentOfThreadCount();
     void refusesBadInput_data();
     void refusesBadInput();
     void fieldOfViewOfSyntheticFundus_data();
     void fieldOfViewOfSyntheticFundus();
     void surroundIsReplacedByContinuation();
     void learnsSyntheticVessels();
+    void segmentationClearsSpecks();
     void trainingIsDeterministic();
     void modelFileRoundTrip();
     void refusesDamagedAndForeignModels_data();
@@ -128,6 +130,19 @@ void TestVesselClassifier::lineDetectorMatchesDefinition()
         for (int y = 0; y < 29; ++y)
             for (int x = 0; x < 37; ++x)
                 QVERIFY(std::abs(fast[l](x, y) - plainLine(scene.image, x, y, lengths[l], 15)) < 1e-9);
+}
+
+void TestVesselClassifier::featuresIndependentOfThreadCount()
+{
+    // The features are made by jobs spread over the threads; each must come out the same.
+    const synth::Fundus scene = synth::fundus(90, 70, 12);
+    std::vector<float> reference;
+    for (const int threads : {1, 2, 3}) {
+        const execution::ThreadBudget budget(threads);
+        const FeatureStack f = computeVesselFeatures(scene.image, scene.fov, Polarity::Dark);
+        if (reference.empty()) reference = f.values;
+        QVERIFY2(f.values == reference, qPrintable(QString("%1 threads").arg(threads)));
+    }
 }
 
 void TestVesselClassifier::refusesBadInput_data()
@@ -202,6 +217,20 @@ void TestVesselClassifier::learnsSyntheticVessels()
     }
 }
 
+void TestVesselClassifier::segmentationClearsSpecks()
+{
+    // A 9-pixel line touching a diagonal 1-pixel neighbour (one 8-connected region of 10)
+    // and a separate 3-pixel speck, all above the threshold, on a 20 x 8 map.
+    Image probability(20, 8, 1, 1, 0.1);
+    for (int x = 2; x < 11; ++x) probability(x, 2) = 0.9;
+    probability(11, 3) = 0.9;
+    for (int x = 15; x < 18; ++x) probability(x, 6) = 0.7;
+    for (const auto &[smallest, kept] : std::vector<std::pair<int, double>>{{0, 13}, {4, 10}, {10, 10}, {11, 0}}) {
+        const Image s = vesselSegmentation(probability, 0.5, smallest);
+        QCOMPARE(s.sum() / kWhite, kept);
+    }
+}
+
 void TestVesselClassifier::trainingIsDeterministic()
 {
     const std::vector<synth::Fundus> scenes{synth::fundus(80, 72, 7), synth::fundus(80, 72, 8)};
@@ -223,6 +252,7 @@ void TestVesselClassifier::modelFileRoundTrip()
     QCOMPARE(loaded.model.channel, Channel::Green);
     QCOMPARE(loaded.model.polarity, Polarity::Dark);
     QCOMPARE(loaded.model.threshold, model.threshold);
+    QCOMPARE(loaded.model.smallestComponent, model.smallestComponent);
     QCOMPARE(loaded.model.version, QString(QUENDRA_VERSION));
     const Image a = vesselProbability(model, scene.image, scene.fov, 1);
     const Image b = vesselProbability(loaded.model, scene.image, scene.fov, 2);
@@ -240,6 +270,7 @@ void TestVesselClassifier::refusesDamagedAndForeignModels_data()
     QTest::newRow("not a model") << "foreign" << "not a vessel model";
     QTest::newRow("empty file") << "empty" << "not a vessel model";
     QTest::newRow("description unreadable") << "header" << "description cannot be read";
+    QTest::newRow("threshold out of range") << "threshold" << "out of range";
 }
 
 void TestVesselClassifier::refusesDamagedAndForeignModels()
@@ -263,6 +294,7 @@ void TestVesselClassifier::refusesDamagedAndForeignModels()
     else if (change == "foreign") bytes = "P5\n2 2\n255\nabcd";
     else if (change == "empty") bytes.clear();
     else if (change == "header") bytes.replace("{\"", "{\"\"");
+    else if (change == "threshold") bytes.replace("\"threshold\":0.4", "\"threshold\":7");
     const LoadedModel loaded = parseVesselModel(bytes, "m.qvm");
     QVERIFY(!loaded.ok());
     QVERIFY2(loaded.error.contains(message), qPrintable(loaded.error));
