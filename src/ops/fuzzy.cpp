@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "ops/cmeanspass.h"
+#include "ops/execution.h"
 #include "ops/hessian.h"
 #include "ops/homomorphic.h"
 #include "ops/imagehelpers.h"
@@ -20,37 +22,28 @@
 
 namespace {
 
-constexpr int kFeatures = 5;
 constexpr double kStructureThreshold = 20.0;
-constexpr double kSegmentationThreshold = 0.5;
 // The Laplacian pyramid halves the image three times.
 constexpr int kMinimumSide = 8;
 
-// The weighted sums that make the two centres: weights u^m for the vessel cluster and
-// (1 - u)^m for the background, summed over the pixels in buffer order.
-static_assert(kFuzzifier == 1.5, "the weights below are written for m = 1.5");
-struct CentreSums {
-    double vesselWeight = 0.0;
-    double backgroundWeight = 0.0;
-    double vessel[kFeatures] = {};
-    double background[kFeatures] = {};
+using cmeans::kFeatures;
+using cmeans::kSegmentationThreshold;
+using cmeans::PassInput;
+using cmeans::previousMembership;
+static_assert(kFuzzifier == 1.5, "the weights of the c-means pass are written for m = 1.5");
 
-    void add(double u, const double (&x)[kFeatures])
-    {
-        const double wv = weight(u);
-        const double wb = weight(1.0 - u);
-        vesselWeight += wv;
-        backgroundWeight += wb;
-        for (int k = 0; k < kFeatures; ++k) {
-            vessel[k] += wv * x[k];
-            background[k] += wb * x[k];
-        }
+// Adds one pixel of membership u and feature vector x to the centre sums, in pixel order.
+void addToSums(cmeans::Sums &s, double u, const double (&x)[kFeatures])
+{
+    const double wv = cmeans::weight(u);
+    const double wb = cmeans::weight(1.0 - u);
+    s.vesselWeight += wv;
+    s.backgroundWeight += wb;
+    for (int k = 0; k < kFeatures; ++k) {
+        s.vessel[k] += wv * x[k];
+        s.background[k] += wb * x[k];
     }
-    // u^m for m = 1.5, evaluated as u * sqrt(u): two correctly rounded operations, so the
-    // weights (and every sharp u' >= 0.5 downstream) are the same with every maths
-    // library, which a general pow() does not promise; it is also several times faster.
-    static double weight(double u) { return u * std::sqrt(u); }
-};
+}
 
 // trunc(100 / change) as a progress value, kept inside 0..100.
 int progressValue(double change)
@@ -67,115 +60,17 @@ Image centreImage(const double (&sum)[kFeatures], double weight)
     return c;
 }
 
-// One iteration's pass over the pixels, given the two centres.
-struct ClusterPass {
-    double squares = 0.0;  // sum of (u' - u)^2
-    size_t atVesselCentre = 0, atBothCentres = 0;
-    CentreSums sums;       // of the new memberships, for the next centres
-};
-
-// The new membership of one pixel from its squared distances to the two centres:
-// u' = 1 / ((dv / dv)^2 + (dv / db)^2), the first term being 1 unless dv is 0. At the
-// vessel centre u' is 1, at both (coinciding) centres 0.5; at the background centre alone
-// dv / db is infinite and u' is 0.
-inline double membershipOf(double dv, double db)
-{
-    if (dv == 0.0) return db == 0.0 ? 0.5 : 1.0;
-    const double r = dv / db;
-    return 1.0 / (1.0 + r * r);
-}
-
-// What a pass reads. The memberships before the pass are not stored: they are those of the
-// initial image (first pass) or follow from the previous centres by the same formula, so
-// recomputing them gives the same bits and saves an image of memory and its traffic.
-struct PassInput {
-    const double *f[kFeatures];
-    double cv[kFeatures], cb[kFeatures];  // this iteration's centres
-    double pv[kFeatures] = {}, pb[kFeatures] = {};  // the previous iteration's, when initial is null
-    const double *initial = nullptr;      // the memberships before the first iteration
-};
-
-inline double squaredDistance(const double *const f[kFeatures], size_t i, const double (&c)[kFeatures])
-{
-    double d = 0.0;
-    for (int k = 0; k < kFeatures; ++k) {
-        const double a = f[k][i] - c[k];
-        d += a * a;
-    }
-    return d;
-}
-
-// The memberships before the pass, for pixels begin..end-1.
-inline double previousMembership(const PassInput &in, size_t i)
-{
-    return in.initial ? in.initial[i] : membershipOf(squaredDistance(in.f, i, in.pv), squaredDistance(in.f, i, in.pb));
-}
-
-// Pixels are taken in blocks: first every pixel's own values (segmentation, squared change,
-// weights), then the sums in pixel order, which keeps every sum's order of additions exactly
-// that of a plain loop.
-constexpr size_t kBlock = 256;
-
-struct BlockValues {
-    double dd[kBlock], wv[kBlock], wb[kBlock];
-    std::uint8_t white[kBlock];
-};
-
-void pixelValues(const PassInput &in, size_t begin, size_t end, BlockValues &b, ClusterPass &out)
-{
-    for (size_t i = begin; i < end; ++i) {
-        const double dv = squaredDistance(in.f, i, in.cv);
-        const double db = squaredDistance(in.f, i, in.cb);
-        if (dv == 0.0) ++(db == 0.0 ? out.atBothCentres : out.atVesselCentre);
-        const double up = membershipOf(dv, db);
-        const double d = up - previousMembership(in, i);
-        const size_t j = i - begin;
-        b.white[j] = up >= kSegmentationThreshold;
-        b.dd[j] = d * d;
-        b.wv[j] = CentreSums::weight(up);
-        b.wb[j] = CentreSums::weight(1.0 - up);
-    }
-}
-
-ClusterPass clusterPass(const PassInput &in, PackedBinary &segmentation, size_t n)
-{
-    ClusterPass out;
-    BlockValues b;
-    for (size_t begin = 0; begin < n; begin += kBlock) {
-        const size_t end = std::min(n, begin + kBlock);
-        pixelValues(in, begin, end, b, out);
-        CentreSums &s = out.sums;
-        for (size_t i = begin; i < end; ++i) {
-            const size_t j = i - begin;
-            out.squares += b.dd[j];
-            s.vesselWeight += b.wv[j];
-            s.backgroundWeight += b.wb[j];
-            for (int k = 0; k < kFeatures; ++k) {
-                const double x = in.f[k][i];
-                s.vessel[k] += b.wv[j] * x;
-                s.background[k] += b.wb[j] * x;
-            }
-        }
-        for (size_t w = begin; w < end; w += 64) {
-            std::uint64_t bits = 0;
-            for (size_t i = w; i < std::min(end, w + 64); ++i) bits |= std::uint64_t(b.white[i - begin]) << (i - w);
-            segmentation.setWord(w / 64, bits);
-        }
-    }
-    return out;
-}
-
 // The segmentation of the memberships before a pass (a cluster without weight ends the
 // clustering with them).
 PackedBinary previousSegmentation(const PassInput &in, int w, int h, int d, int c)
 {
     PackedBinary seg(w, h, d, c);
     const size_t n = seg.size();
-    for (size_t w = 0; w * 64 < n; ++w) {
+    for (size_t word = 0; word * 64 < n; ++word) {
         std::uint64_t bits = 0;
-        for (size_t i = w * 64; i < std::min(n, w * 64 + 64); ++i)
+        for (size_t i = word * 64; i < std::min(n, word * 64 + 64); ++i)
             bits |= std::uint64_t(previousMembership(in, i) >= kSegmentationThreshold) << (i & 63);
-        seg.setWord(w, bits);
+        seg.setWord(word, bits);
     }
     return seg;
 }
@@ -240,18 +135,23 @@ FuzzyResult fuzzyCMeans(Image membership, int maxIterations, const ImageList &fe
     requireFeatures(membership, features);
     const size_t n = membership.size();
     PassInput in;
+    in.n = n;
     for (int k = 0; k < kFeatures; ++k) in.f[k] = features[k].data();
     in.initial = membership.data();
     // The size of every segmentation (the initial image may be freed on the way).
     const int w = membership.width(), h = membership.height(), d = membership.depth(), c = membership.spectrum();
 
     FuzzyResult result;
-    CentreSums sums;
+    cmeans::Sums sums;
     double x[kFeatures];
     for (size_t i = 0; i < n; ++i) {
         for (int k = 0; k < kFeatures; ++k) x[k] = in.f[k][i];
-        sums.add(membership[i], x);
+        addToSums(sums, membership[i], x);
     }
+    // The pass uses two threads when more than one is allowed: more would only wait for the
+    // sums, which are added up in pixel order.
+    const int threads = std::min(2, execution::rowThreads());
+    const simd::Path path = simd::active();
 
     progress.start(ViewText::tr("Fuzzy clustering"), ViewText::tr("Initialize clustering algorithm ..."), 100);
     double change = 1000.0;
@@ -279,16 +179,15 @@ FuzzyResult fuzzyCMeans(Image membership, int maxIterations, const ImageList &fe
         result.centres.push_back(cvImage);
         result.centres.push_back(cbImage);
         for (int k = 0; k < kFeatures; ++k) {
-            in.cv[k] = cvImage[k];
-            in.cb[k] = cbImage[k];
+            in.now.vessel[k] = cvImage[k];
+            in.now.background[k] = cbImage[k];
         }
 
         // One pass: the new memberships' segmentation, the change, and the centre sums the
         // next iteration starts from.
         PackedBinary seg(w, h, d, c);
-        const ClusterPass pass = clusterPass(in, seg, n);
-        std::copy(in.cv, in.cv + kFeatures, in.pv);
-        std::copy(in.cb, in.cb + kFeatures, in.pb);
+        const cmeans::PassResult pass = cmeans::pass(in, seg, threads, path);
+        in.before = in.now;
         if (in.initial && !keepMembership) membership.assign();
         in.initial = nullptr;
         atVesselCentre += pass.atVesselCentre;

@@ -5,10 +5,12 @@
 #include <cmath>
 #include <random>
 
+#include "ops/execution.h"
 #include "ops/fuzzy.h"
 #include "ops/imagehelpers.h"
 #include "ops/operations.h"
 #include "ops/progress.h"
+#include "ops/simd.h"
 #include "reference_growing.h"
 
 namespace {
@@ -210,6 +212,8 @@ class TestFuzzy : public QObject {
 private slots:
     void streamingMatchesPlain_data();
     void streamingMatchesPlain();
+    void pathsAndThreadsMatchPlain_data();
+    void pathsAndThreadsMatchPlain();
     void oneIterationConvergence();
     void progressReports();
     void clusterWithoutWeight_data();
@@ -263,6 +267,50 @@ void TestFuzzy::streamingMatchesPlain()
     QCOMPARE(int(fast.result.centres.size()), int(plain.centres.size()));
     for (size_t c = 0; c < plain.centres.size(); ++c) QVERIFY(sameBits(fast.result.centres[c], plain.centres[c]));
     QVERIFY(sameBits(fast.result.membership, plain.memberships.back()));
+}
+
+void TestFuzzy::pathsAndThreadsMatchPlain_data()
+{
+    // Large enough for the pass to split its chunks between two threads, with a partial
+    // last chunk and a partial last word of the segmentation.
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<unsigned>("seed");
+    QTest::addColumn<int>("kind");  // 0 uniform noise, 1 two clusters, 2 vessel pixels on their centre
+    QTest::newRow("uniform noise") << 301 << 250 << 21u << 0;
+    QTest::newRow("two clusters, soft start") << 257 << 300 << 22u << 1;
+    QTest::newRow("vessel pixels on the centre") << 300 << 229 << 23u << 2;
+}
+
+void TestFuzzy::pathsAndThreadsMatchPlain()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(unsigned, seed);
+    QFETCH(int, kind);
+    const int iterations = 3;
+    ImageList features = randomFeatures(width, height, seed, kind == 1);
+    Image initial = randomMembership(width, height, seed + 100, kind != 1);
+    if (kind == 2)
+        cimg_forXY(initial, x, y) if (initial(x, y)) for (Image &f : features) f(x, y) = 128.0;
+    const PlainResult plain = plainCMeans(initial, iterations, features);
+    QStringList firstNotes;
+    for (const simd::Path path : {simd::Path::Baseline, simd::supported()})
+        for (const int threads : {1, 2, 3}) {
+            const simd::PathLimit limit(path);
+            const execution::ThreadBudget budget(threads);
+            const Run run = runCMeans(initial, features, iterations);
+            const QString where = QString("%1, %2 threads").arg(simd::name(path)).arg(threads);
+            QCOMPARE(int(run.segmentations.size()), int(plain.segmentations.size()));
+            for (size_t l = 0; l < plain.segmentations.size(); ++l)
+                QVERIFY2(sameBits(run.segmentations[l], plain.segmentations[l]), qPrintable(where));
+            for (size_t c = 0; c < plain.centres.size(); ++c)
+                QVERIFY2(sameBits(run.result.centres[c], plain.centres[c]), qPrintable(where));
+            QVERIFY2(sameBits(run.result.membership, plain.memberships.back()), qPrintable(where));
+            if (firstNotes.isEmpty()) firstNotes = run.notes;
+            QCOMPARE(run.notes, firstNotes);
+        }
+    QCOMPARE(firstNotes.join(' ').contains("vessel centre"), kind == 2);
 }
 
 void TestFuzzy::oneIterationConvergence()
