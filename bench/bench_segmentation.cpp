@@ -11,6 +11,7 @@
 #include <cmath>
 #include <random>
 
+#include "ops/execution.h"
 #include "ops/fuzzy.h"
 #include "ops/growing.h"
 #include "ops/hysteresis.h"
@@ -18,6 +19,7 @@
 #include "ops/params.h"
 #include "ops/progress.h"
 #include "ops/reference_growing.h"
+#include "ops/simd.h"
 #include "vesselimage.h"
 
 namespace {
@@ -125,9 +127,14 @@ void BM_FuzzyCMeans(benchmark::State &state)
     state.counters["iterations"] = executed;
 }
 
+// The whole operation on a width x height image (args 0, 1); arg 2 = 1 runs the c-means on
+// the baseline path with one thread, beside the default (vector path, two threads).
 void BM_FuzzyTotal(benchmark::State &state)
 {
-    const Image img = vesselImage(2048, 2048, 4);
+    const Image img = vesselImage(int(state.range(0)), int(state.range(1)), 4);
+    const bool plain = state.range(2) == 1;
+    const simd::PathLimit limit(plain ? simd::Path::Baseline : simd::supported());
+    const execution::ThreadBudget budget(plain ? 1 : execution::threads());
     NullProgress none;
     int iterations = 0;
     for (auto _ : state) {
@@ -136,7 +143,7 @@ void BM_FuzzyTotal(benchmark::State &state)
         Notes notes;
         runFuzzy(model, Params(), none, notes);
         iterations = model.count() - 3;
-        benchmark::DoNotOptimize(model.current().data());
+        benchmark::DoNotOptimize(model.currentImage()->data());
     }
     state.counters["iterations"] = iterations;
 }
@@ -148,6 +155,11 @@ BENCHMARK(BM_HysteresisCalculate)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_GrowSpiral)->Arg(4096)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_GrowPeerCase)->Arg(4096)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_FuzzyCMeans)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_FuzzyTotal)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_FuzzyTotal)
+    ->Args({2048, 2048, 0})
+    ->Args({3504, 2336, 0})
+    ->Args({3504, 2336, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 BENCHMARK_MAIN();

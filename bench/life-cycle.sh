@@ -3,11 +3,15 @@
 # (cp, and cp with the data flushed to disk, as the program's save does), loading and saving
 # it (apply display, .cimg in and out), and hysteresis thresholding end to end beside its
 # algorithms alone on an image already in memory (the benchmark of the pre-step and
-# calculation, same size). Peak memory is given in images of the input's size.
-# usage: bench/life-cycle.sh BUILD_DIR INPUT.cimg   (e.g. a 3504 x 2336 photograph as .cimg)
+# calculation, same size), and fuzzy clustering end to end with its system time beside its
+# wall time. Peak memory is given in images of the input's size. With OLD_BUILD the fuzzy
+# clustering of that build runs too, in the same run, for a before/after comparison.
+# usage: bench/life-cycle.sh BUILD_DIR INPUT.cimg [OLD_BUILD_DIR]
+#        (e.g. a 3504 x 2336 or 4096 x 4096 photograph as .cimg)
 set -eu
 build=$1
 input=$2
+old=${3:-}
 cli=$build/quendra-cli
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -27,3 +31,11 @@ timed "cp + fsync" dd if="$input" of="$work/copy2.cimg" bs=4M conv=fsync status=
 timed "apply display" "$cli" apply display "$input" "$work/out.cimg"
 timed "apply hysteresis" "$cli" apply hysteresis "$input" "$work/out.cimg" preset=retina
 "$build/bench/bench_segmentation" --benchmark_filter=BM_HysteresisPreStepAndCalculate 2>/dev/null | grep BM_
+fuzzy() {  # label cli: one run (it takes seconds), wall and system time, peak memory
+    /usr/bin/time -f "%e %S %M" -o "$work/t" "$2" apply fuzzy "$input" "$work/out.cimg" > /dev/null 2>&1
+    read -r t s m < "$work/t"
+    printf '%-28s %6s s   peak %5s images   system %s s = %s of wall\n' "$1" "$t" \
+        "$(echo "scale=2; $m / $image_kb" | bc)" "$s" "$(echo "scale=3; $s / $t" | bc)"
+}
+fuzzy "apply fuzzy" "$cli"
+if [ -n "$old" ]; then fuzzy "apply fuzzy (old build)" "$old/quendra-cli"; fi
