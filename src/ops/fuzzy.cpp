@@ -130,9 +130,10 @@ Image initialMembership(const Image &f1)
 
 FuzzyResult fuzzyCMeans(Image membership, int maxIterations, const ImageList &features, Progress &progress,
                         const std::function<void(PackedBinary &&segmentation)> &onSegmentation, Notes &notes,
-                        bool keepMembership)
+                        Image *spare)
 {
     requireFeatures(membership, features);
+    const bool keepMembership = spare == nullptr;
     const size_t n = membership.size();
     PassInput in;
     in.n = n;
@@ -188,7 +189,7 @@ FuzzyResult fuzzyCMeans(Image membership, int maxIterations, const ImageList &fe
         PackedBinary seg(w, h, d, c);
         const cmeans::PassResult pass = cmeans::pass(in, seg, threads, path);
         in.before = in.now;
-        if (in.initial && !keepMembership) membership.assign();
+        if (in.initial && !keepMembership) membership.move_to(*spare);
         in.initial = nullptr;
         atVesselCentre += pass.atVesselCentre;
         atBothCentres += pass.atBothCentres;
@@ -270,7 +271,7 @@ void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes)
         fuzzyFeatures(image, progress).move_to(features);
     }
     // Each segmentation is appended in one bit per pixel and shown through the preview,
-    // whose buffer is reused from iteration to iteration.
+    // whose buffer is the initial membership's, reused from iteration to iteration.
     fuzzyCMeans(initialMembership(features[0]), kFuzzyMaxIterations, features, progress,
                 [&](PackedBinary &&seg) {
                     seg.unpackInto(model.previewImage);
@@ -278,9 +279,10 @@ void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes)
                     model.currentIndex = model.count() - 1;
                     progress.intermediate(model.previewImage);
                 },
-                notes, false);
+                notes, &model.previewImage);
     features.assign();
-    // The preview holds the last segmentation as doubles.
-    model.appendCompact(connectedRefinement(model.previewImage, mask));
+    // The preview holds the last segmentation as doubles. The result stays doubles: it is
+    // what the user goes on with, saves or measures.
+    model.append(connectedRefinement(model.previewImage, mask));
     model.currentIndex = model.count() - 1;
 }

@@ -59,13 +59,14 @@ struct FuzzyResult {
 // A pixel at the vessel centre (dv = 0) gets u' = 1, or 0.5 when the two centres
 // coincide there too. A cluster without weight has no centre: the iteration keeps the
 // memberships, hands on their segmentation and ends the loop. Both are told in notes.
-// The last memberships are returned in FuzzyResult::membership when keepMembership;
-// otherwise the initial image is freed after the first iteration.
+// The last memberships are returned in FuzzyResult::membership unless spare is given: then
+// they are not kept, and after the first iteration the initial image's buffer is moved into
+// *spare for the caller to reuse.
 // Throws std::runtime_error when the sizes disagree or a feature holds a value that is
 // not finite.
 FuzzyResult fuzzyCMeans(Image initial, int maxIterations, const ImageList &features, Progress &progress,
                         const std::function<void(PackedBinary &&segmentation)> &onSegmentation, Notes &notes,
-                        bool keepMembership = true);
+                        Image *spare = nullptr);
 
 // The union of the 8-connected components of the segmentation's white pixels that hold
 // at least one pixel of the mask: 255 there, 0 elsewhere.
@@ -74,7 +75,7 @@ Image connectedRefinement(const Image &segmentation, const GrowState &mask);
 // The whole operation on the model's current image: every iteration's segmentation becomes
 // the preview and is appended in one bit per pixel (the index follows it, then the preview
 // goes to progress.intermediate, so a view can show it at once), and finally the refined
-// result is appended the same way and made current. Needs at least 8 x 8 pixels; throws std::runtime_error before
+// result is appended (as doubles) and made current. Needs at least 8 x 8 pixels; throws std::runtime_error before
 // any change otherwise.
 void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes);
 
