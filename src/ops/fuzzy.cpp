@@ -100,14 +100,47 @@ Image freshImage(const Image &like) { return uninitializedImage(like.width(), li
 
 }  // namespace
 
-GrowState structureMask(const Image &image)
+namespace {
+
+// The structure mask from the structure strength, which is scaled in place.
+GrowState maskFromStrength(Image &e)
 {
-    requireNonEmpty(image);
-    Image e = structureStrength(image);
     fast::normalizeTo255(e);
     GrowState mask(e.size());
     for (size_t i = 0; i < e.size(); ++i) mask[i] = e[i] > kStructureThreshold ? 1 : 0;
     return mask;
+}
+
+// The features; spare, when of the image's size, is the buffer F5's input (255 - F1) is
+// written into, so that no fresh image-sized buffer is mapped for it.
+ImageList featuresReusing(const Image &image, Progress &progress, Image spare)
+{
+    // The features are independent filters of F1; the ones with the largest intermediate
+    // images go first, while few features are held, which keeps the peak memory low.
+    ImageList features(kFeatures);
+    Image &f1 = features[0];
+    topHatImage(image, makeStructEl(1, 9), progress).move_to(f1);
+    normalizeTo255(f1);
+    if (spare.is_sameXYZC(f1))
+        std::copy(f1.begin(), f1.end(), spare.begin());
+    else
+        spare = f1;
+    hessEnhImage(getInverted(std::move(spare), false), progress).move_to(features[4]);
+    laplPyramidImage(f1).move_to(features[1]);
+    normalizeTo255(features[1]);
+    homomorphicImage(f1).move_to(features[3]);
+    nonLinearImage(f1).move_to(features[2]);
+    normalizeTo255(features[2]);
+    return features;
+}
+
+}  // namespace
+
+GrowState structureMask(const Image &image)
+{
+    requireNonEmpty(image);
+    Image e = structureStrength(image);
+    return maskFromStrength(e);
 }
 
 Image initialMembership(const Image &f1)
@@ -231,22 +264,7 @@ Image connectedRefinement(const Image &segmentation, const GrowState &mask)
     return result;
 }
 
-ImageList fuzzyFeatures(const Image &image, Progress &progress)
-{
-    // The features are independent filters of F1; the ones with the largest intermediate
-    // images go first, while few features are held, which keeps the peak memory low.
-    ImageList features(kFeatures);
-    Image &f1 = features[0];
-    topHatImage(image, makeStructEl(1, 9), progress).move_to(f1);
-    normalizeTo255(f1);
-    hessEnhImage(getInverted(f1, false), progress).move_to(features[4]);
-    laplPyramidImage(f1).move_to(features[1]);
-    normalizeTo255(features[1]);
-    homomorphicImage(f1).move_to(features[3]);
-    nonLinearImage(f1).move_to(features[2]);
-    normalizeTo255(features[2]);
-    return features;
-}
+ImageList fuzzyFeatures(const Image &image, Progress &progress) { return featuresReusing(image, progress, Image()); }
 
 void runFuzzy(ImageModel &model, const Params &, Progress &progress, Notes &notes)
 {
@@ -267,8 +285,11 @@ void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes)
                     .arg(image.width())
                     .arg(image.height())
                     .toStdString());
-        mask = structureMask(image);
-        fuzzyFeatures(image, progress).move_to(features);
+        // The structure strength's buffer serves again inside the features.
+        requireNonEmpty(image);
+        Image strength = structureStrength(image);
+        mask = maskFromStrength(strength);
+        featuresReusing(image, progress, std::move(strength)).move_to(features);
     }
     // Each segmentation is appended in one bit per pixel and shown through the preview,
     // whose buffer is the initial membership's, reused from iteration to iteration.
