@@ -12,7 +12,6 @@
 #include <QDir>
 #include <cstdlib>
 
-#include "ops/execution.h"
 #include "ops/fieldofview.h"
 #include "ops/imageio.h"
 #include "ops/progress.h"
@@ -91,7 +90,7 @@ void BM_ScribbleFirstTraining(benchmark::State &state)
     if (!scene().ok) return state.SkipWithError("no DRIVE photograph");
     for (auto _ : state) {
         ScribbleTrainer trainer(scene().image, Channel::Green);
-        benchmark::DoNotOptimize(trainer.train(scene().labels, Polarity::Dark, execution::threads()));
+        benchmark::DoNotOptimize(trainer.train(scene().labels, Polarity::Dark));
     }
     const ScribbleCounts c = ScribbleTrainer(scene().image, Channel::Green).count(scene().labels);
     state.counters["vessel_px"] = double(c.vessel);
@@ -103,8 +102,8 @@ void BM_ScribbleTrainingAgain(benchmark::State &state)
 {
     if (!scene().ok) return state.SkipWithError("no DRIVE photograph");
     ScribbleTrainer trainer(scene().image, Channel::Green);
-    trainer.train(scene().labels, Polarity::Dark, execution::threads());
-    for (auto _ : state) benchmark::DoNotOptimize(trainer.train(scene().labels, Polarity::Dark, execution::threads()));
+    trainer.train(scene().labels, Polarity::Dark);
+    for (auto _ : state) benchmark::DoNotOptimize(trainer.train(scene().labels, Polarity::Dark));
 }
 BENCHMARK(BM_ScribbleTrainingAgain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 

@@ -77,8 +77,9 @@ const FeatureStack &ScribbleTrainer::features(Polarity polarity)
     return *slot->features;
 }
 
-ScribbleResult ScribbleTrainer::train(const Image &labels, Polarity polarity, int threads)
+ScribbleResult ScribbleTrainer::train(const Image &labels, Polarity polarity)
 {
+    const int threads = 1;
     const ScribbleCounts counts = count(labels);
     if (counts.vessel == 0) throw std::runtime_error("There is no vessel stroke inside the field of view.");
     if (counts.background == 0) throw std::runtime_error("There is no background stroke inside the field of view.");
@@ -92,6 +93,6 @@ ScribbleResult ScribbleTrainer::train(const Image &labels, Polarity polarity, in
     ScribbleResult result;
     result.model = trainVesselModel(samples, channel_, polarity, threads);
     result.probability = vesselProbability(result.model, stack, *fov_, threads);
-    result.segmentation = vesselSegmentation(result.probability, result.model.threshold);
+    result.segmentation = vesselSegmentation(result.probability, result.model);
     return result;
 }

@@ -19,7 +19,8 @@ struct ScribbleCounts {
 };
 
 // One training's outcome: the model (for saving), the vessel probability (0..1) and the
-// 0/255 segmentation at the model's threshold, 0 outside the field of view.
+// 0/255 segmentation made from it as the model says (the same as the saved model gives on
+// this image), 0 outside the field of view.
 struct ScribbleResult {
     VesselModel model;
     Image probability;
@@ -48,10 +49,13 @@ public:
 
     // Learns from every labelled pixel inside the field of view (at most kMaxScribblePixels,
     // drawn with a fixed seed) with the learner's deterministic settings, and classifies the
-    // image. It waits for the features of polarity (prepare) and keeps them.
+    // image. It waits for the features of polarity (prepare) and keeps them. The trees learn
+    // and predict on one thread: on strokes that takes a few tenths of a second, while the
+    // library's worker threads wait for each other busily and, on a machine whose cores are
+    // busy with other work, were seen to take 5 to 10 s instead.
     // Throws std::runtime_error when a class has no pixel inside the field of view, the
     // features cannot be computed or the library fails; the trainer is then as before.
-    ScribbleResult train(const Image &labels, Polarity polarity, int threads);
+    ScribbleResult train(const Image &labels, Polarity polarity);
 
 private:
     struct Pending;

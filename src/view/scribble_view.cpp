@@ -12,7 +12,6 @@
 
 #include "dialogs/userdialogs.h"
 #include "document/cimgdoc.h"
-#include "ops/execution.h"
 #include "ops/fieldofview.h"
 #include "view/pixmapwidget.h"
 #include "view/scribblepanel.h"
@@ -133,7 +132,7 @@ void PixmapWidget::trainScribbles()
     clock.start();
     try {
         const WaitCursor wait;
-        scribbles->result = scribbles->trainer.train(labels, polarity, execution::threads());
+        scribbles->result = scribbles->trainer.train(labels, polarity);
     } catch (const std::bad_alloc &) {
         dialogs().warning(this, tr("Train classifier"), tr("There is not enough memory to train the classifier."));
         return;
