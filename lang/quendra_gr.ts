@@ -704,6 +704,10 @@
         <translation>Gefäßklassifikator...</translation>
     </message>
     <message>
+        <source>Morphometry overlay...</source>
+        <translation>Morphometrie-Überlagerung...</translation>
+    </message>
+    <message>
         <source>Skeletonizing</source>
         <translation>Skelettierung</translation>
     </message>
@@ -762,6 +766,37 @@
     <message>
         <source>Blue</source>
         <translation>Blau</translation>
+    </message>
+    <message>
+        <source>Train classifier by scribbles...</source>
+        <translation>Klassifikator mit Strichen trainieren...</translation>
+    </message>
+    <message>
+        <source>Filter applied</source>
+        <translation>Filter angewandt</translation>
+    </message>
+    <message>
+        <source>The classifier's result was added to the image list.</source>
+        <translation>Das Ergebnis des Klassifikators wurde der Bildliste hinzugefügt.</translation>
+    </message>
+</context>
+<context>
+    <name>OverlayViewer</name>
+    <message>
+        <source>Save picture...</source>
+        <translation>Bild speichern...</translation>
+    </message>
+    <message>
+        <source>Save picture</source>
+        <translation>Bild speichern</translation>
+    </message>
+    <message>
+        <source>PNG picture (*.png)</source>
+        <translation>PNG-Bild (*.png)</translation>
+    </message>
+    <message>
+        <source>The picture could not be written to %1.</source>
+        <translation>Das Bild konnte nicht nach %1 geschrieben werden.</translation>
     </message>
 </context>
 <context>
@@ -1145,6 +1180,117 @@
     <message>
         <source>&lt;p&gt;&lt;b&gt;Pixel size:&lt;/b&gt; %1 mm (from the file&apos;s %2)&lt;br&gt;&lt;b&gt;Skeleton length:&lt;/b&gt; %3 mm&lt;br&gt;&lt;b&gt;Mean vessel width:&lt;/b&gt; %4 mm&lt;br&gt;&lt;b&gt;Length density:&lt;/b&gt; %5 mm/mm&amp;sup2;&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;b&gt;Pixelgröße:&lt;/b&gt; %1 mm (aus der Angabe der Datei: %2)&lt;br&gt;&lt;b&gt;Skelettlänge:&lt;/b&gt; %3 mm&lt;br&gt;&lt;b&gt;Mittlere Gefäßbreite:&lt;/b&gt; %4 mm&lt;br&gt;&lt;b&gt;Längendichte:&lt;/b&gt; %5 mm/mm&amp;sup2;&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Mean diameter</source>
+        <translation>Mittlerer Durchmesser</translation>
+    </message>
+    <message>
+        <source>Tortuosity</source>
+        <translation>Tortuosität</translation>
+    </message>
+    <message>
+        <source>Morphometry overlay</source>
+        <translation>Morphometrie-Überlagerung</translation>
+    </message>
+    <message>
+        <source>Colour the vessel segments by:</source>
+        <translation>Gefäßsegmente einfärben nach:</translation>
+    </message>
+    <message>
+        <source>Morphometry overlay: %1, image %2</source>
+        <translation>Morphometrie-Überlagerung: %1, Bild %2</translation>
+    </message>
+    <message>
+        <source>The image must be at least %1 pixels wide and high to train a classifier.</source>
+        <translation>Das Bild muss mindestens %1 Pixel breit und hoch sein, um einen Klassifikator zu trainieren.</translation>
+    </message>
+    <message>
+        <source>Paint a few strokes of each kind, then press Train.</source>
+        <translation>Malen Sie einige Striche jeder Art und drücken Sie dann „Trainieren“.</translation>
+    </message>
+    <message>
+        <source>Paint vessels with the left button and background with the right button.</source>
+        <translation>Malen Sie Gefäße mit der linken und Hintergrund mit der rechten Maustaste.</translation>
+    </message>
+    <message>
+        <source>Train classifier</source>
+        <translation>Klassifikator trainieren</translation>
+    </message>
+    <message>
+        <source>Paint at least one vessel stroke (left button) and one background stroke (right button) inside the field of view, then press Train again.</source>
+        <translation>Malen Sie mindestens einen Gefäßstrich (linke Maustaste) und einen Hintergrundstrich (rechte Maustaste) innerhalb des Bildfelds und drücken Sie dann erneut „Trainieren“.</translation>
+    </message>
+    <message>
+        <source>There is not enough memory to train the classifier.</source>
+        <translation>Es ist nicht genug Speicher vorhanden, um den Klassifikator zu trainieren.</translation>
+    </message>
+    <message>
+        <source>The classifier could not be trained: %1</source>
+        <translation>Der Klassifikator konnte nicht trainiert werden: %1</translation>
+    </message>
+    <message>
+        <source>Trained on %1 vessel and %2 background pixels in %3 s: %4 % of the field of view is vessel.</source>
+        <translation>Trainiert mit %1 Gefäß- und %2 Hintergrundpixeln in %3 s: %4 % des Bildfelds sind Gefäß.</translation>
+    </message>
+    <message>
+        <source>Save vessel model</source>
+        <translation>Gefäßmodell speichern</translation>
+    </message>
+    <message>
+        <source>The model could not be saved: %1</source>
+        <translation>Das Modell konnte nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Vessel model saved to %1</source>
+        <translation>Gefäßmodell gespeichert unter %1</translation>
+    </message>
+</context>
+<context>
+    <name>ScribblePanel</name>
+    <message>
+        <source>Train classifier by scribbles</source>
+        <translation>Klassifikator mit Strichen trainieren</translation>
+    </message>
+    <message>
+        <source>Left button: vessel</source>
+        <translation>Linke Maustaste: Gefäß</translation>
+    </message>
+    <message>
+        <source>Right button: background</source>
+        <translation>Rechte Maustaste: Hintergrund</translation>
+    </message>
+    <message>
+        <source> px</source>
+        <translation> px</translation>
+    </message>
+    <message>
+        <source>Brush width:</source>
+        <translation>Pinselbreite:</translation>
+    </message>
+    <message>
+        <source>Vessels darker than the background</source>
+        <translation>Gefäße dunkler als der Hintergrund</translation>
+    </message>
+    <message>
+        <source>Show result</source>
+        <translation>Ergebnis zeigen</translation>
+    </message>
+    <message>
+        <source>Train</source>
+        <translation>Trainieren</translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation>Übernehmen</translation>
+    </message>
+    <message>
+        <source>Save model...</source>
+        <translation>Modell speichern...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 <context>

@@ -110,6 +110,12 @@ std::vector<OperationRow> buildTable()
         // Asks for a model; on the command line it is segment --method classifier.
         {C::VesselClassifier, "f_vesselclassifier", QT_TRANSLATE_NOOP("MainWindow", "Vessel classifier..."), true, P::Edit, "", {}, nullptr, "",
          A::Own, "", {M::Vessel, 7, true}},
+        // Asks what to colour by and shows the picture in a window of its own.
+        {C::MorphometryOverlay, "f_morphometryoverlay", QT_TRANSLATE_NOOP("MainWindow", "Morphometry overlay..."), true, P::ReadOnly, "", {}, nullptr, "",
+         A::Own, "", {M::Statistics, 3}},
+        // A tool with a panel of its own; the list changes only when its result is kept.
+        {C::ScribbleClassifier, "f_scribbleclassifier", QT_TRANSLATE_NOOP("MainWindow", "Train classifier by scribbles..."), true, P::ReadOnly, "", {}, nullptr, "",
+         A::Own, "", {M::Vessel, 8}},
     };
 }
 

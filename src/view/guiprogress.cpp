@@ -32,9 +32,4 @@ void GuiProgress::finish()
     if (dialog_) delete dialog_.data();
 }
 
-void GuiProgress::intermediate(const cimg_library::CImg<double> &image)
-{
-    if (showIntermediate_) showIntermediate_(image);
-}
-
 void GuiProgress::processEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }

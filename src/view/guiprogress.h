@@ -5,7 +5,6 @@
 #pragma once
 #include <QPointer>
 #include <QProgressDialog>
-#include <functional>
 
 #include "ops/progress.h"
 
@@ -20,13 +19,9 @@ public:
     void setValue(int value) override;
     void finish() override;
     void processEvents() override;
-    void intermediate(const cimg_library::CImg<double> &image) override;
-    // What intermediate results do: shown live by the view; nothing by default.
-    void onIntermediate(std::function<void(const cimg_library::CImg<double> &)> show) { showIntermediate_ = std::move(show); }
 
 private:
     QWidget *parent_;
     bool showAtOnce_;
     QPointer<QProgressDialog> dialog_;
-    std::function<void(const cimg_library::CImg<double> &)> showIntermediate_;
 };

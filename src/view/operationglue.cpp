@@ -4,8 +4,10 @@
 #include <QDialog>
 
 #include "dialogs/userdialogs.h"
+#include "ops/display.h"
 #include "ops/fourier.h"
 #include "ops/operations.h"
+#include "view/backgroundrun.h"
 #include "view/guiprogress.h"
 #include "view/pixmapwidget.h"
 #include "view/structeldlg.h"
@@ -37,46 +39,44 @@ RunOutcome PixmapWidget::runTableOperation(OpCode code, bool workingCopy)
     Params params;
     cancelled = !askParameters(row, params);
     if (cancelled) return {};
-    if (code == OpCode::Fft && model.current().width() != model.current().height()) {
+    if (const ImageRead current = model.currentImage(); code == OpCode::Fft && current->width() != current->height()) {
         // The spectrum of a non-square image is taken on a square canvas: say where the
         // image lies on it.
-        const CanvasOffsets off = spectrumOffsets(model.current());
+        const CanvasOffsets off = spectrumOffsets(*current);
         dialogs().information(this, tr("Debug info"), tr("txoffset: %1, tyoffset: %2").arg(off.x).arg(off.y));
     }
     RunOutcome outcome;
+    // The result is rendered on the worker too, into a copy of the displayed picture, so the
+    // window only swaps it in when the run has ended.
+    QImage picture = pixmap->toImage();
     {
         // Live rows show every result on the way as the preview, their progress from the start.
         GuiProgress progress(this, row.liveDisplay);
+        std::function<void(const Image &)> showLive;
         if (row.liveDisplay)
-            progress.onIntermediate([this](const Image &image) {
-                if (&image != &model.previewImage) model.previewImage = image;
-                showPreviewImage();
+            showLive = [this](const Image &image) {
+                renderToPixmap(image);
                 repaint();
-                emit updateImgNav();
-            });
-        outcome = runOperation(model, row, params, progress, !workingCopy);
+            };
+        // The run owns the model until it ends; the window only paints meanwhile.
+        runInBackground(
+            [&](Progress &p) {
+                outcome = runOperation(model, row, params, p, !workingCopy);
+                if (outcome.ok()) renderInto(*model.currentImage(), picture);
+            },
+            progress, showLive);
     }
     if (!outcome.ok()) return outcome;
+    *pixmap = QPixmap::fromImage(std::move(picture));
     if (!outcome.notes.isEmpty()) dialogs().warning(this, tr("Note"), outcome.notes.join("<br>"));
-    if (!*row.doneText) {
-        // Nothing to report (Zhang-Suen thinning, fuzzy clustering): show the result.
-        refreshView();
-        repaint();
-        emit updateImgNav();
-        return outcome;
-    }
-    QString text = tr(row.doneText);
-    if (row.ask == Ask::Number) text = text.arg(params.number(row.params.front().name, 0.0));
-    finishOperation(text);
-    return outcome;
-}
-
-void PixmapWidget::finishOperation(const QString &infoText)
-{
-    refreshView();
     repaint();
     emit updateImgNav();
-    dialogs().information(this, tr("Filter applied"), infoText);
+    // Zhang-Suen thinning and fuzzy clustering report nothing: the result speaks for itself.
+    if (!*row.doneText) return outcome;
+    QString text = tr(row.doneText);
+    if (row.ask == Ask::Number) text = text.arg(params.number(row.params.front().name, 0.0));
+    dialogs().information(this, tr("Filter applied"), text);
+    return outcome;
 }
 
 // The operations named after the menus run the one path on the current image.

@@ -9,13 +9,14 @@
 #include "ops/dicomio.h"
 #include "ops/display.h"
 #include "ops/imageio.h"
+#include "ops/largebuffer.h"
 #include "view/guiprogress.h"
 
 PixmapWidget::PixmapWidget(const ImageList &list, int number, QWidget *parent)
     : QWidget(parent), model(list), imageNumber(number)
 {
-    const int w = model.isEmpty() ? 0 : model.imageList[0].width();
-    const int h = model.isEmpty() ? 0 : model.imageList[0].height();
+    const int w = model.isEmpty() ? 0 : model.image(0)->width();
+    const int h = model.isEmpty() ? 0 : model.image(0)->height();
     QImage blank(w, h, QImage::Format_RGB32);
     blank.fill(Qt::black);
     pixmap = std::make_unique<QPixmap>(QPixmap::fromImage(blank));
@@ -25,10 +26,14 @@ PixmapWidget::PixmapWidget(const ImageList &list, int number, QWidget *parent)
 }
 
 PixmapWidget::PixmapWidget(const QPixmap &picture, int number, QWidget *parent)
-    : QWidget(parent), model(Image(picture.width(), picture.height(), 1, 1, 0.0)), imageNumber(number)
+    : QWidget(parent), imageNumber(number)
 {
     pixmap = std::make_unique<QPixmap>(picture);
-    pixmapToImage(false);
+    // The gray levels of the picture are written straight into the list's one image.
+    Image gray = uninitializedImage(picture.width(), picture.height());
+    grayInto(picture.toImage(), gray);
+    model = ImageModel::adopt(std::move(gray));
+    model.previewImage.assign(picture.width(), picture.height(), 1, 1, 0.0);
     finishConstruction();
 }
 
@@ -48,7 +53,7 @@ PixmapWidget::PixmapWidget(const QString &fileName, int number, QWidget *parent,
     model = ImageModel(loaded.takeFrames());
     model.currentIndex = 0;
     model.previewImage.assign(w, h, 1, 1, 0.0);
-    pixmap = std::make_unique<QPixmap>(QPixmap::fromImage(toDisplayImage(model.current())));
+    pixmap = std::make_unique<QPixmap>(QPixmap::fromImage(toDisplayImage(*model.currentImage())));
     finishConstruction();
     if (loadError_.isEmpty())
         dialogs().information(this, tr("Image loaded"), tr("Image was loaded and converted to grayscale"));
@@ -80,7 +85,7 @@ void PixmapWidget::renderToPixmap(const Image &source)
 }
 
 // The area tool's marks are painted over the pixmap (paintEvent), not into it.
-void PixmapWidget::refreshView() { renderToPixmap(model.current()); }
+void PixmapWidget::refreshView() { renderToPixmap(*model.currentImage()); }
 
 void PixmapWidget::showPreviewImage() { renderToPixmap(model.previewImage); }
 
@@ -124,6 +129,8 @@ void PixmapWidget::deleteImg(bool confirm)
 void PixmapWidget::setImage(int nr)
 {
     if (nr < 0 || nr >= model.count()) return;
+    // Strokes and result belong to the image they were painted on.
+    if (nr != model.currentIndex) leaveScribbles();
     model.currentIndex = nr;
     refreshView();
     update();

@@ -5,6 +5,7 @@
 #pragma once
 #include <QList>
 #include <QPixmap>
+#include <QPointF>
 #include <QPointer>
 #include <QPolygon>
 #include <QRect>
@@ -24,6 +25,8 @@ struct RunOutcome;
 class QMenu;
 class QPrinter;
 class QAction;
+class ScribblePanel;
+class ScribbleTool;
 
 
 // fileName with "." and format appended, unless it already ends with them (any case).
@@ -96,13 +99,12 @@ public:
 
     // The one path of a plain operation of the table: asks its parameters as its row says
     // (a cancelled dialog sets `cancelled` and changes nothing), runs it as one transaction
-    // with a progress dialog (appending a working copy first when workingCopy is set, else
-    // on the current image), shows the notes it leaves, then refreshes, updates the
-    // navigation and reports with the row's text. A failed run is rolled back and its
+    // with a progress dialog on a thread of its own while the window keeps painting
+    // (appending a working copy first when workingCopy is set, else on the current image),
+    // shows the notes it leaves, then refreshes, updates the navigation and reports with the
+    // row's text. A failed run is rolled back and its
     // outcome returned for the caller to report.
     RunOutcome runTableOperation(OpCode code, bool workingCopy = false);
-    // The common end of an operation: new pixmap, repaint, navigation update, information box.
-    void finishOperation(const QString &infoText);
     std::unique_ptr<Progress> makeProgress();
     // Asks for the parameters of row as it says; false when the user cancelled.
     bool askParameters(const OperationRow &row, Params &params);
@@ -124,6 +126,7 @@ public:
     void opZhangSuen();
     void opGrayStats();
     void opBwStats();
+    void opMorphometryOverlay();
     // --- operations: enhancement and frequency-domain filters ---
     void opFft();
     void opInvFft();
@@ -136,6 +139,10 @@ public:
     void opHystThres();
     void opFuzzyClust();
     void opVesselClassifier();
+    // Scribble training: enter the tool on the current image (the list stays as it is until
+    // Keep), and leave it, dropping strokes and preview; leaving when not in it does nothing.
+    void startScribbles();
+    void leaveScribbles();
     // The list's length when the hysteresis dialog opened, its working copy being the last
     // image: results replace that image only while the length is unchanged.
     int hystListCount = 0;
@@ -156,6 +163,8 @@ signals:
     void addToImg(int nr, Image img);
     void closeDlg();
     void sendState(int stateNr);
+    // The scribble tool's result, for the main window to write into the list as an edit.
+    void keepResult(Image img);
 
 private slots:
     void decIndex();
@@ -206,6 +215,15 @@ private:
     void finishAreaAction();
     void drawStroke(const QPoint &from, const QPoint &to);
     void endErase();
+    void scribbleMouse(QMouseEvent *event);
+    void trainScribbles();
+    void keepScribbles();
+    void saveScribbleModel();
+    void showScribbleResult(bool on);
+    // The scribble tool's strokes, trainer and result while it is on.
+    std::shared_ptr<ScribbleTool> scribbles;
+    QPointer<ScribblePanel> scribblePanel;
+    QPointF lastScribblePos;
     // Where erase strokes were drawn in the erase mode, at the pixmap's size.
     QImage eraseMask;
     // The area tool's separating strokes, and those strokes with the picked regions'

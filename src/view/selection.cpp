@@ -28,20 +28,21 @@ void PixmapWidget::countSelectedWhite()
         if (selectionRect.top() < 0) selectionRect.translate(0, -selectionRect.top());
     }
     const bool open = isPolygon(state) && !polygonClosed;  // an open polygon selects nothing yet
-    whiteCount = open ? 0 : countWhite(model.current(), currentSelection());
-    shapePixels = open ? 0 : countInside(model.current(), currentSelection());
+    whiteCount = open ? 0 : countWhite(*model.currentImage(), currentSelection());
+    shapePixels = open ? 0 : countInside(*model.currentImage(), currentSelection());
 }
 
 ImageList PixmapWidget::extractSelection(int x1, int y1, int x2, int y2, int shape)
 {
     const QRect box(QPoint(x1, y1), QPoint(x2, y2));
-    if (shape == Polygon) return cutSelection(model.imageList, {SelectionShape::Polygon, box, polygon});
+    if (shape == Polygon) return cutSelection(model.toList(), {SelectionShape::Polygon, box, polygon});
     const SelectionShape cut = shape == Ellipse ? SelectionShape::Ellipse : SelectionShape::Rectangle;
-    return cutSelection(model.imageList, {cut, box, {}});
+    return cutSelection(model.toList(), {cut, box, {}});
 }
 
 void PixmapWidget::mousePressEvent(QMouseEvent *event)
 {
+    if (state == Scribble) return scribbleMouse(event);
     const QPoint p = imagePosition(event->pos(), true);
     if (isBoxWaiting(state) && selectionRect.contains(p)) {
         state = moving(state);
@@ -88,6 +89,7 @@ void PixmapWidget::moveSelection(const QPoint &p)
 
 void PixmapWidget::mouseMoveEvent(QMouseEvent *event)
 {
+    if (state == Scribble) return scribbleMouse(event);
     const QPoint p = imagePosition(event->pos(), false);
     const auto strictlyInside = [&](const QRect &r) {
         return p.x() > r.left() && p.x() < r.right() && p.y() > r.top() && p.y() < r.bottom();
@@ -137,6 +139,7 @@ Request PixmapWidget::finishDrawnSelection()
 
 void PixmapWidget::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (state == Scribble) return scribbleMouse(event);
     switch (state) {
     case RectangleDrawing:
     case EllipseDrawing:
@@ -179,6 +182,7 @@ void PixmapWidget::mouseReleaseEvent(QMouseEvent *event)
 void PixmapWidget::keyReleaseEvent(QKeyEvent *event)
 {
     const bool space = event->key() == Qt::Key_Space;
+    if (state == Scribble && event->key() == Qt::Key_Escape) return leaveScribbles();
     if (space && (isBoxWaiting(state) || (state == Polygon && polygonClosed))) {
         applyRequest(Cut{currentSelection(), false});
     } else if (state == Area && space) {

@@ -23,7 +23,7 @@ void PixmapWidget::buildContextMenu()
 
 void PixmapWidget::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (state == Area || state == Polygon) return;  // the right button belongs to these tools
+    if (state == Area || state == Polygon || state == Scribble) return;  // the right button belongs to these tools
     prevAction->setEnabled(model.currentIndex > 0);
     nextAction->setEnabled(model.currentIndex < model.count() - 1);
     deleteAction->setEnabled(model.count() > 1);
@@ -40,6 +40,7 @@ QPoint PixmapWidget::imagePosition(const QPoint &viewPos, bool clampToOne) const
 
 void PixmapWidget::setSelectionMode(int mode)
 {
+    leaveScribbles();  // another tool ends the scribble tool, its strokes and result
     currentToPreview();
     clearAreaOverlay();  // leaving or entering the area tool ends its selection
     switch (mode) {
@@ -143,7 +144,7 @@ void PixmapWidget::applyRequest(const Request &request)
             model.deleteCurrent();
             emit updateImgNav();
         }
-        const ImageList pieces = cutSelection(model.imageList, cut->selection);
+        const ImageList pieces = cutSelection(model.toList(), cut->selection);
         if (pieces.size() > 0) emit doCreateNewWindow(pieces);
     } else if (const auto *open = std::get_if<OpenWindow>(&request)) {
         emit doCreateNewWindow(open->images);

@@ -14,6 +14,8 @@ ViewHandler viewHandler(OpCode code)
         {OpCode::BwStats, &PixmapWidget::opBwStats},
         {OpCode::Erase, &PixmapWidget::startErase},
         {OpCode::VesselClassifier, &PixmapWidget::opVesselClassifier},
+        {OpCode::MorphometryOverlay, &PixmapWidget::opMorphometryOverlay},
+        {OpCode::ScribbleClassifier, &PixmapWidget::startScribbles},
     };
     const auto it = handlers.find(code);
     return it == handlers.end() ? nullptr : it->second;
