@@ -36,8 +36,6 @@ public:
 
     // The vessel probability of each of `count` rows. Safe to call from several threads.
     std::vector<float> predict(const float *rows, size_t count, int featureCount, int threads) const;
-    // The same computed by the library itself (slower), for comparison.
-    std::vector<float> libraryPredict(const float *rows, size_t count, int featureCount, int threads) const;
     int featureCount() const;
 
 private:
