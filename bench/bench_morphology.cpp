@@ -15,6 +15,7 @@
 #include "ops/morphology.h"
 #include "ops/progress.h"
 #include "ops/thinning.h"
+#include "vesselimage.h"
 
 namespace {
 
@@ -53,23 +54,7 @@ Image vesselMask(int n)
     if (!img.is_empty()) return img;
     img.assign(n, n, 1, 1, 0.0);
     std::mt19937 rng(1);
-    std::uniform_real_distribution<double> u(0.0, 1.0);
-    std::normal_distribution<double> turn(0.0, 0.04);
-    for (int c = 0; c < 40 * n / 1024; ++c) {
-        double x = u(rng) * n, y = u(rng) * n, angle = u(rng) * 6.283185307179586, dAngle = 0.0;
-        const int radius = int(u(rng) * 4.0);
-        for (int s = 0; s < 300 * n / 1024; ++s) {
-            dAngle = 0.9 * dAngle + turn(rng);
-            angle += dAngle;
-            x += 3.0 * std::cos(angle);
-            y += 3.0 * std::sin(angle);
-            for (int dy = -radius; dy <= radius; ++dy)
-                for (int dx = -radius; dx <= radius; ++dx) {
-                    const int px = int(x) + dx, py = int(y) + dy;
-                    if (dx * dx + dy * dy <= radius * radius && px >= 0 && py >= 0 && px < n && py < n) img(px, py) = 255.0;
-                }
-        }
-    }
+    drawVesselCurves(img, rng, 255.0);
     return img;
 }
 

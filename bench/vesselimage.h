@@ -1,5 +1,6 @@
-// The drawn test image of the segmentation benchmarks: bright curves of width 1 to 7 on a
-// dark noisy background, like the peer script's vessel image.
+// The drawn test images of the benchmarks: random winding curves of width 1 to 7 like the
+// peer script's vessels, as a gray picture (bright curves on a dark noisy background) or as
+// a white-on-black mask.
 #pragma once
 #include <algorithm>
 #include <cmath>
@@ -7,12 +8,13 @@
 
 #include "ops/image.h"
 
-inline Image vesselImage(int w, int h, unsigned seed)
+// Draws the curves in value over img; the number and length of the curves grow with the
+// image's larger side.
+inline void drawVesselCurves(Image &img, std::mt19937 &rng, double value)
 {
-    std::mt19937 rng(seed);
+    const int w = img.width(), h = img.height();
     std::uniform_real_distribution<double> u(0.0, 1.0);
-    std::normal_distribution<double> turn(0.0, 0.04), noise(0.0, 25.0);
-    Image img(w, h, 1, 1, 40.0);
+    std::normal_distribution<double> turn(0.0, 0.04);
     const int curves = int(40.0 * std::max(w, h) / 1024.0);
     for (int c = 0; c < curves; ++c) {
         double x = u(rng) * w, y = u(rng) * h, angle = u(rng) * 6.283185307179586, dAngle = 0.0;
@@ -26,11 +28,19 @@ inline Image vesselImage(int w, int h, unsigned seed)
                 for (int dx = -radius; dx <= radius; ++dx) {
                     const int px = int(x) + dx, py = int(y) + dy;
                     if (dx * dx + dy * dy <= radius * radius && px >= 0 && py >= 0 && px < w && py < h)
-                        img(px, py) = 190.0;
+                        img(px, py) = value;
                 }
         }
     }
+}
+
+inline Image vesselImage(int w, int h, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    Image img(w, h, 1, 1, 40.0);
+    drawVesselCurves(img, rng, 190.0);
     img.blur(1.5f);
+    std::normal_distribution<double> noise(0.0, 25.0);
     for (double &v : img) v += noise(rng);
     return img;
 }

@@ -100,12 +100,6 @@ void PixmapWidget::currentToPreview()
         for (int x = 0; x < w; ++x) preview(x, y) = src(x, y);
 }
 
-void PixmapWidget::pixmapToImage(bool toPreview)
-{
-    Image &target = toPreview ? model.previewImage : model.current();
-    grayInto(pixmap->toImage(), target);
-}
-
 void PixmapWidget::duplicateCurrent() { model.duplicateCurrent(); }
 
 void PixmapWidget::previewToCurrent(int) { model.previewToCurrent(); }

@@ -79,7 +79,6 @@ public:
     void refreshView();
     void showPreviewImage();
     void currentToPreview();
-    void pixmapToImage(bool toPreview);
     void duplicateCurrent();
 
     // Files and printing.
