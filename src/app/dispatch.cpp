@@ -20,6 +20,7 @@
 #include "dialogs/userdialogs.h"
 #include "document/cimgdoc.h"
 #include "document/imgnavdlg.h"
+#include "ops/largeblocks.h"
 #include "ops/operations.h"
 #include "view/pixmapwidget.h"
 #include "view/viewhandlers.h"
@@ -178,6 +179,11 @@ void MainWindow::addToImgSlot(int nr, Image img)
 
 void MainWindow::applyOperation(int code, bool readOnly)
 {
+    // Image-sized blocks kept for reuse during the operation go back to the system when it
+    // has ended, so an idle window holds only its images.
+    struct ReturnKeptBlocks {
+        ~ReturnKeptBlocks() { largeblocks::trim(); }
+    } returnKeptBlocks;
     CImgDoc *doc = activeDocument();
     if (!doc || !doc->view) return;
     const OperationRow &row = operationRow(OpCode(code));

@@ -12,6 +12,7 @@
 
 #include "ops/imagehelpers.h"
 #include "ops/largebuffer.h"
+#include "ops/simd.h"
 
 namespace {
 
@@ -72,6 +73,7 @@ struct MinOp {
     static constexpr const char *title = QT_TRANSLATE_NOOP("PixmapWidget", "Erosion");
     static constexpr double identity = std::numeric_limits<double>::infinity();
     static constexpr double start = DBL_MAX;
+    static constexpr bool isMin = true;
     // b < a ? b : a keeps the first of equal values and compiles to a vector minimum.
     static double pick(double a, double b) { return b < a ? b : a; }
     static double scan(double running, double v) { return minOf(running, v); }
@@ -81,6 +83,7 @@ struct MaxOp {
     static constexpr const char *title = QT_TRANSLATE_NOOP("PixmapWidget", "Dilation");
     static constexpr double identity = -std::numeric_limits<double>::infinity();
     static constexpr double start = -DBL_MAX;
+    static constexpr bool isMin = false;
     static double pick(double a, double b) { return b > a ? b : a; }
     static double scan(double running, double v) { return maxOf(running, v); }
 };
@@ -102,87 +105,186 @@ std::vector<RunGroup> groupRuns(const std::vector<ColumnRun> &runs)
     return groups;
 }
 
-template <class Op>
-[[gnu::always_inline]] inline void foldRow(double *__restrict acc, const double *__restrict row, int n)
+// Strips of columns as wide as keeps the rows of the element's longest run within the
+// second-level cache: wide strips spend less on the columns they share with their neighbours.
+int stripWidth(int rows, int reach)
 {
-    for (int x = 0; x < n; ++x) acc[x] = Op::pick(acc[x], row[x]);
+    constexpr int kCacheDoubles = (256 << 10) / sizeof(double);
+    return std::clamp(kCacheDoubles / std::max(rows, 1) - 2 * reach, 256, 1024);
+}
+constexpr int kRowsAhead = 2;
+
+// Pixels are handled in blocks of kChains independent vectors of kLanes doubles, so the
+// running extrema stay in registers and enough of them are in flight to hide the latency
+// of the comparisons. On narrower instruction sets the compiler splits each vector.
+constexpr int kLanes = 4, kChains = 8, kBlock = kLanes * kChains;
+typedef double Lanes __attribute__((vector_size(kLanes * sizeof(double)), aligned(sizeof(double))));
+
+// Folds sources[0..count) at offset x into the running extrema v, block-wide or pixel by
+// pixel for the last pixels of a row; the same comparisons either way.
+template <class Op>
+[[gnu::always_inline]] inline void foldBlock(Lanes (&v)[kChains], const double *const *sources, int count, int x)
+{
+    for (int k = 0; k < count; ++k) {
+        const double *s = sources[k] + x;
+        for (int c = 0; c < kChains; ++c) {
+            const Lanes r = *reinterpret_cast<const Lanes *>(s + c * kLanes);
+            if constexpr (Op::isMin) v[c] = r < v[c] ? r : v[c];
+            else v[c] = r > v[c] ? r : v[c];
+        }
+    }
+}
+
+[[gnu::always_inline]] inline void fillBlock(Lanes (&v)[kChains], double value)
+{
+    for (int c = 0; c < kChains; ++c) v[c] = Lanes{} + value;
+}
+
+[[gnu::always_inline]] inline void storeBlock(double *dst, const Lanes (&v)[kChains])
+{
+    for (int c = 0; c < kChains; ++c) *reinterpret_cast<Lanes *>(dst + c * kLanes) = v[c];
 }
 
 template <class Op>
-[[gnu::always_inline]] inline void foldTwoRows(double *__restrict acc, const double *__restrict a, const double *__restrict b, int n)
+[[gnu::always_inline]] inline double foldPixel(double v, const double *const *sources, int count, int x)
 {
-    for (int x = 0; x < n; ++x) acc[x] = Op::pick(Op::pick(acc[x], a[x]), b[x]);
+    for (int k = 0; k < count; ++k) v = Op::pick(v, sources[k][x]);
+    return v;
 }
 
-// Columns wide enough to keep the rows of a disc of radius 50 in the second-level cache.
-constexpr int kStripWidth = 256;
+// One output row of a strip, in two steps. First the vertical extremum of each group of
+// equally tall columns, the groups from the shortest run to the longest: each group's
+// extremum continues the previous one with the rows its longer run adds, and is kept as a
+// row of its own ("snapshot", padded by the element's reach and holding the identity
+// outside the image). Then each output pixel folds, for every column of the element, its
+// group's snapshot shifted by the column's dx. Rows and columns outside the image are not
+// visited, which is exactly the direct scan's skipping of cells, and min / max need no
+// rounding, so the result is the direct scan's bit for bit.
+struct StripRow {
+    std::vector<const double *> rows;   // rows to fold, group after group
+    std::vector<int> groupEnds;         // end of each active group's rows in `rows`
+    std::vector<double *> snapshots;    // each active group's snapshot row
+    std::vector<const double *> shifted;  // each column's group snapshot, shifted by its dx
+};
 
-// Each output row of a strip of columns: the element's column runs, from the shortest to
-// the longest, share one accumulated vertical extremum that grows by the rows each longer
-// run adds; every column then folds that row, shifted by its dx, into the output. Rows and
-// columns outside the image are not visited, which is exactly the direct scan's skipping of
-// cells, and min / max need no rounding, so the result is the direct scan's bit for bit.
+template <class Op>
+[[gnu::always_inline]] inline void verticalStep(const StripRow &r, int a0, int a1)
+{
+    const int groups = int(r.groupEnds.size());
+    int x = a0;
+    for (; x < a1 && a1 - a0 >= kBlock; x += kBlock) {
+        x = std::min(x, a1 - kBlock);  // the last block overlaps the one before: same values
+        Lanes v[kChains];
+        fillBlock(v, Op::identity);
+        for (int g = 0, k = 0; g < groups; k = r.groupEnds[g++]) {
+            foldBlock<Op>(v, r.rows.data() + k, r.groupEnds[g] - k, x);
+            storeBlock(r.snapshots[g] + x, v);
+        }
+    }
+    for (; x < a1; ++x) {
+        double v = Op::identity;
+        for (int g = 0, k = 0; g < groups; k = r.groupEnds[g++]) {
+            v = foldPixel<Op>(v, r.rows.data() + k, r.groupEnds[g] - k, x);
+            r.snapshots[g][x] = v;
+        }
+    }
+}
+
+template <class Op>
+[[gnu::always_inline]] inline void horizontalStep(const StripRow &r, double *dst, int x0, int x1)
+{
+    const int count = int(r.shifted.size());
+    int x = x0;
+    for (; x < x1 && x1 - x0 >= kBlock; x += kBlock) {
+        x = std::min(x, x1 - kBlock);
+        Lanes v[kChains];
+        fillBlock(v, Op::start);
+        foldBlock<Op>(v, r.shifted.data(), count, x);
+        storeBlock(dst + x, v);
+    }
+    for (; x < x1; ++x) dst[x] = foldPixel<Op>(Op::start, r.shifted.data(), count, x);
+}
+
 template <class Op>
 [[gnu::always_inline]] inline void columnRunBody(const Image &in, Image &out, const std::vector<ColumnRun> &runs,
                                                  PassProgress &tick)
 {
     const int w = in.width(), h = in.height();
-    const std::vector<RunGroup> groups = groupRuns(runs);
+    // Columns farther than the image is wide never reach it.
+    std::vector<ColumnRun> reaching;
+    for (const ColumnRun &run : runs)
+        if (std::abs(run.dx) < w) reaching.push_back(run);
+    const std::vector<RunGroup> groups = groupRuns(reaching);
     int reach = 0;
-    for (const ColumnRun &run : runs) reach = std::max(reach, std::abs(run.dx));
-    reach = std::min(reach, w);
-    std::vector<double> accBuffer(static_cast<size_t>(std::min(w, kStripWidth + 2 * reach)));
-    for (int x0 = 0; x0 < w; x0 += kStripWidth) {
-        const int x1 = std::min(w, x0 + kStripWidth);
+    for (const ColumnRun &run : reaching) reach = std::max(reach, std::abs(run.dx));
+    const int strip = stripWidth(groups.empty() ? 1 : groups.back().bottom - groups.back().top + 1, reach);
+    const int span = std::min(w, strip) + 2 * reach;
+    std::vector<double> snapshotRows(groups.size() * size_t(span));
+    const int lowest = groups.empty() ? 0 : groups.back().bottom;
+    StripRow r;
+    for (int x0 = 0; x0 < w; x0 += strip) {
+        const int x1 = std::min(w, x0 + strip);
         const int a0 = std::max(0, x0 - reach), a1 = std::min(w, x1 + reach);
-        double *acc = accBuffer.data() - a0;  // acc[x] for x in a0..a1-1
+        const int p0 = x0 - reach;  // image column of each snapshot's first element
+        std::fill(snapshotRows.begin(), snapshotRows.end(), Op::identity);
         for (int y = 0; y < h; ++y) {
-            double *dst = out.data(0, y);
-            std::fill(dst + x0, dst + x1, Op::identity);
-            std::fill(acc + a0, acc + a1, Op::identity);
-            int lo = y, hi = y - 1;  // rows folded into acc so far: none
-            for (const RunGroup &g : groups) {
-                const int top = std::max(0, y + g.top), bottom = std::min(h - 1, y + g.bottom);
-                if (top > bottom) continue;
-                if (hi < lo) {
-                    lo = top;
-                    hi = top - 1;
-                }
-                for (; lo > top && hi < bottom;) {
-                    --lo;
-                    ++hi;
-                    foldTwoRows<Op>(acc + a0, in.data(a0, lo), in.data(a0, hi), a1 - a0);
-                }
-                for (; lo > top;) foldRow<Op>(acc + a0, in.data(a0, --lo), a1 - a0);
-                for (; hi < bottom;) foldRow<Op>(acc + a0, in.data(a0, ++hi), a1 - a0);
-                for (const int dx : g.dxs) {
-                    const int b0 = std::max(x0, -dx), b1 = std::min(x1, w - dx);
-                    if (b0 < b1) foldRow<Op>(dst + b0, acc + b0 + dx, b1 - b0);
-                }
+            r.rows.clear();
+            r.groupEnds.clear();
+            r.snapshots.clear();
+            r.shifted.clear();
+            int lo = 0, hi = -1;  // rows folded so far: none
+            for (size_t g = 0; g < groups.size(); ++g) {
+                const int top = std::max(0, y + groups[g].top), bottom = std::min(h - 1, y + groups[g].bottom);
+                if (top > bottom) continue;  // nested runs: only shorter groups can be empty
+                if (hi < lo) lo = hi = top, r.rows.push_back(in.data(0, top));
+                for (; lo > top;) r.rows.push_back(in.data(0, --lo));
+                for (; hi < bottom;) r.rows.push_back(in.data(0, ++hi));
+                r.groupEnds.push_back(int(r.rows.size()));
+                double *snapshot = snapshotRows.data() + g * size_t(span) - p0;  // indexed by image column
+                r.snapshots.push_back(snapshot);
+                for (const int dx : groups[g].dxs) r.shifted.push_back(snapshot + dx);
             }
-            for (int x = x0; x < x1; ++x) dst[x] = Op::pick(dst[x], Op::start);
+            // The row that enters the longest run a few rows from now is fetched ahead: the
+            // processor's own prefetching does not follow a strip from row to row.
+            if (const int ahead = y + lowest + kRowsAhead; ahead >= 0 && ahead < h)
+                for (int x = a0; x < a1; x += 8) __builtin_prefetch(in.data(x, ahead));
+            verticalStep<Op>(r, a0, a1);
+            horizontalStep<Op>(r, out.data(0, y), x0, x1);
         }
         tick.tick(x1);
     }
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
-// The same code compiled for 4-wide vectors; min and max are exact, so the values agree.
 template <class Op>
-[[gnu::target("avx2")]] void columnRunPassAvx2(const Image &in, Image &out, const std::vector<ColumnRun> &runs,
-                                               PassProgress &tick)
+void columnRunBaseline(const Image &in, Image &out, const std::vector<ColumnRun> &runs, PassProgress &tick)
 {
     columnRunBody<Op>(in, out, runs, tick);
 }
-#endif
+
+// The same code compiled for wider vectors; min and max are exact, so the values agree.
+template <class Op>
+QUENDRA_SIMD_TARGET_AVX2 void columnRunAvx2(const Image &in, Image &out, const std::vector<ColumnRun> &runs,
+                                            PassProgress &tick)
+{
+    columnRunBody<Op>(in, out, runs, tick);
+}
+
+template <class Op>
+QUENDRA_SIMD_TARGET_AVX512 void columnRunAvx512(const Image &in, Image &out, const std::vector<ColumnRun> &runs,
+                                                PassProgress &tick)
+{
+    columnRunBody<Op>(in, out, runs, tick);
+}
 
 template <class Op>
 void columnRunPass(const Image &in, Image &out, const std::vector<ColumnRun> &runs, PassProgress &tick)
 {
-#if defined(__x86_64__) && defined(__GNUC__)
-    if (__builtin_cpu_supports("avx2")) return columnRunPassAvx2<Op>(in, out, runs, tick);
-#endif
-    columnRunBody<Op>(in, out, runs, tick);
+    switch (simd::active()) {
+    case simd::Path::Avx512: return columnRunAvx512<Op>(in, out, runs, tick);
+    case simd::Path::Avx2: return columnRunAvx2<Op>(in, out, runs, tick);
+    case simd::Path::Baseline: break;
+    }
+    columnRunBaseline<Op>(in, out, runs, tick);
 }
 
 // The plain scan, cell by cell, for elements that have no nested column runs.
@@ -209,6 +311,14 @@ void directPass(const Image &in, Image &out, const Image &element, PassProgress 
     }
 }
 
+// Without an early exit, so that the scan vectorises.
+bool holdsNaN(const Image &image)
+{
+    bool nan = false;
+    for (const double v : image) nan |= v != v;
+    return nan;
+}
+
 bool hasCell(const Image &element)
 {
     for (const double v : element)
@@ -221,8 +331,7 @@ Image morphPass(const Image &image, const Image &element, Progress &progress)
 {
     if (!hasCell(element))
         throw std::runtime_error(std::string(Op::title) + ": the structuring element has no cells");
-    for (const double v : image)
-        if (std::isnan(v)) throw std::runtime_error(std::string(Op::title) + ": the image holds undefined (NaN) values");
+    if (holdsNaN(image)) throw std::runtime_error(std::string(Op::title) + ": the image holds undefined (NaN) values");
     Image out = uninitializedImage(image.width(), image.height(), image.depth(), image.spectrum());
     if (image.is_empty()) return out;
     if (image.depth() != 1 || image.spectrum() != 1)

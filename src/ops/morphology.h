@@ -18,7 +18,8 @@ Image makeStructEl(int type, int size);
 // (or that start value); nothing is rounded.
 // The result equals the direct cell-by-cell scan bit for bit. Elements whose columns are
 // single nested runs (discs, squares) are computed column-run by column-run, which costs
-// about 4 radius + 2 comparisons per pixel instead of one per element cell.
+// about 4 radius + 2 comparisons per pixel instead of one per element cell, on the widest
+// vectors the processor has.
 // One progress pass titled "Erosion", maximum = image width.
 // Throws std::runtime_error for an element without cells or an image holding NaN.
 Image erodeImage(const Image &image, const Image &element, Progress &progress);

@@ -8,6 +8,7 @@
 
 #include "ops/morphology.h"
 #include "ops/operations.h"
+#include "ops/simd.h"
 #include "reference_morphology.h"
 
 
@@ -193,8 +194,12 @@ void TestMorphology::largeDiscs_data()
     QTest::newRow("disc 25 on 80x60") << 25 << 80 << 60;
     QTest::newRow("disc 50 on 120x90") << 50 << 120 << 90;
     QTest::newRow("disc 60 on 7x130") << 60 << 7 << 130;
+    // Wider than one strip of columns: the strips' shared columns.
+    QTest::newRow("disc 13 on 1100x30") << 13 << 1100 << 30;
+    QTest::newRow("disc 50 on 300x110") << 50 << 300 << 110;
 }
 
+// On every vector path the processor has.
 void TestMorphology::largeDiscs()
 {
     QFETCH(int, size);
@@ -203,8 +208,12 @@ void TestMorphology::largeDiscs()
     NullProgress progress;
     const Image el = makeStructEl(1, size);
     const Image in = makeImage(width, height, Fill::Gray, unsigned(size));
-    QVERIFY(sameBits(erodeImage(in, el, progress), reference::erode(in, el)));
-    QVERIFY(sameBits(dilateImage(in, el, progress), reference::dilate(in, el)));
+    const Image eroded = reference::erode(in, el), dilated = reference::dilate(in, el);
+    for (int path = 0; path <= int(simd::supported()); ++path) {
+        const simd::PathLimit limit{simd::Path(path)};
+        QVERIFY2(sameBits(erodeImage(in, el, progress), eroded), simd::name(simd::Path(path)));
+        QVERIFY2(sameBits(dilateImage(in, el, progress), dilated), simd::name(simd::Path(path)));
+    }
 }
 
 void TestMorphology::singlePixel()

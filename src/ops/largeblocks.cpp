@@ -1,0 +1,199 @@
+#include "ops/largeblocks.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+#include <unordered_map>
+#include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace largeblocks {
+namespace {
+
+constexpr size_t kHuge = size_t(2) << 20;
+constexpr size_t kMostKept = 16;
+
+size_t roundUp(size_t bytes) { return (bytes + kHuge - 1) & ~(kHuge - 1); }
+
+#if defined(__linux__)
+void *mapBlock(size_t capacity)
+{
+    // Map 2 MiB more and cut both ends, so that the block starts on a huge-page boundary.
+    void *raw = mmap(nullptr, capacity + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return nullptr;
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t aligned = (begin + kHuge - 1) & ~(kHuge - 1);
+    if (aligned > begin) munmap(raw, aligned - begin);
+    const uintptr_t end = begin + capacity + kHuge;
+    if (end > aligned + capacity) munmap(reinterpret_cast<void *>(aligned + capacity), end - aligned - capacity);
+#if defined(MADV_HUGEPAGE)
+    madvise(reinterpret_cast<void *>(aligned), capacity, MADV_HUGEPAGE);
+#endif
+    return reinterpret_cast<void *>(aligned);
+}
+
+void unmapBlock(void *block, size_t capacity) { munmap(block, capacity); }
+#else
+// Elsewhere new and delete stay the library's own, and nothing is ever mapped here.
+void *mapBlock(size_t) { return nullptr; }
+void unmapBlock(void *, size_t) {}
+#endif
+
+struct Block {
+    void *data;
+    size_t capacity;
+};
+
+// Which blocks are out (their capacities) and which are kept for reuse. The peak of the
+// bytes out is what plain allocation would have held at most; kept blocks are only held
+// while they fit under it.
+struct State {
+    std::mutex mutex;
+    std::unordered_map<void *, size_t> out;
+    std::vector<Block> kept;
+    size_t outBytes = 0, keptBytes = 0, peakOutBytes = 0;
+    Counts counts;
+
+    void unmapKept(size_t index)
+    {
+        unmapBlock(kept[index].data, kept[index].capacity);
+        keptBytes -= kept[index].capacity;
+        kept.erase(kept.begin() + std::ptrdiff_t(index));
+    }
+};
+
+// Never destroyed: blocks may be released by other objects' destructors at exit.
+State &state()
+{
+    static State *s = new State;
+    return *s;
+}
+
+}  // namespace
+
+void *acquire(size_t bytes) noexcept
+{
+    const size_t capacity = roundUp(bytes == 0 ? 1 : bytes);
+    State &s = state();
+    std::lock_guard lock(s.mutex);
+    // The smallest kept block that is large enough; what it has beyond the request goes
+    // back to the system, which keeps the pages of the rest already touched and zeroed.
+    size_t best = s.kept.size();
+    for (size_t i = 0; i < s.kept.size(); ++i) {
+        const size_t c = s.kept[i].capacity;
+        if (c >= capacity && (best == s.kept.size() || c < s.kept[best].capacity)) best = i;
+    }
+    Block block{nullptr, capacity};
+    if (best < s.kept.size()) {
+        block = s.kept[best];
+        s.keptBytes -= block.capacity;
+        s.kept.erase(s.kept.begin() + std::ptrdiff_t(best));
+        if (block.capacity > capacity) {
+            unmapBlock(static_cast<char *>(block.data) + capacity, block.capacity - capacity);
+            block.capacity = capacity;
+        }
+        ++s.counts.reused;
+    } else {
+        // Give kept blocks back, the oldest first, until this new one fits under the peak.
+        const size_t ceiling = std::max(s.peakOutBytes, s.outBytes + capacity);
+        while (!s.kept.empty() && s.outBytes + s.keptBytes + capacity > ceiling) s.unmapKept(0);
+        block.data = mapBlock(capacity);
+        if (!block.data) {
+            while (!s.kept.empty()) s.unmapKept(0);  // the system is short: try once more
+            block.data = mapBlock(capacity);
+            if (!block.data) return nullptr;
+        }
+        ++s.counts.mapped;
+    }
+    try {
+        s.out.emplace(block.data, block.capacity);
+    } catch (...) {
+        unmapBlock(block.data, block.capacity);
+        return nullptr;
+    }
+    s.outBytes += block.capacity;
+    s.peakOutBytes = std::max(s.peakOutBytes, s.outBytes);
+    return block.data;
+}
+
+bool release(void *data) noexcept
+{
+    if (!data || (reinterpret_cast<uintptr_t>(data) & (kHuge - 1)) != 0) return false;
+    State &s = state();
+    std::lock_guard lock(s.mutex);
+    const auto found = s.out.find(data);
+    if (found == s.out.end()) return false;
+    const Block block{data, found->second};
+    s.out.erase(found);
+    s.outBytes -= block.capacity;
+    try {
+        if (s.kept.size() == kMostKept) s.unmapKept(0);
+        s.kept.push_back(block);
+        s.keptBytes += block.capacity;
+    } catch (...) {
+        unmapBlock(block.data, block.capacity);
+    }
+    return true;
+}
+
+void trim() noexcept
+{
+    State &s = state();
+    std::lock_guard lock(s.mutex);
+    while (!s.kept.empty()) s.unmapKept(0);
+}
+
+Counts counts() noexcept
+{
+    State &s = state();
+    std::lock_guard lock(s.mutex);
+    Counts c = s.counts;
+    c.keptBytes = s.keptBytes;
+    return c;
+}
+
+}  // namespace largeblocks
+
+// Every new and delete of the program goes through here; only large requests take the
+// block path. Sanitizer builds keep the plain allocator, whose checks cover every buffer.
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+namespace {
+
+void *allocate(size_t bytes) noexcept
+{
+    if (bytes >= largeblocks::kLargeBlock) return largeblocks::acquire(bytes);
+    return std::malloc(bytes == 0 ? 1 : bytes);
+}
+
+void deallocate(void *data) noexcept
+{
+    if (!largeblocks::release(data)) std::free(data);
+}
+
+void *allocateOrThrow(size_t bytes)
+{
+    for (;;) {
+        if (void *data = allocate(bytes)) return data;
+        const std::new_handler handler = std::get_new_handler();
+        if (!handler) throw std::bad_alloc();
+        handler();
+    }
+}
+
+}  // namespace
+
+void *operator new(size_t bytes) { return allocateOrThrow(bytes); }
+void *operator new[](size_t bytes) { return allocateOrThrow(bytes); }
+void *operator new(size_t bytes, const std::nothrow_t &) noexcept { return allocate(bytes); }
+void *operator new[](size_t bytes, const std::nothrow_t &) noexcept { return allocate(bytes); }
+void operator delete(void *data) noexcept { deallocate(data); }
+void operator delete[](void *data) noexcept { deallocate(data); }
+void operator delete(void *data, size_t) noexcept { deallocate(data); }
+void operator delete[](void *data, size_t) noexcept { deallocate(data); }
+void operator delete(void *data, const std::nothrow_t &) noexcept { deallocate(data); }
+void operator delete[](void *data, const std::nothrow_t &) noexcept { deallocate(data); }
+#endif
