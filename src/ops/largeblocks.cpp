@@ -37,10 +37,17 @@ void *mapBlock(size_t capacity)
 }
 
 void unmapBlock(void *block, size_t capacity) { munmap(block, capacity); }
+
+// Moves a block's pages to `to`, replacing what is mapped there; they keep their contents.
+bool moveBlock(void *block, size_t capacity, void *to)
+{
+    return mremap(block, capacity, capacity, MREMAP_MAYMOVE | MREMAP_FIXED, to) != MAP_FAILED;
+}
 #else
 // Elsewhere new and delete stay the library's own, and nothing is ever mapped here.
 void *mapBlock(size_t) { return nullptr; }
 void unmapBlock(void *, size_t) {}
+bool moveBlock(void *, size_t, void *) { return false; }
 #endif
 
 struct Block {
@@ -64,6 +71,17 @@ struct State {
         keptBytes -= kept[index].capacity;
         kept.erase(kept.begin() + std::ptrdiff_t(index));
     }
+
+    void keep(Block block) noexcept
+    {
+        try {
+            if (kept.size() == kMostKept) unmapKept(0);
+            kept.push_back(block);
+            keptBytes += block.capacity;
+        } catch (...) {
+            unmapBlock(block.data, block.capacity);
+        }
+    }
 };
 
 // Never destroyed: blocks may be released by other objects' destructors at exit.
@@ -80,8 +98,8 @@ void *acquire(size_t bytes) noexcept
     const size_t capacity = roundUp(bytes == 0 ? 1 : bytes);
     State &s = state();
     std::lock_guard lock(s.mutex);
-    // The smallest kept block that is large enough; what it has beyond the request goes
-    // back to the system, which keeps the pages of the rest already touched and zeroed.
+    // The smallest kept block that is large enough; what it has beyond the request is kept
+    // as a block of its own.
     size_t best = s.kept.size();
     for (size_t i = 0; i < s.kept.size(); ++i) {
         const size_t c = s.kept[i].capacity;
@@ -93,14 +111,11 @@ void *acquire(size_t bytes) noexcept
         s.keptBytes -= block.capacity;
         s.kept.erase(s.kept.begin() + std::ptrdiff_t(best));
         if (block.capacity > capacity) {
-            unmapBlock(static_cast<char *>(block.data) + capacity, block.capacity - capacity);
+            s.keep({static_cast<char *>(block.data) + capacity, block.capacity - capacity});
             block.capacity = capacity;
         }
         ++s.counts.reused;
     } else {
-        // Give kept blocks back, the oldest first, until this new one fits under the peak.
-        const size_t ceiling = std::max(s.peakOutBytes, s.outBytes + capacity);
-        while (!s.kept.empty() && s.outBytes + s.keptBytes + capacity > ceiling) s.unmapKept(0);
         block.data = mapBlock(capacity);
         if (!block.data) {
             while (!s.kept.empty()) s.unmapKept(0);  // the system is short: try once more
@@ -108,6 +123,22 @@ void *acquire(size_t bytes) noexcept
             if (!block.data) return nullptr;
         }
         ++s.counts.mapped;
+        // Smaller kept blocks move into the new one, pages and all: pages already touched
+        // need no fresh zeroed pages when the new block is first written.
+        size_t filled = 0;
+        for (size_t i = 0; i < s.kept.size();) {
+            const Block kept = s.kept[i];
+            if (filled + kept.capacity <= capacity && moveBlock(kept.data, kept.capacity, static_cast<char *>(block.data) + filled)) {
+                filled += kept.capacity;
+                s.keptBytes -= kept.capacity;
+                s.kept.erase(s.kept.begin() + std::ptrdiff_t(i));
+            } else {
+                ++i;
+            }
+        }
+        // Give the other kept blocks back, the oldest first, until the new one fits under the peak.
+        const size_t ceiling = std::max(s.peakOutBytes, s.outBytes + capacity);
+        while (!s.kept.empty() && s.outBytes + s.keptBytes + capacity > ceiling) s.unmapKept(0);
     }
     try {
         s.out.emplace(block.data, block.capacity);
@@ -130,13 +161,7 @@ bool release(void *data) noexcept
     const Block block{data, found->second};
     s.out.erase(found);
     s.outBytes -= block.capacity;
-    try {
-        if (s.kept.size() == kMostKept) s.unmapKept(0);
-        s.kept.push_back(block);
-        s.keptBytes += block.capacity;
-    } catch (...) {
-        unmapBlock(block.data, block.capacity);
-    }
+    s.keep(block);
     return true;
 }
 

@@ -152,57 +152,85 @@ template <class Op>
     return v;
 }
 
-// One output row of a strip, in two steps. First the vertical extremum of each group of
-// equally tall columns, the groups from the shortest run to the longest: each group's
-// extremum continues the previous one with the rows its longer run adds, and is kept as a
-// row of its own ("snapshot", padded by the element's reach and holding the identity
-// outside the image). Then each output pixel folds, for every column of the element, its
-// group's snapshot shifted by the column's dx. Rows and columns outside the image are not
-// visited, which is exactly the direct scan's skipping of cells, and min / max need no
-// rounding, so the result is the direct scan's bit for bit.
-struct StripRow {
-    std::vector<const double *> rows;   // rows to fold, group after group
-    std::vector<int> groupEnds;         // end of each active group's rows in `rows`
-    std::vector<double *> snapshots;    // each active group's snapshot row
-    std::vector<const double *> shifted;  // each column's group snapshot, shifted by its dx
+// Two output rows of a strip at a time, in two steps. First the vertical extremum of each
+// group of equally tall columns, the groups from the shortest run to the longest. The rows
+// both output rows share grow from group to group by the rows each longer run adds; each
+// group's extremum for the upper row then adds that run's first row, the one for the lower
+// row its last, and both are kept as rows of their own ("snapshots", padded by the
+// element's reach and holding the identity outside the image). Then each output pixel
+// folds, for every column of the element, its group's snapshot shifted by the column's dx.
+// Rows and columns outside the image are not visited (they read as the identity), which is
+// exactly the direct scan's skipping of cells, and min / max need no rounding, so the
+// result is the direct scan's bit for bit.
+struct RowPair {
+    std::vector<const double *> shared;  // rows both output rows fold, group after group
+    std::vector<int> groupEnds;          // end of each group's rows in `shared`
+    std::vector<const double *> firstRow[2];  // per group, the row its run adds for the upper and lower row
+    std::vector<double *> snapshots[2];       // per group, its extremum for the upper and lower row
+    std::vector<const double *> shifted[2];  // per column, its group's snapshot shifted by dx
+
+    void clear()
+    {
+        shared.clear();
+        groupEnds.clear();
+        for (int half = 0; half < 2; ++half) {
+            firstRow[half].clear();
+            snapshots[half].clear();
+            shifted[half].clear();
+        }
+    }
 };
 
 template <class Op>
-[[gnu::always_inline]] inline void verticalStep(const StripRow &r, int a0, int a1)
+[[gnu::always_inline]] inline void fold(Lanes &v, const double *source)
 {
-    const int groups = int(r.groupEnds.size());
+    const Lanes r = *reinterpret_cast<const Lanes *>(source);
+    if constexpr (Op::isMin) v = r < v ? r : v;
+    else v = r > v ? r : v;
+}
+
+template <class Op>
+[[gnu::always_inline]] inline void verticalStep(const RowPair &p, int a0, int a1)
+{
+    const int groups = int(p.groupEnds.size());
     int x = a0;
     for (; x < a1 && a1 - a0 >= kBlock; x += kBlock) {
         x = std::min(x, a1 - kBlock);  // the last block overlaps the one before: same values
         Lanes v[kChains];
         fillBlock(v, Op::identity);
-        for (int g = 0, k = 0; g < groups; k = r.groupEnds[g++]) {
-            foldBlock<Op>(v, r.rows.data() + k, r.groupEnds[g] - k, x);
-            storeBlock(r.snapshots[g] + x, v);
+        for (int g = 0, k = 0; g < groups; k = p.groupEnds[g++]) {
+            foldBlock<Op>(v, p.shared.data() + k, p.groupEnds[g] - k, x);
+            for (int half = 0; half < 2; ++half)
+                for (int c = 0; c < kChains; ++c) {
+                    Lanes e = v[c];
+                    fold<Op>(e, p.firstRow[half][g] + x + c * kLanes);
+                    *reinterpret_cast<Lanes *>(p.snapshots[half][g] + x + c * kLanes) = e;
+                }
         }
     }
     for (; x < a1; ++x) {
         double v = Op::identity;
-        for (int g = 0, k = 0; g < groups; k = r.groupEnds[g++]) {
-            v = foldPixel<Op>(v, r.rows.data() + k, r.groupEnds[g] - k, x);
-            r.snapshots[g][x] = v;
+        for (int g = 0, k = 0; g < groups; k = p.groupEnds[g++]) {
+            v = foldPixel<Op>(v, p.shared.data() + k, p.groupEnds[g] - k, x);
+            for (int half = 0; half < 2; ++half)
+                p.snapshots[half][g][x] = Op::pick(v, p.firstRow[half][g][x]);
         }
     }
 }
 
 template <class Op>
-[[gnu::always_inline]] inline void horizontalStep(const StripRow &r, double *dst, int x0, int x1)
+[[gnu::always_inline]] inline void horizontalStep(const std::vector<const double *> &shifted, double *dst, int x0, int x1)
 {
-    const int count = int(r.shifted.size());
+    const int count = int(shifted.size());
     int x = x0;
     for (; x < x1 && x1 - x0 >= kBlock; x += kBlock) {
         x = std::min(x, x1 - kBlock);
         Lanes v[kChains];
         fillBlock(v, Op::start);
-        foldBlock<Op>(v, r.shifted.data(), count, x);
+        foldBlock<Op>(v, shifted.data(), count, x);
         storeBlock(dst + x, v);
     }
-    for (; x < x1; ++x) dst[x] = foldPixel<Op>(Op::start, r.shifted.data(), count, x);
+    for (; x < x1; ++x) dst[x] = foldPixel<Op>(Op::start, shifted.data(), count, x);
 }
 
 template <class Op>
@@ -215,41 +243,53 @@ template <class Op>
     for (const ColumnRun &run : runs)
         if (std::abs(run.dx) < w) reaching.push_back(run);
     const std::vector<RunGroup> groups = groupRuns(reaching);
+    if (groups.empty()) {  // no cell reaches the image: every pixel keeps the start value
+        std::fill(out.begin(), out.end(), Op::start);
+        return tick.tick(w);
+    }
     int reach = 0;
     for (const ColumnRun &run : reaching) reach = std::max(reach, std::abs(run.dx));
-    const int strip = stripWidth(groups.empty() ? 1 : groups.back().bottom - groups.back().top + 1, reach);
+    const int strip = stripWidth(groups.back().bottom - groups.back().top + 1, reach);
     const int span = std::min(w, strip) + 2 * reach;
-    std::vector<double> snapshotRows(groups.size() * size_t(span));
-    const int lowest = groups.empty() ? 0 : groups.back().bottom;
-    StripRow r;
+    // Snapshots of both rows, and one row of the identity standing in for rows outside the image.
+    std::vector<double> buffers((2 * groups.size() + 1) * size_t(span));
+    RowPair p;
     for (int x0 = 0; x0 < w; x0 += strip) {
         const int x1 = std::min(w, x0 + strip);
         const int a0 = std::max(0, x0 - reach), a1 = std::min(w, x1 + reach);
-        const int p0 = x0 - reach;  // image column of each snapshot's first element
-        std::fill(snapshotRows.begin(), snapshotRows.end(), Op::identity);
-        for (int y = 0; y < h; ++y) {
-            r.rows.clear();
-            r.groupEnds.clear();
-            r.snapshots.clear();
-            r.shifted.clear();
-            int lo = 0, hi = -1;  // rows folded so far: none
+        // Snapshot rows are indexed by image column: their first element is column x0 - reach.
+        const auto bufferRow = [&](size_t i) { return buffers.data() + i * size_t(span) - (x0 - reach); };
+        const double *outside = bufferRow(2 * groups.size());
+        const auto row = [&](int y) { return y >= 0 && y < h ? in.data(0, y) : outside; };
+        std::fill(buffers.begin(), buffers.end(), Op::identity);
+        for (int y = 0; y < h; y += 2) {
+            p.clear();
+            int lo = 0, hi = -1;  // shared rows folded so far: none
             for (size_t g = 0; g < groups.size(); ++g) {
-                const int top = std::max(0, y + groups[g].top), bottom = std::min(h - 1, y + groups[g].bottom);
-                if (top > bottom) continue;  // nested runs: only shorter groups can be empty
-                if (hi < lo) lo = hi = top, r.rows.push_back(in.data(0, top));
-                for (; lo > top;) r.rows.push_back(in.data(0, --lo));
-                for (; hi < bottom;) r.rows.push_back(in.data(0, ++hi));
-                r.groupEnds.push_back(int(r.rows.size()));
-                double *snapshot = snapshotRows.data() + g * size_t(span) - p0;  // indexed by image column
-                r.snapshots.push_back(snapshot);
-                for (const int dx : groups[g].dxs) r.shifted.push_back(snapshot + dx);
+                const int top = std::max(0, y + 1 + groups[g].top), bottom = std::min(h - 1, y + groups[g].bottom);
+                if (top <= bottom) {  // the shared rows of the runs are nested as the runs are
+                    if (hi < lo) lo = hi = top, p.shared.push_back(in.data(0, top));
+                    for (; lo > top;) p.shared.push_back(in.data(0, --lo));
+                    for (; hi < bottom;) p.shared.push_back(in.data(0, ++hi));
+                }
+                p.groupEnds.push_back(int(p.shared.size()));
+                // The upper row's run adds its first row, the lower row's run its last.
+                p.firstRow[0].push_back(row(y + groups[g].top));
+                p.firstRow[1].push_back(row(y + 1 + groups[g].bottom));
+                for (int half = 0; half < 2; ++half) {
+                    double *snapshot = bufferRow(2 * g + size_t(half));
+                    p.snapshots[half].push_back(snapshot);
+                    for (const int dx : groups[g].dxs) p.shifted[half].push_back(snapshot + dx);
+                }
             }
-            // The row that enters the longest run a few rows from now is fetched ahead: the
+            // The rows that enter the longest run a few rows from now are fetched ahead: the
             // processor's own prefetching does not follow a strip from row to row.
-            if (const int ahead = y + lowest + kRowsAhead; ahead >= 0 && ahead < h)
-                for (int x = a0; x < a1; x += 8) __builtin_prefetch(in.data(x, ahead));
-            verticalStep<Op>(r, a0, a1);
-            horizontalStep<Op>(r, out.data(0, y), x0, x1);
+            for (int ahead = y + groups.back().bottom + kRowsAhead; ahead < y + groups.back().bottom + kRowsAhead + 2; ++ahead)
+                if (ahead >= 0 && ahead < h)
+                    for (int x = a0; x < a1; x += 8) __builtin_prefetch(in.data(x, ahead));
+            verticalStep<Op>(p, a0, a1);
+            horizontalStep<Op>(p.shifted[0], out.data(0, y), x0, x1);
+            if (y + 1 < h) horizontalStep<Op>(p.shifted[1], out.data(0, y + 1), x0, x1);
         }
         tick.tick(x1);
     }
