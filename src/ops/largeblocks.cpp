@@ -22,7 +22,8 @@ size_t roundUp(size_t bytes) { return (bytes + kHuge - 1) & ~(kHuge - 1); }
 #if defined(__linux__)
 void *mapBlock(size_t capacity)
 {
-    // Map 2 MiB more and cut both ends, so that the block starts on a huge-page boundary.
+    // Map 2 MiB more and cut both ends, so that the block starts on a huge-page boundary:
+    // huge-page advice given to it later covers all of it.
     void *raw = mmap(nullptr, capacity + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED) return nullptr;
     const uintptr_t begin = reinterpret_cast<uintptr_t>(raw);
@@ -30,9 +31,6 @@ void *mapBlock(size_t capacity)
     if (aligned > begin) munmap(raw, aligned - begin);
     const uintptr_t end = begin + capacity + kHuge;
     if (end > aligned + capacity) munmap(reinterpret_cast<void *>(aligned + capacity), end - aligned - capacity);
-#if defined(MADV_HUGEPAGE)
-    madvise(reinterpret_cast<void *>(aligned), capacity, MADV_HUGEPAGE);
-#endif
     return reinterpret_cast<void *>(aligned);
 }
 

@@ -1,10 +1,14 @@
 // Image-sized memory. Every allocation of at least kLargeBlock bytes made with new (the
-// library's image buffers, our own scratch) is mapped on its own, advised for transparent
-// huge pages, and on release kept for the next request of about the same size: a fresh
-// mapping costs a page fault and a zeroed page for every page touched, which on large
-// images is a good part of an operation. A request the kept blocks cannot meet first
-// returns them all to the system, so peak memory never exceeds what plain allocation needs;
-// `trim` returns them when the program goes idle. Values never depend on any of this.
+// library's image buffers, our own scratch) is mapped on its own, aligned to huge pages, and
+// on release kept for the next request: a fresh mapping costs a page fault and a zeroed page
+// for every page touched, which on large images is a good part of an operation. Kept blocks
+// serve smaller requests (the rest stays kept) and move into larger new blocks with their
+// pages; they are returned to the system before the memory held would exceed the peak that
+// plain allocation reaches. `trim` returns them all when the program goes idle. Blocks are
+// not advised for huge pages as a whole: where the kernel has no free huge page at hand it
+// compacts memory on the first touch, which cost more than the faults it saves (the buffers
+// of the fast passes are advised one by one, see largebuffer.h). Values never depend on any
+// of this.
 #pragma once
 #include <cstddef>
 
