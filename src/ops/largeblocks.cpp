@@ -93,6 +93,7 @@ State &state()
 
 void *acquire(size_t bytes) noexcept
 {
+    if (bytes > SIZE_MAX / 2) return nullptr;  // no system maps that much; rounding would wrap
     const size_t capacity = roundUp(bytes == 0 ? 1 : bytes);
     State &s = state();
     std::lock_guard lock(s.mutex);

@@ -112,6 +112,7 @@ int stripWidth(int rows, int reach)
     constexpr int kCacheDoubles = (256 << 10) / sizeof(double);
     return std::clamp(kCacheDoubles / std::max(rows, 1) - 2 * reach, 256, 1024);
 }
+// How many rows ahead of the longest run the next rows are prefetched.
 constexpr int kRowsAhead = 2;
 
 // Pixels are handled in blocks of kChains independent vectors of kLanes doubles, so the
@@ -120,19 +121,22 @@ constexpr int kRowsAhead = 2;
 constexpr int kLanes = 4, kChains = 8, kBlock = kLanes * kChains;
 typedef double Lanes __attribute__((vector_size(kLanes * sizeof(double)), aligned(sizeof(double))));
 
-// Folds sources[0..count) at offset x into the running extrema v, block-wide or pixel by
-// pixel for the last pixels of a row; the same comparisons either way.
+// Folds the vector at source into v: Op::pick lane by lane.
+template <class Op>
+[[gnu::always_inline]] inline void fold(Lanes &v, const double *source)
+{
+    const Lanes r = *reinterpret_cast<const Lanes *>(source);
+    if constexpr (Op::isMin) v = r < v ? r : v;
+    else v = r > v ? r : v;
+}
+
+// Folds sources[0..count) at offset x into the running extrema of a block; foldPixel below
+// does the same comparisons for the last pixels of a row.
 template <class Op>
 [[gnu::always_inline]] inline void foldBlock(Lanes (&v)[kChains], const double *const *sources, int count, int x)
 {
-    for (int k = 0; k < count; ++k) {
-        const double *s = sources[k] + x;
-        for (int c = 0; c < kChains; ++c) {
-            const Lanes r = *reinterpret_cast<const Lanes *>(s + c * kLanes);
-            if constexpr (Op::isMin) v[c] = r < v[c] ? r : v[c];
-            else v[c] = r > v[c] ? r : v[c];
-        }
-    }
+    for (int k = 0; k < count; ++k)
+        for (int c = 0; c < kChains; ++c) fold<Op>(v[c], sources[k] + x + c * kLanes);
 }
 
 [[gnu::always_inline]] inline void fillBlock(Lanes (&v)[kChains], double value)
@@ -180,14 +184,6 @@ struct RowPair {
         }
     }
 };
-
-template <class Op>
-[[gnu::always_inline]] inline void fold(Lanes &v, const double *source)
-{
-    const Lanes r = *reinterpret_cast<const Lanes *>(source);
-    if constexpr (Op::isMin) v = r < v ? r : v;
-    else v = r > v ? r : v;
-}
 
 template <class Op>
 [[gnu::always_inline]] inline void verticalStep(const RowPair &p, int a0, int a1)
@@ -284,9 +280,9 @@ template <class Op>
             }
             // The rows that enter the longest run a few rows from now are fetched ahead: the
             // processor's own prefetching does not follow a strip from row to row.
-            for (int ahead = y + groups.back().bottom + kRowsAhead; ahead < y + groups.back().bottom + kRowsAhead + 2; ++ahead)
-                if (ahead >= 0 && ahead < h)
-                    for (int x = a0; x < a1; x += 8) __builtin_prefetch(in.data(x, ahead));
+            const int entering = y + groups.back().bottom + kRowsAhead;
+            for (int ahead = std::max(0, entering); ahead < std::min(h, entering + 2); ++ahead)
+                for (int x = a0; x < a1; x += 8) __builtin_prefetch(in.data(x, ahead));
             verticalStep<Op>(p, a0, a1);
             horizontalStep<Op>(p.shifted[0], out.data(0, y), x0, x1);
             if (y + 1 < h) horizontalStep<Op>(p.shifted[1], out.data(0, y + 1), x0, x1);

@@ -1,5 +1,6 @@
-// Image-sized blocks: reuse, giving back what a smaller request does not need, never
-// holding more than plain allocation would have held at its peak, and many threads at once.
+// Image-sized blocks: reuse, keeping what a smaller request does not need, refusing sizes
+// no system maps, never holding more than plain allocation would have held at its peak,
+// and many threads at once.
 #include <QtTest>
 #include <atomic>
 #include <cstring>
@@ -72,6 +73,8 @@ private slots:
         void *a = largeblocks::acquire(10 * MB);
         QVERIFY(largeblocks::release(a));
         QVERIFY(!largeblocks::release(a));  // released twice: the second is not ours any more
+        QVERIFY(!largeblocks::acquire(SIZE_MAX));
+        QVERIFY(!largeblocks::acquire(SIZE_MAX / 2 + 1));
     }
 
     // Kept blocks never raise resident memory above the peak of the blocks in use.
