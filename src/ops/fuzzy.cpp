@@ -98,10 +98,6 @@ void requireFeatures(const Image &initial, const ImageList &features)
 // pages: one is written per iteration).
 Image freshImage(const Image &like) { return uninitializedImage(like.width(), like.height(), like.depth(), like.spectrum()); }
 
-}  // namespace
-
-namespace {
-
 // The structure mask from the structure strength, which is scaled in place.
 GrowState maskFromStrength(Image &e)
 {

@@ -101,8 +101,7 @@ public:
     // with a progress dialog on a thread of its own while the window keeps painting
     // (appending a working copy first when workingCopy is set, else on the current image),
     // shows the notes it leaves, then refreshes, updates the navigation and reports with the
-    // row's text. A failed run is rolled back and its
-    // outcome returned for the caller to report.
+    // row's text. A failed run is rolled back and its outcome returned for the caller to report.
     RunOutcome runTableOperation(OpCode code, bool workingCopy = false);
     std::unique_ptr<Progress> makeProgress();
     // Asks for the parameters of row as it says; false when the user cancelled.

@@ -178,7 +178,7 @@ private slots:
         QCOMPARE(answers.shown, QStringList{"exec|Threshold"});
         QCOMPARE(view->imageCount(), 2);
         QVERIFY(same(view->model.current(), thresholdImage(half, 199, false)));
-        QVERIFY(same((*view->model.image(0)), half));
+        QVERIFY(same(*view->model.image(0), half));
     }
 
     void thresholdOkRightAwayKeepsTheShownBorder()
@@ -201,7 +201,7 @@ private slots:
         QVERIFY(previewShown);
         QCOMPARE(coverageShown, 50);
         QVERIFY(same(view->model.current(), border0));
-        QVERIFY(same((*view->model.image(0)), half));
+        QVERIFY(same(*view->model.image(0), half));
     }
 
     void thresholdCancelAndFrameClose_data()
@@ -272,12 +272,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    isolateSettings();
-    QApplication app(argc, argv);
-    BasicOpsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUENDRA_GUI_TEST_MAIN(BasicOpsTest)
 
 #include "test_basicops.moc"

@@ -501,11 +501,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    isolateSettings();
-    QApplication app(argc, argv);
-    CatalogueTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUENDRA_GUI_TEST_MAIN(CatalogueTest)
 #include "test_catalogue.moc"

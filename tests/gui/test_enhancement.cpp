@@ -53,11 +53,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    isolateSettings();
-    QApplication app(argc, argv);
-    EnhancementTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUENDRA_GUI_TEST_MAIN(EnhancementTest)
 #include "test_enhancement.moc"

@@ -147,12 +147,12 @@ private slots:
         CImgDoc *result = w.activeDocument();
         QCOMPARE(w.documents().size(), newWindow ? 2 : 1);
         QCOMPARE(result != doc, newWindow);
-        QCOMPARE((*doc->view->model.image(0)), input);
+        QCOMPARE(*doc->view->model.image(0), input);
         if (newWindow) QCOMPARE(doc->view->imageCount(), 1);
         const ImageModel &got = result->view->model;
         QCOMPARE(got.count(), expected.count());
         QCOMPARE(got.currentIndex, expected.currentIndex);
-        for (int i = 0; i < expected.count(); ++i) QCOMPARE((*got.image(i)), (*expected.image(i)));
+        for (int i = 0; i < expected.count(); ++i) QCOMPARE(*got.image(i), *expected.image(i));
 
         QStringList shown = before;
         if (!direct.notes.isEmpty()) shown << "Note|" + direct.notes.join("<br>");
@@ -163,12 +163,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    isolateSettings();
-    QApplication app(argc, argv);
-    EveryOperationTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUENDRA_GUI_TEST_MAIN(EveryOperationTest)
 
 #include "test_everyoperation.moc"

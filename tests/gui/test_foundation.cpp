@@ -510,11 +510,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    isolateSettings();
-    QApplication app(argc, argv);
-    MainWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUENDRA_GUI_TEST_MAIN(MainWindowTest)
 #include "test_foundation.moc"

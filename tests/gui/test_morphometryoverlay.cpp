@@ -88,12 +88,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    isolateSettings();
-    QApplication app(argc, argv);
-    TestMorphometryOverlay test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUENDRA_GUI_TEST_MAIN(TestMorphometryOverlay)
 
 #include "test_morphometryoverlay.moc"

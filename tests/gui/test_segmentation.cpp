@@ -155,19 +155,19 @@ private slots:
         child<QRadioButton>(ui, "radioButton_2")->click();
         const Image skin = hysteresisCalculate(ref, 0.85, 0.03, none);
         QCOMPARE(doc->view->imageCount(), 2);
-        QCOMPARE((*doc->view->model.image(1)), skin);
+        QCOMPARE(*doc->view->model.image(1), skin);
         QCOMPARE(doc->view->model.previewImage, skin);
         child<QRadioButton>(ui, "radioButton_3")->click();
         const Image coronary = hysteresisCalculate(ref, 0.84, 0.001, none);
-        QCOMPARE((*doc->view->model.image(1)), coronary);
+        QCOMPARE(*doc->view->model.image(1), coronary);
         QCOMPARE(calc.count(), 2);
         QCOMPARE(calc[0][2].toBool(), true);  // first
         QCOMPARE(calc[1][2].toBool(), false);
 
         child<QPushButton>(ui, "closebtn")->click();
         QCOMPARE(doc->view->imageCount(), 2);
-        QCOMPARE((*doc->view->model.image(0)), in);
-        QCOMPARE((*doc->view->model.image(1)), coronary);
+        QCOMPARE(*doc->view->model.image(0), in);
+        QCOMPARE(*doc->view->model.image(1), coronary);
         QVERIFY(!answers.sawTitle("Filter applied"));
         closeAll(w);
     }
@@ -182,13 +182,13 @@ private slots:
         QSignalSpy discards(dlg, &HystTDialog::discardPreview);
         child<QPushButton>(dlg, "calcthbtn")->click();
         child<QPushButton>(dlg, "calculateBtn")->click();
-        const Image result = (*doc->view->model.image(1));
+        const Image result = *doc->view->model.image(1);
         dlg->close();
         QCOMPARE(saves.count(), 0);
         QCOMPARE(discards.count(), 0);
         QVERIFY(!doc->view->hystDialog);
         QCOMPARE(doc->view->imageCount(), 2);
-        QCOMPARE((*doc->view->model.image(1)), result);
+        QCOMPARE(*doc->view->model.image(1), result);
         closeAll(w);
     }
 
@@ -216,8 +216,8 @@ private slots:
         child<QPushButton>(dlg, "calcthbtn")->click();
         child<QPushButton>(dlg, "calculateBtn")->click();
         QCOMPARE(doc->view->imageCount(), 4);
-        QCOMPARE((*doc->view->model.image(2)), inverted);
-        QCOMPARE((*doc->view->model.image(3)), doc->view->model.previewImage);
+        QCOMPARE(*doc->view->model.image(2), inverted);
+        QCOMPARE(*doc->view->model.image(3), doc->view->model.previewImage);
         child<QPushButton>(dlg, "calculateBtn")->click();  // replaces its own result from now on
         QCOMPARE(doc->view->imageCount(), 4);
         closeAll(w);
@@ -239,7 +239,7 @@ private slots:
         const Image result = doc3->view->model.previewImage;
         child<QPushButton>(dlg3, "closebtn")->click();
         QCOMPARE(doc3->view->imageCount(), 4);
-        QCOMPARE((*doc3->view->model.image(3)), result);
+        QCOMPARE(*doc3->view->model.image(3), result);
         closeAll(w3);
     }
 
@@ -355,7 +355,7 @@ private slots:
         Notes notes;
         runFuzzy(expected, Params(), none, notes);
         QCOMPARE(doc->view->imageCount(), expected.count());
-        for (int i = 0; i < expected.count(); ++i) QCOMPARE((*doc->view->model.image(i)), (*expected.image(i)));
+        for (int i = 0; i < expected.count(); ++i) QCOMPARE(*doc->view->model.image(i), *expected.image(i));
         QCOMPARE(doc->view->currentIndex(), expected.count() - 1);
         QVERIFY(livePaints.count >= 1);
         QCOMPARE(nav.count(), 1);  // the list is announced once, when the run has ended
@@ -364,12 +364,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    isolateSettings();
-    QApplication app(argc, argv);
-    SegmentationTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUENDRA_GUI_TEST_MAIN(SegmentationTest)
 
 #include "test_segmentation.moc"

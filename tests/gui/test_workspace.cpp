@@ -270,12 +270,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    isolateSettings();
-    QApplication app(argc, argv);
-    WorkspaceTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUENDRA_GUI_TEST_MAIN(WorkspaceTest)
 
 #include "test_workspace.moc"

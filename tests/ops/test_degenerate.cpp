@@ -121,7 +121,7 @@ private slots:
         QVERIFY(m.count() >= 2);
         QVERIFY(m.currentIndex >= 0 && m.currentIndex < m.count());
         // The original stays untouched; every image of the list holds pixels.
-        QVERIFY(sameImage((*m.image(0)), input));
+        QVERIFY(sameImage(*m.image(0), input));
         for (int i = 0; i < m.count(); ++i) {
             const Image img = *m.image(i);
             QVERIFY2(!img.is_empty() && img.depth() == 1 && img.spectrum() == 1,

@@ -131,7 +131,7 @@ void TestFourier::tableRuns()
         QCOMPARE(model.count(), 2);
         const Image expected = code == 12 ? magnitudeSpectrum(in) : inverseSpectrum(in);
         QCOMPARE(ref::maxDiff(model.current(), expected), 0.0);
-        QCOMPARE(ref::maxDiff((*model.image(0)), in), 0.0);
+        QCOMPARE(ref::maxDiff(*model.image(0), in), 0.0);
     }
     // A failing inverse leaves the working copy exactly as it was.
     ImageModel empty(Image(4, 4, 1, 1, 1.0));

@@ -534,7 +534,7 @@ void TestFuzzy::runAppendsEveryIteration()
     const int iterations = model.count() - 3;
     QVERIFY(iterations >= 1 && iterations <= kFuzzyMaxIterations);
     QCOMPARE(model.currentIndex, model.count() - 1);
-    QCOMPARE((*model.image(1)), img);
+    QCOMPARE(*model.image(1), img);
     for (int i = 2; i < model.count(); ++i) {
         const Image seg = *model.image(i);
         QVERIFY(seg.is_sameXYZC(img));

@@ -275,8 +275,8 @@ void TestHessian::tableRuns()
         const ImageList pair = hessianEigen(in, 7);
         QCOMPARE(model.count(), 3);
         QCOMPARE(model.currentIndex, 2);
-        QCOMPARE(ref::maxDiff((*model.image(1)), pair[0]), 0.0);
-        QCOMPARE(ref::maxDiff((*model.image(2)), pair[1]), 0.0);
+        QCOMPARE(ref::maxDiff(*model.image(1), pair[0]), 0.0);
+        QCOMPARE(ref::maxDiff(*model.image(2), pair[1]), 0.0);
     }
     {
         const OperationRow *row = findOperation("hessian");

@@ -366,7 +366,7 @@ void TestHysteresis::commandLineRun()
     row->run(model, params, none, notes);
     QCOMPARE(model.count(), 2);
     QCOMPARE(model.currentIndex, 1);
-    QCOMPARE((*model.image(0)), img);
+    QCOMPARE(*model.image(0), img);
     QCOMPARE(model.referenceImage, hysteresisPreStep(img, 5, none));
     QCOMPARE(model.current(), hysteresisCalculate(model.referenceImage, 0.87, 0.06, none));
 

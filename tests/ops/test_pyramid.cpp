@@ -119,7 +119,7 @@ void TestPyramid::tableRun()
     row->run(model, Params(), progress, notes);
     QCOMPARE(model.count(), 2);
     QCOMPARE(ref::maxDiff(model.current(), laplPyramidImage(in)), 0.0);
-    QCOMPARE(ref::maxDiff((*model.image(0)), in), 0.0);
+    QCOMPARE(ref::maxDiff(*model.image(0), in), 0.0);
 }
 
 QTEST_APPLESS_MAIN(TestPyramid)
