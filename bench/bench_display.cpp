@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "ops/display.h"
-#include "ops/imageio.h"
-#include "ops/progress.h"
+#include "ops/io/display.h"
+#include "ops/io/imageio.h"
+#include "ops/core/progress.h"
 
 namespace {
 

@@ -12,13 +12,13 @@
 #include <map>
 #include <random>
 
-#include "ops/fourier.h"
-#include "ops/hessian.h"
-#include "ops/homomorphic.h"
-#include "ops/progress.h"
-#include "ops/pyramid.h"
+#include "ops/filters/fourier.h"
+#include "ops/filters/hessian.h"
+#include "ops/filters/homomorphic.h"
+#include "ops/core/progress.h"
+#include "ops/filters/pyramid.h"
 #include "ops/reference_enhancement.h"
-#include "ops/separable.h"
+#include "ops/filters/separable.h"
 
 namespace {
 

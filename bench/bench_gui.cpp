@@ -20,8 +20,8 @@
 #include "document/cimgdoc.h"
 #include "gui/documentsupport.h"
 #include "gui/scripteddialogs.h"
-#include "ops/display.h"
-#include "ops/operations.h"
+#include "ops/io/display.h"
+#include "ops/table/operations.h"
 #include "vesselimage.h"
 #include "view/pixmapwidget.h"
 

@@ -9,14 +9,14 @@
 
 #include <cstdlib>
 
-#include "ops/execution.h"
-#include "ops/fourier.h"
-#include "ops/fuzzy.h"
-#include "ops/imagemodel.h"
-#include "ops/morphology.h"
-#include "ops/params.h"
-#include "ops/progress.h"
-#include "ops/separable.h"
+#include "ops/core/execution.h"
+#include "ops/filters/fourier.h"
+#include "ops/segmentation/fuzzy.h"
+#include "ops/core/imagemodel.h"
+#include "ops/morphology/morphology.h"
+#include "ops/core/params.h"
+#include "ops/core/progress.h"
+#include "ops/filters/separable.h"
 #include "vesselimage.h"
 
 namespace {

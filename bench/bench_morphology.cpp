@@ -12,9 +12,9 @@
 #include <map>
 #include <random>
 
-#include "ops/morphology.h"
-#include "ops/progress.h"
-#include "ops/thinning.h"
+#include "ops/morphology/morphology.h"
+#include "ops/core/progress.h"
+#include "ops/morphology/thinning.h"
 #include "vesselimage.h"
 
 namespace {

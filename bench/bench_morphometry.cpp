@@ -4,10 +4,10 @@
 // library's.
 #include <benchmark/benchmark.h>
 
-#include "ops/distancemap.h"
-#include "ops/execution.h"
-#include "ops/morphometry.h"
-#include "ops/thinning.h"
+#include "ops/morphology/distancemap.h"
+#include "ops/core/execution.h"
+#include "ops/measure/morphometry.h"
+#include "ops/morphology/thinning.h"
 #include "ops/vesselshapes.h"
 
 namespace {

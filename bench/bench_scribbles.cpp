@@ -12,10 +12,10 @@
 #include <QDir>
 #include <cstdlib>
 
-#include "ops/fieldofview.h"
-#include "ops/imageio.h"
-#include "ops/progress.h"
-#include "ops/scribbletraining.h"
+#include "ops/classify/fieldofview.h"
+#include "ops/io/imageio.h"
+#include "ops/core/progress.h"
+#include "ops/classify/scribbletraining.h"
 
 namespace {
 

@@ -11,15 +11,15 @@
 #include <cmath>
 #include <random>
 
-#include "ops/execution.h"
-#include "ops/fuzzy.h"
-#include "ops/growing.h"
-#include "ops/hysteresis.h"
-#include "ops/imagemodel.h"
-#include "ops/params.h"
-#include "ops/progress.h"
+#include "ops/core/execution.h"
+#include "ops/segmentation/fuzzy.h"
+#include "ops/segmentation/growing.h"
+#include "ops/segmentation/hysteresis.h"
+#include "ops/core/imagemodel.h"
+#include "ops/core/params.h"
+#include "ops/core/progress.h"
 #include "ops/reference_growing.h"
-#include "ops/simd.h"
+#include "ops/core/simd.h"
 #include "vesselimage.h"
 
 namespace {

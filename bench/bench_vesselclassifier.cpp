@@ -10,11 +10,11 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "ops/execution.h"
-#include "ops/fieldofview.h"
-#include "ops/imageio.h"
-#include "ops/progress.h"
-#include "ops/vesselmodel.h"
+#include "ops/core/execution.h"
+#include "ops/classify/fieldofview.h"
+#include "ops/io/imageio.h"
+#include "ops/core/progress.h"
+#include "ops/classify/vesselmodel.h"
 #include "ops/syntheticfundus.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <random>
 
-#include "ops/image.h"
+#include "ops/core/image.h"
 
 // Draws the curves in value over img; the number and length of the curves grow with the
 // image's larger side.

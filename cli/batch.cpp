@@ -13,9 +13,9 @@
 #include <thread>
 
 #include "commands.h"
-#include "ops/execution.h"
-#include "ops/dicomio.h"
-#include "ops/imageio.h"
+#include "ops/core/execution.h"
+#include "ops/io/dicomio.h"
+#include "ops/io/imageio.h"
 
 namespace {
 

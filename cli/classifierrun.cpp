@@ -9,8 +9,8 @@
 
 #include "app/datafolders.h"
 #include "commands.h"
-#include "ops/fieldofview.h"
-#include "ops/progress.h"
+#include "ops/classify/fieldofview.h"
+#include "ops/core/progress.h"
 
 QString shippedModelPath(const QString &name)
 {

@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <memory>
 
-#include "ops/execution.h"
-#include "ops/vesselmodel.h"
+#include "ops/core/execution.h"
+#include "ops/classify/vesselmodel.h"
 
 struct ClassifierSettings {
     std::shared_ptr<const VesselModel> model;  // null unless --method classifier

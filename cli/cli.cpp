@@ -8,14 +8,14 @@
 #include <cmath>
 #include <exception>
 
-#include "ops/display.h"
-#include "ops/imageio.h"
-#include "ops/operations.h"
-#include "ops/progress.h"
-#include "ops/statistics.h"
-#include "ops/vesselmeasure.h"
+#include "ops/io/display.h"
+#include "ops/io/imageio.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
+#include "ops/measure/statistics.h"
+#include "ops/measure/vesselmeasure.h"
 #include "morphometryoutput.h"
-#include "ops/thinning.h"
+#include "ops/morphology/thinning.h"
 #include "terminalprogress.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <functional>
 #include <stdexcept>
 
-#include "ops/image.h"
-#include "ops/imageio.h"
+#include "ops/core/image.h"
+#include "ops/io/imageio.h"
 
 class Progress;
 

@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "commands.h"
-#include "ops/evaluation.h"
-#include "ops/progress.h"
+#include "ops/measure/evaluation.h"
+#include "ops/core/progress.h"
 
 // Pairing is by name stem, so two files with one stem (a.png and sub/a.png, or a.png and
 // a.tif) would silently share a partner: refused, naming both.

@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "commands.h"
-#include "ops/progress.h"
+#include "ops/core/progress.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "ops/morphometry.h"
+#include "ops/measure/morphometry.h"
 
 // The morphometry options of one command line.
 struct MorphometryArgs {

@@ -3,10 +3,10 @@
 #include <QFileInfo>
 
 #include "commands.h"
-#include "ops/morphometryoverlay.h"
-#include "ops/progress.h"
-#include "ops/thinning.h"
-#include "ops/vesselmeasure.h"
+#include "ops/measure/morphometryoverlay.h"
+#include "ops/core/progress.h"
+#include "ops/morphology/thinning.h"
+#include "ops/measure/vesselmeasure.h"
 
 namespace {
 

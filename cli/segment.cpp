@@ -14,11 +14,11 @@
 #include "classifierrun.h"
 #include "commands.h"
 #include "morphometryoutput.h"
-#include "ops/thinning.h"
-#include "ops/hysteresis.h"
-#include "ops/operations.h"
-#include "ops/progress.h"
-#include "ops/vesselmeasure.h"
+#include "ops/morphology/thinning.h"
+#include "ops/segmentation/hysteresis.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
+#include "ops/measure/vesselmeasure.h"
 
 namespace {
 

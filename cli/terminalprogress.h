@@ -2,7 +2,7 @@
 #pragma once
 #include <QTextStream>
 
-#include "ops/progress.h"
+#include "ops/core/progress.h"
 
 class TerminalProgress : public Progress {
 public:

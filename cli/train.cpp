@@ -5,9 +5,9 @@
 
 #include "cli.h"
 #include "commands.h"
-#include "ops/fieldofview.h"
-#include "ops/progress.h"
-#include "ops/vesselmodel.h"
+#include "ops/classify/fieldofview.h"
+#include "ops/core/progress.h"
+#include "ops/classify/vesselmodel.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "ops/imageio.h"
-#include "ops/operations.h"
-#include "ops/progress.h"
+#include "ops/io/imageio.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
 
 namespace fuzzing {
 

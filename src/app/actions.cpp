@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/mainwindow.h"
-#include "ops/operations.h"
+#include "ops/table/operations.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include "dialogs/userdialogs.h"
 #include "document/cimgdoc.h"
 #include "document/imgnavdlg.h"
-#include "ops/largeblocks.h"
-#include "ops/operations.h"
+#include "ops/core/largeblocks.h"
+#include "ops/table/operations.h"
 #include "view/pixmapwidget.h"
 #include "view/viewhandlers.h"
 

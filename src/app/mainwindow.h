@@ -7,7 +7,7 @@
 #include <QMap>
 #include <optional>
 
-#include "ops/image.h"
+#include "ops/core/image.h"
 
 class CImgDoc;
 struct OperationRow;

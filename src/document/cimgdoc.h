@@ -5,8 +5,8 @@
 #include <QList>
 #include <QScrollArea>
 
-#include "ops/image.h"
-#include "ops/imageio.h"
+#include "ops/core/image.h"
+#include "ops/io/imageio.h"
 
 class PixmapWidget;
 class QPrinter;

@@ -6,8 +6,8 @@
 #include <QPainter>
 
 #include "dialogs/userdialogs.h"
-#include "ops/display.h"
-#include "ops/selection.h"
+#include "ops/io/display.h"
+#include "ops/selection/selection.h"
 #include "view/pixmapwidget.h"
 
 void PixmapWidget::startAreaOverlay()

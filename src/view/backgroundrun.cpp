@@ -8,7 +8,7 @@
 #include <optional>
 #include <thread>
 
-#include "ops/progress.h"
+#include "ops/core/progress.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #pragma once
 #include <functional>
 
-#include "ops/image.h"
+#include "ops/core/image.h"
 
 class Progress;
 

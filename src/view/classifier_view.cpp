@@ -6,9 +6,9 @@
 
 #include "app/datafolders.h"
 #include "dialogs/userdialogs.h"
-#include "ops/execution.h"
-#include "ops/fieldofview.h"
-#include "ops/vesselmodel.h"
+#include "ops/core/execution.h"
+#include "ops/classify/fieldofview.h"
+#include "ops/classify/vesselmodel.h"
 #include "view/pixmapwidget.h"
 
 namespace {

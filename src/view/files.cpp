@@ -2,7 +2,7 @@
 #include <QPainter>
 #include <QPrinter>
 
-#include "ops/imageio.h"
+#include "ops/io/imageio.h"
 #include "view/pixmapwidget.h"
 
 QString withSuffix(const QString &fileName, const char *format)

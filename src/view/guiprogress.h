@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QProgressDialog>
 
-#include "ops/progress.h"
+#include "ops/core/progress.h"
 
 class GuiProgress : public Progress {
 public:

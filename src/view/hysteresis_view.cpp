@@ -1,8 +1,8 @@
 // Hysteresis thresholding in the view: the question, the non-modal dialog and the slots it
 // drives (the pre-step and each calculation), and what its closing keeps.
 #include "dialogs/userdialogs.h"
-#include "ops/hysteresis.h"
-#include "ops/progress.h"
+#include "ops/segmentation/hysteresis.h"
+#include "ops/core/progress.h"
 #include "view/hysttdialog.h"
 #include "view/pixmapwidget.h"
 

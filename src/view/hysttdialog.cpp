@@ -1,6 +1,6 @@
 #include "view/hysttdialog.h"
 
-#include "ops/hysteresis.h"
+#include "ops/segmentation/hysteresis.h"
 #include "ui_hysttdialog.h"
 
 HystTDialog::HystTDialog(const QString &text, QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::HystTDialog>())

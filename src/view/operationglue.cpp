@@ -4,9 +4,9 @@
 #include <QDialog>
 
 #include "dialogs/userdialogs.h"
-#include "ops/display.h"
-#include "ops/fourier.h"
-#include "ops/operations.h"
+#include "ops/io/display.h"
+#include "ops/filters/fourier.h"
+#include "ops/table/operations.h"
 #include "view/backgroundrun.h"
 #include "view/guiprogress.h"
 #include "view/pixmapwidget.h"

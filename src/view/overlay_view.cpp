@@ -3,7 +3,7 @@
 // the same size (the photograph that was segmented), shown in a window of its own. The image
 // list is only read.
 #include "dialogs/userdialogs.h"
-#include "ops/morphometryoverlay.h"
+#include "ops/measure/morphometryoverlay.h"
 #include "view/overlayviewer.h"
 #include "view/pixmapwidget.h"
 

@@ -3,7 +3,7 @@
 #include <QWheelEvent>
 
 #include "dialogs/userdialogs.h"
-#include "ops/selection.h"
+#include "ops/selection/selection.h"
 #include "view/pixmapwidget.h"
 #include "view/scribbletool.h"
 

@@ -6,10 +6,10 @@
 #include <QMenu>
 
 #include "dialogs/userdialogs.h"
-#include "ops/dicomio.h"
-#include "ops/display.h"
-#include "ops/imageio.h"
-#include "ops/largebuffer.h"
+#include "ops/io/dicomio.h"
+#include "ops/io/display.h"
+#include "ops/io/imageio.h"
+#include "ops/core/largebuffer.h"
 #include "view/guiprogress.h"
 
 PixmapWidget::PixmapWidget(const ImageList &list, int number, QWidget *parent)

@@ -12,10 +12,10 @@
 #include <QWidget>
 #include <memory>
 
-#include "ops/areafill.h"
-#include "ops/imageio.h"
-#include "ops/imagemodel.h"
-#include "ops/params.h"
+#include "ops/selection/areafill.h"
+#include "ops/io/imageio.h"
+#include "ops/core/imagemodel.h"
+#include "ops/core/params.h"
 #include "view/tools.h"
 
 class Progress;

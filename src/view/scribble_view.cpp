@@ -12,7 +12,7 @@
 
 #include "dialogs/userdialogs.h"
 #include "document/cimgdoc.h"
-#include "ops/fieldofview.h"
+#include "ops/classify/fieldofview.h"
 #include "view/pixmapwidget.h"
 #include "view/scribblepanel.h"
 #include "view/scribbletool.h"

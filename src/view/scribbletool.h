@@ -8,7 +8,7 @@
 #include <QPointF>
 #include <optional>
 
-#include "ops/scribbletraining.h"
+#include "ops/classify/scribbletraining.h"
 
 class ScribbleTool {
 public:

@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 
 #include "dialogs/userdialogs.h"
-#include "ops/display.h"
+#include "ops/io/display.h"
 #include "view/pixmapwidget.h"
 
 using namespace tool;

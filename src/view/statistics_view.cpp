@@ -2,10 +2,10 @@
 // figures (area, length, white coverage) of the current image or the hysteresis preview,
 // followed by the skeleton measurements (end and branch points, segments, length, width).
 #include "dialogs/userdialogs.h"
-#include "ops/statistics.h"
-#include "ops/morphometry.h"
-#include "ops/thinning.h"
-#include "ops/vesselmeasure.h"
+#include "ops/measure/statistics.h"
+#include "ops/measure/morphometry.h"
+#include "ops/morphology/thinning.h"
+#include "ops/measure/vesselmeasure.h"
 #include "view/pixmapwidget.h"
 
 void PixmapWidget::opGrayStats()

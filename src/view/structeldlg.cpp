@@ -1,6 +1,6 @@
 #include "view/structeldlg.h"
 
-#include "ops/operations.h"
+#include "ops/table/operations.h"
 #include "ui_structeldlg.h"
 
 StructElDlg::StructElDlg(const ParamInfo &size, QWidget *parent)

@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "dialogs/userdialogs.h"
-#include "ops/histogram.h"
-#include "ops/threshold.h"
+#include "ops/filters/histogram.h"
+#include "ops/segmentation/threshold.h"
 #include "view/pixmapwidget.h"
 #include "view/thresholddialog.h"
 

@@ -1,6 +1,6 @@
 #include "view/thresholddialog.h"
 
-#include "ops/threshold.h"
+#include "ops/segmentation/threshold.h"
 #include "ui_thresholddialog.h"
 
 ThresholdDialog::ThresholdDialog(const Image &histogram, QWidget *parent)

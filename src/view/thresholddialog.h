@@ -5,7 +5,7 @@
 #include <array>
 #include <memory>
 
-#include "ops/image.h"
+#include "ops/core/image.h"
 
 namespace Ui {
 class ThresholdDialog;

@@ -6,7 +6,7 @@
 #include <QPainter>
 
 #include "dialogs/userdialogs.h"
-#include "ops/selection.h"
+#include "ops/selection/selection.h"
 #include "view/pixmapwidget.h"
 
 using namespace tool;

@@ -3,8 +3,8 @@
 #pragma once
 #include <variant>
 
-#include "ops/image.h"
-#include "ops/selection.h"
+#include "ops/core/image.h"
+#include "ops/selection/selection.h"
 
 namespace tool {
 

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "ops/operations.h"
+#include "ops/table/operations.h"
 #include "view/pixmapwidget.h"
 
 ViewHandler viewHandler(OpCode code)

@@ -7,7 +7,7 @@
 #include <QtTest>
 #include <algorithm>
 
-#include "ops/image.h"
+#include "ops/core/image.h"
 
 #include "cli.h"
 

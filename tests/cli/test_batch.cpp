@@ -6,8 +6,8 @@
 
 #include "cli/runcli.h"
 #include "commands.h"
-#include "ops/imageio.h"
-#include "ops/progress.h"
+#include "ops/io/imageio.h"
+#include "ops/core/progress.h"
 
 namespace {
 

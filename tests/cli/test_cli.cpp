@@ -3,9 +3,9 @@
 #include <QtTest>
 
 #include "cli/runcli.h"
-#include "ops/imageio.h"
-#include "ops/operations.h"
-#include "ops/progress.h"
+#include "ops/io/imageio.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
 
 class CliTest : public QObject {
     Q_OBJECT

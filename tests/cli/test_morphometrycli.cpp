@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "cli/runcli.h"
-#include "ops/image.h"
+#include "ops/core/image.h"
 
 namespace {
 

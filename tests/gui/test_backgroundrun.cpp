@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-#include "ops/progress.h"
+#include "ops/core/progress.h"
 #include "view/backgroundrun.h"
 
 namespace {

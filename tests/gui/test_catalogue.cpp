@@ -16,7 +16,7 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-#include "ops/operations.h"
+#include "ops/table/operations.h"
 
 #include "app/appsettings.h"
 #include "app/catalogue.h"

@@ -13,8 +13,8 @@
 #include "gui/documentsupport.h"
 #include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
-#include "ops/operations.h"
-#include "ops/progress.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
 #include "view/pixmapwidget.h"
 
 namespace {

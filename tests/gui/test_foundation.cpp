@@ -9,7 +9,7 @@
 #include <QToolBar>
 #include <QtTest>
 
-#include "ops/operations.h"
+#include "ops/table/operations.h"
 
 #include "app/mainwindow.h"
 #include "dialogs/userdialogs.h"

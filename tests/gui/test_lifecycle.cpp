@@ -11,7 +11,7 @@
 #include <QSlider>
 #include <QtTest>
 
-#include "ops/operations.h"
+#include "ops/table/operations.h"
 #include <limits>
 
 #include "app/mainwindow.h"

@@ -7,7 +7,7 @@
 #include "gui/documentsupport.h"
 #include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
-#include "ops/operations.h"
+#include "ops/table/operations.h"
 #include "view/overlayviewer.h"
 #include "view/pixmapwidget.h"
 

@@ -12,9 +12,9 @@
 #include "gui/documentsupport.h"
 #include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
-#include "ops/dicomio.h"
+#include "ops/io/dicomio.h"
 #include "ops/loadingfixtures.h"
-#include "ops/operations.h"
+#include "ops/table/operations.h"
 #include "view/pixmapwidget.h"
 
 class RealInputsTest : public QObject {

@@ -13,9 +13,9 @@
 #include "document/cimgdoc.h"
 #include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
-#include "ops/display.h"
-#include "ops/imageio.h"
-#include "ops/progress.h"
+#include "ops/io/display.h"
+#include "ops/io/imageio.h"
+#include "ops/core/progress.h"
 #include "view/pixmapwidget.h"
 
 namespace {

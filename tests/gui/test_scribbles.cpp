@@ -11,10 +11,10 @@
 #include <cstring>
 
 #include "documentsupport.h"
-#include "ops/evaluation.h"
-#include "ops/operations.h"
+#include "ops/measure/evaluation.h"
+#include "ops/table/operations.h"
 #include "ops/syntheticfundus.h"
-#include "ops/vesselmodel.h"
+#include "ops/classify/vesselmodel.h"
 #include "scripteddialogs.h"
 #include "view/pixmapwidget.h"
 #include "view/scribblepanel.h"

@@ -14,16 +14,16 @@
 #include <QSlider>
 #include <QtTest>
 
-#include "ops/operations.h"
+#include "ops/table/operations.h"
 
 #include "app/mainwindow.h"
 #include "document/cimgdoc.h"
 #include "gui/documentsupport.h"
 #include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
-#include "ops/fuzzy.h"
-#include "ops/hysteresis.h"
-#include "ops/progress.h"
+#include "ops/segmentation/fuzzy.h"
+#include "ops/segmentation/hysteresis.h"
+#include "ops/core/progress.h"
 #include "view/hysttdialog.h"
 #include "view/pixmapwidget.h"
 

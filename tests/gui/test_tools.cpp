@@ -3,7 +3,7 @@
 
 #include "gui/guitestsupport.h"
 #include "gui/scripteddialogs.h"
-#include "ops/display.h"
+#include "ops/io/display.h"
 #include "view/pixmapwidget.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <QtTest>
 
 #include "documentsupport.h"
-#include "ops/evaluation.h"
-#include "ops/operations.h"
-#include "ops/vesselmodel.h"
+#include "ops/measure/evaluation.h"
+#include "ops/table/operations.h"
+#include "ops/classify/vesselmodel.h"
 #include "ops/syntheticfundus.h"
 #include "scripteddialogs.h"
 #include "view/pixmapwidget.h"

@@ -10,7 +10,7 @@
 #include <QStyleOptionSlider>
 #include <QtTest>
 
-#include "ops/operations.h"
+#include "ops/table/operations.h"
 
 #include "app/mainwindow.h"
 #include "document/cimgdoc.h"

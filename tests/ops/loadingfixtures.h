@@ -6,8 +6,8 @@
 #include <QProcess>
 #include <QString>
 
-#include "ops/imageio.h"
-#include "ops/progress.h"
+#include "ops/io/imageio.h"
+#include "ops/core/progress.h"
 
 // Runs the script into dir; an empty string on success, else what went wrong.
 inline QString makeLoadingFixtures(const QString &dir)

@@ -9,8 +9,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "ops/hessian.h"
-#include "ops/imagehelpers.h"
+#include "ops/filters/hessian.h"
+#include "ops/core/imagehelpers.h"
 
 namespace ref {
 

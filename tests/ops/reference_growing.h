@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <random>
 
-#include "ops/growing.h"
+#include "ops/segmentation/growing.h"
 
 namespace reference {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <cfloat>
 
-#include "ops/imagehelpers.h"
+#include "ops/core/imagehelpers.h"
 
 namespace reference {
 

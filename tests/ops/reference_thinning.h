@@ -3,7 +3,7 @@
 #pragma once
 #include <cmath>
 
-#include "ops/imagehelpers.h"
+#include "ops/core/imagehelpers.h"
 
 namespace reference {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "ops/image.h"
+#include "ops/core/image.h"
 
 namespace synth {
 

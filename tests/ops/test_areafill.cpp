@@ -1,7 +1,7 @@
 // The area tool's region fill: picked sets, header and order.
 #include <QtTest>
 
-#include "ops/areafill.h"
+#include "ops/selection/areafill.h"
 
 namespace {
 

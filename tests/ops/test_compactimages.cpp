@@ -8,10 +8,10 @@
 #include <cstring>
 #include <random>
 
-#include "ops/display.h"
-#include "ops/imageio.h"
-#include "ops/imagemodel.h"
-#include "ops/statistics.h"
+#include "ops/io/display.h"
+#include "ops/io/imageio.h"
+#include "ops/core/imagemodel.h"
+#include "ops/measure/statistics.h"
 
 namespace {
 

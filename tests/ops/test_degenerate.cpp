@@ -9,9 +9,9 @@
 #include <future>
 #include <limits>
 
-#include "ops/imageio.h"
-#include "ops/operations.h"
-#include "ops/progress.h"
+#include "ops/io/imageio.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <cmath>
 #include <limits>
 
-#include "ops/cimgread.h"
-#include "ops/display.h"
-#include "ops/imagehelpers.h"
-#include "ops/imageio.h"
-#include "ops/imagemodel.h"
-#include "ops/progress.h"
+#include "ops/io/cimgread.h"
+#include "ops/io/display.h"
+#include "ops/core/imagehelpers.h"
+#include "ops/io/imageio.h"
+#include "ops/core/imagemodel.h"
+#include "ops/core/progress.h"
 
 class DisplayTest : public QObject {
     Q_OBJECT

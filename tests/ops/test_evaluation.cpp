@@ -2,7 +2,7 @@
 #include <QtTest>
 #include <cmath>
 
-#include "ops/evaluation.h"
+#include "ops/measure/evaluation.h"
 
 namespace {
 Image rows(int w, std::initializer_list<double> values)

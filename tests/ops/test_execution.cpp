@@ -3,9 +3,9 @@
 #include <QtTest>
 #include <cstring>
 
-#include "ops/execution.h"
-#include "ops/operations.h"
-#include "ops/progress.h"
+#include "ops/core/execution.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
 #include "reference_enhancement.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <condition_variable>
 #include <thread>
 
-#include "ops/fourier.h"
-#include "ops/homomorphic.h"
-#include "ops/operations.h"
-#include "ops/progress.h"
+#include "ops/filters/fourier.h"
+#include "ops/filters/homomorphic.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
 #include "reference_enhancement.h"
 
 class TestFourier : public QObject {

@@ -5,12 +5,12 @@
 #include <cmath>
 #include <random>
 
-#include "ops/execution.h"
-#include "ops/fuzzy.h"
-#include "ops/imagehelpers.h"
-#include "ops/operations.h"
-#include "ops/progress.h"
-#include "ops/simd.h"
+#include "ops/core/execution.h"
+#include "ops/segmentation/fuzzy.h"
+#include "ops/core/imagehelpers.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
+#include "ops/core/simd.h"
 #include "reference_growing.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // Gaussian kernel, decimation, Hessian eigenvalues and Hessian vessel enhancement.
 #include <QtTest>
 
-#include "ops/operations.h"
-#include "ops/progress.h"
-#include "ops/separable.h"
-#include "ops/hessian.h"
-#include "ops/operations.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
+#include "ops/filters/separable.h"
+#include "ops/filters/hessian.h"
+#include "ops/table/operations.h"
 #include "reference_enhancement.h"
 
 class TestHessian : public QObject {

@@ -1,9 +1,9 @@
 // Homomorphic and non-linear filters.
 #include <QtTest>
 
-#include "ops/homomorphic.h"
-#include "ops/operations.h"
-#include "ops/progress.h"
+#include "ops/filters/homomorphic.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
 #include "reference_enhancement.h"
 
 class TestHomomorphic : public QObject {

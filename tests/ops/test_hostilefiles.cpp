@@ -13,9 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ops/imageio.h"
+#include "ops/io/imageio.h"
 #include "ops/loadingfixtures.h"
-#include "ops/progress.h"
+#include "ops/core/progress.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 #include <QtTest>
 #include <random>
 
-#include "ops/growing.h"
-#include "ops/histogram.h"
-#include "ops/hysteresis.h"
-#include "ops/imagehelpers.h"
-#include "ops/operations.h"
-#include "ops/params.h"
-#include "ops/progress.h"
+#include "ops/segmentation/growing.h"
+#include "ops/filters/histogram.h"
+#include "ops/segmentation/hysteresis.h"
+#include "ops/core/imagehelpers.h"
+#include "ops/table/operations.h"
+#include "ops/core/params.h"
+#include "ops/core/progress.h"
 #include "reference_growing.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "ops/largeblocks.h"
+#include "ops/core/largeblocks.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <limits>
 #include <random>
 
-#include "ops/morphology.h"
-#include "ops/operations.h"
-#include "ops/simd.h"
+#include "ops/morphology/morphology.h"
+#include "ops/table/operations.h"
+#include "ops/core/simd.h"
 #include "reference_morphology.h"
 
 

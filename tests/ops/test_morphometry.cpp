@@ -7,9 +7,9 @@
 #include <cmath>
 #include <random>
 
-#include "ops/distancemap.h"
-#include "ops/fractal.h"
-#include "ops/morphometry.h"
+#include "ops/morphology/distancemap.h"
+#include "ops/measure/fractal.h"
+#include "ops/measure/morphometry.h"
 #include "ops/vesselshapes.h"
 
 namespace {

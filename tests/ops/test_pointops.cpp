@@ -3,12 +3,12 @@
 #include <cmath>
 #include <limits>
 
-#include "ops/histogram.h"
-#include "ops/imagehelpers.h"
-#include "ops/operations.h"
-#include "ops/pointops.h"
-#include "ops/progress.h"
-#include "ops/threshold.h"
+#include "ops/filters/histogram.h"
+#include "ops/core/imagehelpers.h"
+#include "ops/table/operations.h"
+#include "ops/filters/pointops.h"
+#include "ops/core/progress.h"
+#include "ops/segmentation/threshold.h"
 
 
 namespace {

@@ -1,9 +1,9 @@
 // Laplacian pyramid enhancement.
 #include <QtTest>
 
-#include "ops/operations.h"
-#include "ops/progress.h"
-#include "ops/pyramid.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
+#include "ops/filters/pyramid.h"
 #include "reference_enhancement.h"
 
 class TestPyramid : public QObject {

@@ -3,7 +3,7 @@
 #include <QRegion>
 #include <QtTest>
 
-#include "ops/selection.h"
+#include "ops/selection/selection.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The figures of the gray-level and binary reports.
 #include <QtTest>
 
-#include "ops/statistics.h"
+#include "ops/measure/statistics.h"
 
 
 class TestStatistics : public QObject {

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <random>
 
-#include "ops/operations.h"
-#include "ops/progress.h"
-#include "ops/thinning.h"
+#include "ops/table/operations.h"
+#include "ops/core/progress.h"
+#include "ops/morphology/thinning.h"
 #include "reference_thinning.h"
 
 

@@ -7,14 +7,14 @@
 #include <cmath>
 #include <cstring>
 
-#include "ops/execution.h"
-#include "ops/fourier.h"
-#include "ops/fuzzy.h"
-#include "ops/hessian.h"
-#include "ops/imagehelpers.h"
-#include "ops/logmagnitude.h"
-#include "ops/separable.h"
-#include "ops/structuretensor.h"
+#include "ops/core/execution.h"
+#include "ops/filters/fourier.h"
+#include "ops/segmentation/fuzzy.h"
+#include "ops/filters/hessian.h"
+#include "ops/core/imagehelpers.h"
+#include "ops/filters/logmagnitude.h"
+#include "ops/filters/separable.h"
+#include "ops/filters/structuretensor.h"
 #include "reference_enhancement.h"
 
 namespace {

@@ -2,10 +2,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "ops/evaluation.h"
-#include "ops/execution.h"
-#include "ops/fieldofview.h"
-#include "ops/vesselmodel.h"
+#include "ops/measure/evaluation.h"
+#include "ops/core/execution.h"
+#include "ops/classify/fieldofview.h"
+#include "ops/classify/vesselmodel.h"
 #include "syntheticfundus.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <random>
 
-#include "ops/statistics.h"
-#include "ops/vesselmeasure.h"
+#include "ops/measure/statistics.h"
+#include "ops/measure/vesselmeasure.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <random>
 
-#include "ops/image.h"
+#include "ops/core/image.h"
 
 namespace shapes {
 
