@@ -4,10 +4,8 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
-#include <atomic>
 #include <map>
 #include <mutex>
-#include <thread>
 
 #include "commands.h"
 #include "ops/core/execution.h"
@@ -137,22 +135,14 @@ QString csvNumber(double v) { return std::isnan(v) ? QString("nan") : QString::n
 
 void runParallel(int count, int threads, const std::function<void(int)> &work, const std::function<void(int)> &afterDone)
 {
-    std::atomic<int> next{0};
     std::mutex lock;
     int done = 0;
-    const int n = std::max(1, std::min(threads, count));
     // The threads are shared out: n images at a time, each with threads / n row threads, so
     // the batch never runs more threads than asked for.
-    auto worker = [&] {
-        const execution::ThreadBudget budget(threads / n);
-        for (int i = next++; i < count; i = next++) {
-            work(i);
-            const std::lock_guard<std::mutex> guard(lock);
-            afterDone(++done);
-        }
-    };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < n; ++t) pool.emplace_back(worker);
-    worker();
-    for (std::thread &t : pool) t.join();
+    const int n = std::max(1, std::min(threads, count));
+    execution::parallelFor(count, n, threads / n, [&](int i) {
+        work(i);
+        const std::lock_guard<std::mutex> guard(lock);
+        afterDone(++done);
+    });
 }

@@ -1,14 +1,11 @@
 #include "ops/classify/vesselfeatures.h"
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
 #include <functional>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
 #include <string>
-#include <thread>
 
 #include "ops/core/execution.h"
 #include "ops/classify/fieldofview.h"
@@ -40,7 +37,7 @@ Image gradientMagnitude(const Image &s, double scale)
     const int w = s.width(), h = s.height();
     Image out;
     fast::allocate(out, w, h);
-    fast::parallelRows(h, [&](int begin, int end) {
+    execution::parallelRows(h, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             const double *up = s.data(0, std::max(0, y - 1)), *down = s.data(0, std::min(h - 1, y + 1)), *row = s.data(0, y);
             for (int x = 0; x < w; ++x) {
@@ -120,7 +117,7 @@ std::vector<Image> lineDetectors(const Image &bright, const std::vector<int> &le
     for (Image &o : out) fast::allocate(o, w, h);
     // A whole row at a time: for one offset the pixels of a row read consecutive values, so
     // the sums vectorise. Each pixel still adds its line's values in the same order.
-    fast::parallelRows(h, [&](int begin, int end) {
+    execution::parallelRows(h, [&](int begin, int end) {
         std::vector<double> sum(static_cast<size_t>(w)), best(lengths.size() * size_t(w));
         for (int y = begin; y < end; ++y) {
             std::fill(best.begin(), best.end(), -std::numeric_limits<double>::infinity());
@@ -206,25 +203,8 @@ std::vector<FeatureJob> featureJobs(const Image &bright)
 // The first failure is thrown again once every thread has stopped.
 void runFeatureJobs(const std::vector<FeatureJob> &jobs, const FeatureSink &sink)
 {
-    std::atomic<size_t> next{0};
-    std::vector<std::exception_ptr> failures(jobs.size());
-    auto work = [&] {
-        const execution::ThreadBudget one(1);
-        for (size_t j; (j = next++) < jobs.size();) {
-            try {
-                jobs[j](sink);
-            } catch (...) {
-                failures[j] = std::current_exception();
-            }
-        }
-    };
-    const int workers = std::min(execution::rowThreads(), int(jobs.size()));
-    std::vector<std::thread> threads;
-    for (int i = 1; i < workers; ++i) threads.emplace_back(work);
-    work();
-    for (std::thread &t : threads) t.join();
-    for (const std::exception_ptr &f : failures)
-        if (f) std::rethrow_exception(f);
+    const int count = int(jobs.size());
+    execution::parallelFor(count, std::min(execution::rowThreads(), count), 1, [&](int j) { jobs[size_t(j)](sink); });
 }
 
 }  // namespace
@@ -270,7 +250,7 @@ FeatureStack computeVesselFeatures(const Image &image, const Image &fov, Polarit
     });
     stack.values.assign(n * count, 0.0f);
     const int w = image.width();
-    fast::parallelRows(image.height(), [&](int begin, int end) {
+    execution::parallelRows(image.height(), [&](int begin, int end) {
         const auto first = std::lower_bound(inside.begin(), inside.end(), size_t(begin) * size_t(w));
         const auto last = std::lower_bound(inside.begin(), inside.end(), size_t(end) * size_t(w));
         for (size_t i = size_t(first - inside.begin()); i < size_t(last - inside.begin()); ++i) {

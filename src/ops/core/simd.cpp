@@ -45,6 +45,8 @@ Path active()
     return l >= 0 && l < int(chosen) ? Path(l) : chosen;
 }
 
+Path usable(Path path) { return int(path) <= int(supported()) ? path : supported(); }
+
 const char *name(Path path)
 {
     switch (path) {

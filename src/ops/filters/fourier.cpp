@@ -7,6 +7,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "ops/core/execution.h"
 #include "ops/filters/hessian.h"
 #include "ops/filters/logmagnitude.h"
 #include "ops/filters/separable.h"
@@ -46,7 +47,7 @@ void transformColumns(Complex *half, int h, int wc, int sign)
         if (blocks > 1) full = planColumns(data, h, wc, kColumnBlock, sign);
         last = planColumns(data, h, wc, rest, sign);
     }
-    parallelRows(blocks, [&](int begin, int end) {
+    execution::parallelRows(blocks, [&](int begin, int end) {
         for (int b = begin; b < end; ++b) {
             fftw_complex *p = data + size_t(b) * kColumnBlock;
             fftw_execute_dft(b == blocks - 1 ? last : full, p, p);
@@ -71,7 +72,7 @@ HalfSpectrum realForward(const Image &image)
         fftw_plan_with_nthreads(1);
         rows = fftw_plan_dft_r2c_1d(w, in, out, FFTW_ESTIMATE | FFTW_UNALIGNED | FFTW_PRESERVE_INPUT);
     }
-    parallelRows(h, [&](int begin, int end) {
+    execution::parallelRows(h, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) fftw_execute_dft_r2c(rows, in + size_t(y) * w, out + size_t(y) * wc);
     });
     {
@@ -96,7 +97,7 @@ Image realInverse(HalfSpectrum &half, int w, int h)
         rows = fftw_plan_dft_c2r_1d(w, in, out.data(), FFTW_ESTIMATE | FFTW_UNALIGNED | FFTW_DESTROY_INPUT);
     }
     const double a = 1.0 / (double(w) * h);
-    parallelRows(h, [&](int begin, int end) {
+    execution::parallelRows(h, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             double *row = out.data(0, y);
             fftw_execute_dft_c2r(rows, in + size_t(y) * wc, row);
@@ -140,7 +141,7 @@ Image magnitudeSpectrum(const Image &image, simd::Path path)
     double *logs = reinterpret_cast<double *>(half.data());
     const size_t stride = 2 * size_t(wc);
     std::vector<double> bandLo(size_t(n), INFINITY), bandHi(size_t(n), -INFINITY);
-    fast::parallelRows(n, [&](int begin, int end) {
+    execution::parallelRows(n, [&](int begin, int end) {
         std::vector<double> scratch(static_cast<size_t>(wc));
         double lo = INFINITY, hi = -INFINITY;
         for (int v = begin; v < end; ++v) {
@@ -168,7 +169,7 @@ Image magnitudeSpectrum(const Image &image, simd::Path path)
     const double range = M - m;
     Image out;
     fast::allocate(out, w, h);
-    fast::parallelRows(h, [&](int begin, int end) {
+    execution::parallelRows(h, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             double *dst = out.data(0, y);
             const int cy = y + off.y, v = (cy + n - n / 2) % n;
@@ -205,7 +206,7 @@ Image inverseSpectrum(const Image &image)
     // forward one, divided by the pixel count.
     const fast::HalfSpectrum half = fast::realForward(shifted);
     const double a = 1.0 / (double(w) * h);
-    fast::parallelRows(h, [&](int begin, int end) {
+    execution::parallelRows(h, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             double *dst = shifted.data(0, y);
             const size_t mirror = size_t((h - y) % h) * wc;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "ops/core/execution.h"
 #include "ops/core/imagehelpers.h"
 #include "ops/core/progress.h"
 #include "ops/filters/separable.h"
@@ -74,7 +75,7 @@ void hessianEigenvalues(const Image &s, Image *larger, Image *smaller)
     if (smaller) fast::allocate(*smaller, w, h);
     if (s.is_empty()) return;
     auto clampRow = [h](int y) { return y < 0 ? 0 : (y >= h ? h - 1 : y); };
-    fast::parallelRows(h, [&](int begin, int end) {
+    execution::parallelRows(h, [&](int begin, int end) {
         std::vector<double> buf(size_t(6) * size_t(w + 2));
         double *syM = buf.data(), *sy0 = syM + w + 2, *syP = sy0 + w + 2;
         double *tPad = syP + w + 2, *sxPad = tPad + w + 2, *hxx = sxPad + w + 2;
@@ -171,7 +172,7 @@ Image hessEnhImage(Image image, Progress &progress)
     const int w1 = 2 * e1.width(), h1 = 2 * e1.height(), w2 = 4 * e2.width(), h2 = 4 * e2.height();
     const bool flat0 = lo0 == hi0;
     const double range0 = hi0 - lo0;
-    fast::parallelRows(h, [&](int begin, int end) {
+    execution::parallelRows(h, [&](int begin, int end) {
         fast::LinearEnlarger up1(e1, w1, h1), up2(e2, w2, h2);
         std::vector<double> row1, row2;
         for (int y = begin; y < end; ++y) {

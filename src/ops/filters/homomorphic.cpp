@@ -3,6 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "ops/core/execution.h"
 #include "ops/filters/fourier.h"
 #include "ops/filters/hessian.h"
 #include "ops/filters/separable.h"
@@ -19,7 +20,7 @@ Image homomorphicImage(const Image &image)
     const size_t n = image.size();
     for (size_t i = 0; i < n; ++i) l[i] = std::log(image[i] + 1);
     fast::gaussFilter(l, 5, 1.5, e);
-    fast::parallelRows(image.height(), [&](int begin, int end) {
+    execution::parallelRows(image.height(), [&](int begin, int end) {
         const size_t w = size_t(image.width());
         for (size_t i = size_t(begin) * w; i < size_t(end) * w; ++i) e[i] = std::exp(1.5 * (l[i] - e[i]));
     });

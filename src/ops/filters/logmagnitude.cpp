@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "ops/filters/separablefused.h"
 
 namespace fast {
 
@@ -47,17 +46,7 @@ namespace {
     for (int i = 0; i < count; ++i) out[i] = logBody(1 + m[i]);
 }
 
-void rowBaseline(const Complex *src, int count, double *dst, double *scratch) { rowBody(src, count, dst, scratch); }
-
-QUENDRA_SIMD_TARGET_AVX2 void rowAvx2(const Complex *src, int count, double *dst, double *scratch)
-{
-    rowBody(src, count, dst, scratch);
-}
-
-QUENDRA_SIMD_TARGET_AVX512 void rowAvx512(const Complex *src, int count, double *dst, double *scratch)
-{
-    rowBody(src, count, dst, scratch);
-}
+QUENDRA_SIMD_KERNEL(logMagnitudeKernel, rowBody)
 
 }  // namespace
 
@@ -65,12 +54,7 @@ double logAtLeastOne(double y) { return logBody(y); }
 
 void logMagnitudeRow(const Complex *src, int count, double *dst, double *scratch, simd::Path path)
 {
-    switch (usablePath(path)) {
-    case simd::Path::Avx512: return rowAvx512(src, count, dst, scratch);
-    case simd::Path::Avx2: return rowAvx2(src, count, dst, scratch);
-    case simd::Path::Baseline: break;
-    }
-    rowBaseline(src, count, dst, scratch);
+    logMagnitudeKernel(path, src, count, dst, scratch);
 }
 
 }  // namespace fast

@@ -1,5 +1,6 @@
 #include "ops/filters/pyramid.h"
 
+#include "ops/core/execution.h"
 #include "ops/filters/hessian.h"
 #include "ops/filters/separable.h"
 
@@ -56,7 +57,7 @@ Image laplPyramidImage(const Image &image)
 
     // T0 = L0 + up2(T1), written over B0's buffer; the enlargement is produced row by row.
     const int wu = 2 * l1.width(), hu = 2 * l1.height();
-    fast::parallelRows(h, [&](int begin, int end) {
+    execution::parallelRows(h, [&](int begin, int end) {
         fast::LinearEnlarger up(l1, wu, hu);
         std::vector<double> row;
         for (int y = begin; y < end; ++y) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <thread>
 
 #include <sys/mman.h>
 
@@ -46,37 +45,6 @@ void allocate(Image &image, int w, int h)
     adviseHugePages(image.data(), image.size() * sizeof(double));
 }
 
-void parallelRows(int rows, const std::function<void(int, int)> &body)
-{
-    const int workers = rows < 64 ? 1 : std::min(execution::rowThreads(), rows / 32);
-    if (workers <= 1) {
-        body(0, rows);
-        return;
-    }
-    std::vector<std::thread> threads;
-    threads.reserve(size_t(workers - 1));
-    std::vector<std::exception_ptr> failures(static_cast<size_t>(workers));
-    for (int i = 1; i < workers; ++i) {
-        const int begin = int(long(rows) * i / workers), end = int(long(rows) * (i + 1) / workers);
-        threads.emplace_back([&, i, begin, end] {
-            const execution::ThreadBudget alone(1);  // a band never splits again
-            try {
-                body(begin, end);
-            } catch (...) {
-                failures[size_t(i)] = std::current_exception();
-            }
-        });
-    }
-    try {
-        body(0, int(long(rows) / workers));
-    } catch (...) {
-        failures[0] = std::current_exception();
-    }
-    for (std::thread &t : threads) t.join();
-    for (const std::exception_ptr &f : failures)
-        if (f) std::rethrow_exception(f);
-}
-
 std::vector<double> gaussTaps(int n, double sigma)
 {
     const int r = (n - 1) / 2;
@@ -107,7 +75,7 @@ void separableFilter(const Image &in, const std::vector<double> &taps, Image &ou
         return;
     }
     const int m = 2 * r + 1;
-    parallelRows(h, [&](int begin, int end) {
+    execution::parallelRows(h, [&](int begin, int end) {
         // A ring of the horizontally filtered rows the current output row needs.
         std::vector<double> ring(size_t(m) * size_t(w)), pad(size_t(w + 2 * r));
         auto slot = [&](int row) { return ring.data() + size_t(row % m) * size_t(w); };
@@ -198,7 +166,7 @@ void LinearEnlarger::coveringRow(int y, int width, std::vector<double> &dst)
 void enlargeLinear(const Image &in, int W, int H, Image &out)
 {
     allocate(out, W, H);
-    parallelRows(H, [&](int begin, int end) {
+    execution::parallelRows(H, [&](int begin, int end) {
         LinearEnlarger up(in, W, H);
         for (int y = begin; y < end; ++y) up.row(y, out.data(0, y));
     });
@@ -214,7 +182,7 @@ void minMax(const Image &image, double &lo, double &hi)
     const size_t rows = image.size() / rowLen;
     std::vector<double> bandLo(rows, std::numeric_limits<double>::infinity()),
         bandHi(rows, -std::numeric_limits<double>::infinity());
-    parallelRows(int(rows), [&](int begin, int end) {
+    execution::parallelRows(int(rows), [&](int begin, int end) {
         double l = std::numeric_limits<double>::infinity(), u = -l;
         for (int y = begin; y < end; ++y) {
             const double *p = image.data() + size_t(y) * rowLen;
@@ -243,7 +211,7 @@ void normalizeTo255(Image &image)
     }
     const double range = M - m;
     const size_t rowLen = size_t(image.width());
-    parallelRows(int(image.size() / rowLen), [&](int begin, int end) {
+    execution::parallelRows(int(image.size() / rowLen), [&](int begin, int end) {
         double *p = image.data() + size_t(begin) * rowLen;
         double *const stop = image.data() + size_t(end) * rowLen;
         for (; p < stop; ++p) *p = (*p - m) / range * 255.0;

@@ -5,7 +5,6 @@
 // rounding of a different summation order, and each output pixel is computed by the same
 // arithmetic whichever thread computes it, so results do not depend on the thread count.
 #pragma once
-#include <functional>
 #include <vector>
 
 #include "ops/core/image.h"
@@ -40,10 +39,6 @@ struct BigAllocator {
     bool operator==(const BigAllocator &) const { return true; }
     bool operator!=(const BigAllocator &) const { return false; }
 };
-
-// Runs body(begin, end) over the rows [0, rows) cut into contiguous bands, one band per
-// worker (execution::rowThreads() of them, at most one per 32 rows; under 64 rows one band).
-void parallelRows(int rows, const std::function<void(int begin, int end)> &body);
 
 // The 1-D taps t of length m = 2 * ((n - 1) / 2) + 1 whose outer product t(i) * t(j) is
 // gaussKernel(n, sigma) up to rounding: t(i) = exp(-i * i / (2 sigma^2)) / sum.

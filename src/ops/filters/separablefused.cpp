@@ -1,8 +1,10 @@
 #include "ops/filters/separablefused.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <vector>
 
+#include "ops/core/execution.h"
 #include "ops/filters/separable.h"
 #include "ops/filters/separablerows.h"
 
@@ -16,8 +18,8 @@ using rows::rowPass;
 
 // Output rows [begin, end): a ring of the 2R + 1 filtered rows the current row needs.
 template <int R>
-[[gnu::always_inline]] inline void band(const Image &in, const double *taps, Image &out, int begin, int end,
-                                        double *ring)
+[[gnu::always_inline]] inline void band(std::integral_constant<int, R>, const Image &in, const double *taps, Image &out,
+                                        int begin, int end, double *ring)
 {
     constexpr int m = 2 * R + 1;
     const int w = in.width(), h = in.height();
@@ -32,61 +34,29 @@ template <int R>
     }
 }
 
+QUENDRA_SIMD_KERNEL(fusedBand, band)
+
+// Runs the build of the filter for radius R on bands of rows.
 template <int R>
-void bandBaseline(const Image &in, const double *taps, Image &out, int begin, int end, double *ring)
+void filterBands(const Image &in, const double *taps, Image &out, simd::Path path)
 {
-    band<R>(in, taps, out, begin, end, ring);
-}
-
-template <int R>
-QUENDRA_SIMD_TARGET_AVX2 void bandAvx2(const Image &in, const double *taps, Image &out, int begin, int end,
-                                       double *ring)
-{
-    band<R>(in, taps, out, begin, end, ring);
-}
-
-template <int R>
-QUENDRA_SIMD_TARGET_AVX512 void bandAvx512(const Image &in, const double *taps, Image &out, int begin, int end,
-                                           double *ring)
-{
-    band<R>(in, taps, out, begin, end, ring);
-}
-
-using BandFn = void (*)(const Image &, const double *, Image &, int, int, double *);
-
-template <int R>
-BandFn pick(simd::Path path)
-{
-    switch (path) {
-    case simd::Path::Avx512: return bandAvx512<R>;
-    case simd::Path::Avx2: return bandAvx2<R>;
-    case simd::Path::Baseline: break;
-    }
-    return bandBaseline<R>;
-}
-
-BandFn pickBand(int r, simd::Path path)
-{
-    switch (r) {
-    case 1: return pick<1>(path);
-    case 2: return pick<2>(path);
-    case 3: return pick<3>(path);
-    default: return pick<4>(path);
-    }
+    const int w = in.width(), h = in.height();
+    execution::parallelRows(h, [&](int begin, int end) {
+        std::vector<double> ring(size_t(2 * R + 1) * size_t(w));
+        fusedBand(path, std::integral_constant<int, R>(), in, taps, out, begin, end, ring.data());
+    });
 }
 
 }  // namespace
 
-simd::Path usablePath(simd::Path path) { return int(path) <= int(simd::supported()) ? path : simd::supported(); }
-
 void filterFused(const Image &in, const double *taps, int r, Image &out, simd::Path path)
 {
-    const BandFn fn = pickBand(r, usablePath(path));
-    const int w = in.width(), h = in.height();
-    parallelRows(h, [&](int begin, int end) {
-        std::vector<double> ring(size_t(2 * r + 1) * size_t(w));
-        fn(in, taps, out, begin, end, ring.data());
-    });
+    switch (r) {
+    case 1: return filterBands<1>(in, taps, out, path);
+    case 2: return filterBands<2>(in, taps, out, path);
+    case 3: return filterBands<3>(in, taps, out, path);
+    default: return filterBands<4>(in, taps, out, path);
+    }
 }
 
 }  // namespace fast

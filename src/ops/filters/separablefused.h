@@ -14,7 +14,4 @@ inline constexpr int kMaxFusedRadius = 4;
 // c * v, then + t_k * (left_k + right_k) for k = 1 .. r.
 void filterFused(const Image &in, const double *taps, int r, Image &out, simd::Path path);
 
-// path, lowered to what the processor supports.
-simd::Path usablePath(simd::Path path);
-
 }  // namespace fast

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "ops/core/execution.h"
 #include "ops/filters/hessian.h"
 #include "ops/filters/separable.h"
-#include "ops/filters/separablefused.h"
 #include "ops/filters/separablerows.h"
 
 namespace {
@@ -71,21 +71,7 @@ struct Scratch {
     }
 }
 
-void bandBaseline(const Image &in, const double *taps, Image &out, int begin, int end, Scratch &s)
-{
-    band(in, taps, out, begin, end, s);
-}
-
-QUENDRA_SIMD_TARGET_AVX2 void bandAvx2(const Image &in, const double *taps, Image &out, int begin, int end, Scratch &s)
-{
-    band(in, taps, out, begin, end, s);
-}
-
-QUENDRA_SIMD_TARGET_AVX512 void bandAvx512(const Image &in, const double *taps, Image &out, int begin, int end,
-                                           Scratch &s)
-{
-    band(in, taps, out, begin, end, s);
-}
+QUENDRA_SIMD_KERNEL(strengthBand, band)
 
 // Narrow images (the row step needs more than 2 * kRadius columns): whole-image steps.
 Image narrowStrength(const Image &in, const std::vector<double> &taps)
@@ -111,11 +97,9 @@ Image structureStrength(const Image &image, simd::Path path)
     if (image.width() <= 2 * kRadius) return narrowStrength(image, taps);
     Image out;
     fast::allocate(out, image.width(), image.height());
-    const simd::Path use = fast::usablePath(path);
-    auto fn = use == simd::Path::Avx512 ? bandAvx512 : (use == simd::Path::Avx2 ? bandAvx2 : bandBaseline);
-    fast::parallelRows(image.height(), [&](int begin, int end) {
+    execution::parallelRows(image.height(), [&](int begin, int end) {
         Scratch s(image.width());
-        fn(image, taps.data(), out, begin, end, s);
+        strengthBand(path, image, taps.data(), out, begin, end, s);
     });
     return out;
 }

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "ops/filters/separable.h"
+#include "ops/core/execution.h"
 
 namespace {
 
@@ -108,7 +108,7 @@ Lacunarity glidingBoxLacunarity(const Image &binary, const Image *mask)
         // Integer sums are exact, so the result does not depend on how rows are shared out.
         long long positions = 0, m1 = 0, m2 = 0;
         std::mutex lock;
-        fast::parallelRows(h - r + 1, [&](int y0, int y1) {
+        execution::parallelRows(h - r + 1, [&](int y0, int y1) {
             long long p = 0, s1 = 0, s2 = 0;
             const uint32_t full = uint32_t(r) * uint32_t(r);
             for (int y = y0; y < y1; ++y)

@@ -4,9 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <exception>
 #include <stdexcept>
-#include <thread>
 
 #include "ops/morphology/distancemap.h"
 #include "ops/core/execution.h"
@@ -237,40 +235,23 @@ Morphometry vesselMorphometry(const Image &segmentation, const MorphometryOption
     }
     const Image &vessels = o.mask ? masked : segmentation;
     // The figures of the vessel area (distance map, box counting, lacunarity) do not need the
-    // skeleton: with two threads or more they are made while the skeleton is thinned.
+    // skeleton: with two threads or more they are made while the skeleton is thinned, each
+    // with half of the row threads.
     std::vector<uint32_t> squared;
     const auto areaFigures = [&] {
         squared = squaredDistanceToBackground(vessels);
         m.fractal = boxCountingDimension(vessels);
         m.lacunarity = glidingBoxLacunarity(vessels, o.mask);
     };
-    std::exception_ptr failure;
-    std::thread worker;
-    if (execution::rowThreads() >= 2)
-        worker = std::thread([&] {
-            const execution::ThreadBudget alone(1);
-            try {
-                areaFigures();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-    else
-        areaFigures();
-    const auto joinWorker = [&] {
-        if (worker.joinable()) worker.join();
-        if (failure) std::rethrow_exception(failure);
-    };
     Image skeleton;
     SkeletonTrace trace;
-    try {
+    const auto skeletonFigures = [&] {
         skeleton = o.skeleton && !o.mask ? *o.skeleton : zhangSuenThin(vessels);
         trace = traceSkeleton(skeleton);
-    } catch (...) {
-        if (worker.joinable()) worker.join();
-        throw;
-    }
-    joinWorker();
+    };
+    const int threads = execution::rowThreads();
+    execution::parallelFor(2, threads >= 2 ? 2 : 1, std::max(1, threads / 2),
+                           [&](int task) { task == 0 ? areaFigures() : skeletonFigures(); });
     const DiameterReader diameters(vessels, skeleton, std::move(squared));
 
     m.regionPixels = (long long)m.width * m.height;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ops/filters/separable.h"
+#include "ops/core/execution.h"
 
 namespace {
 
@@ -12,9 +12,6 @@ long long floorDiv(long long a, long long b)
     const long long q = a / b;
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
-
-// Runs body(begin, end) on bands of [0, count) with the row threads.
-void bands(int count, const std::function<void(int, int)> &body) { fast::parallelRows(count, body); }
 
 }  // namespace
 
@@ -30,7 +27,7 @@ std::vector<uint32_t> squaredDistanceToBackground(const Image &binary)
     std::vector<int> g(n);
     const double *v = binary.data();
     // Columns in bands of x, each band walking down and then up the rows (memory order).
-    bands(w, [&](int x0, int x1) {
+    execution::parallelRows(w, [&](int x0, int x1) {
         for (int x = x0; x < x1; ++x) g[size_t(x)] = v[x] == kWhite ? int(infinite) : 0;
         for (int y = 1; y < h; ++y) {
             const size_t row = size_t(y) * size_t(w);
@@ -44,7 +41,7 @@ std::vector<uint32_t> squaredDistanceToBackground(const Image &binary)
         }
     });
     // Each row: the lower envelope of the parabolas (x - i)^2 + g(i)^2.
-    bands(h, [&](int y0, int y1) {
+    execution::parallelRows(h, [&](int y0, int y1) {
         std::vector<int> s(static_cast<size_t>(w)), t(static_cast<size_t>(w));
         for (int y = y0; y < y1; ++y) {
             const int *gr = g.data() + size_t(y) * size_t(w);

@@ -230,7 +230,7 @@ template <class Op>
 }
 
 template <class Op>
-[[gnu::always_inline]] inline void columnRunBody(const Image &in, Image &out, const std::vector<ColumnRun> &runs,
+[[gnu::always_inline]] inline void columnRunBody(Op, const Image &in, Image &out, const std::vector<ColumnRun> &runs,
                                                  PassProgress &tick)
 {
     const int w = in.width(), h = in.height();
@@ -291,37 +291,9 @@ template <class Op>
     }
 }
 
-template <class Op>
-void columnRunBaseline(const Image &in, Image &out, const std::vector<ColumnRun> &runs, PassProgress &tick)
-{
-    columnRunBody<Op>(in, out, runs, tick);
-}
-
-// The same code compiled for wider vectors; min and max are exact, so the values agree.
-template <class Op>
-QUENDRA_SIMD_TARGET_AVX2 void columnRunAvx2(const Image &in, Image &out, const std::vector<ColumnRun> &runs,
-                                            PassProgress &tick)
-{
-    columnRunBody<Op>(in, out, runs, tick);
-}
-
-template <class Op>
-QUENDRA_SIMD_TARGET_AVX512 void columnRunAvx512(const Image &in, Image &out, const std::vector<ColumnRun> &runs,
-                                                PassProgress &tick)
-{
-    columnRunBody<Op>(in, out, runs, tick);
-}
-
-template <class Op>
-void columnRunPass(const Image &in, Image &out, const std::vector<ColumnRun> &runs, PassProgress &tick)
-{
-    switch (simd::active()) {
-    case simd::Path::Avx512: return columnRunAvx512<Op>(in, out, runs, tick);
-    case simd::Path::Avx2: return columnRunAvx2<Op>(in, out, runs, tick);
-    case simd::Path::Baseline: break;
-    }
-    columnRunBaseline<Op>(in, out, runs, tick);
-}
+// columnRunPass(path, Op(), ...): the scan built for each vector width; min and max are
+// exact, so every build gives the same values.
+QUENDRA_SIMD_KERNEL(columnRunPass, columnRunBody)
 
 // The plain scan, cell by cell, for elements that have no nested column runs.
 template <class Op>
@@ -376,7 +348,7 @@ Image morphPass(const Image &image, const Image &element, Progress &progress)
                    QCoreApplication::translate("PixmapWidget", "Working ..."), image.width());
     PassProgress tick(progress, image.width());
     std::vector<ColumnRun> runs;
-    if (nestedColumnRuns(element, runs)) columnRunPass<Op>(image, out, runs, tick);
+    if (nestedColumnRuns(element, runs)) columnRunPass(simd::active(), Op{}, image, out, runs, tick);
     else directPass<Op>(image, out, element, tick);
     progress.finish();
     return out;

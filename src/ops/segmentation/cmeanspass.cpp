@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <barrier>
 #include <cstdint>
-#include <thread>
 #include <vector>
 #if QUENDRA_SIMD_HAVE_TARGETS
 #include <immintrin.h>
 #endif
+
+#include "ops/core/execution.h"
 
 namespace cmeans {
 
@@ -183,9 +184,7 @@ PassResult pass(const PassInput &in, PackedBinary &segmentation, int threads, si
                 sync.arrive_and_wait();
             }
         };
-        std::thread helper(work, 1);
-        work(0);
-        helper.join();
+        execution::parallelFor(2, 2, 1, work);
     }
     r.atVesselCentre = counts[0].atVesselCentre + counts[1].atVesselCentre;
     r.atBothCentres = counts[0].atBothCentres + counts[1].atBothCentres;
