@@ -4,8 +4,10 @@
 # it (apply display, .cimg in and out), and hysteresis thresholding end to end beside its
 # algorithms alone on an image already in memory (the benchmark of the pre-step and
 # calculation, same size), and fuzzy clustering end to end with its system time beside its
-# wall time. Peak memory is given in images of the input's size. With OLD_BUILD the fuzzy
-# clustering of that build runs too, in the same run, for a before/after comparison.
+# wall time. Peak memory is given in images of the input's size. With OLD_BUILD, display,
+# hessian, hysteresis and fuzzy run in both builds, alternated (new, old, new, old, ...) so
+# that a busy machine weighs on both alike: median wall and system time and the largest peak
+# of ROUNDS runs each (default 3).
 # usage: bench/life-cycle.sh BUILD_DIR INPUT.cimg [OLD_BUILD_DIR]
 #        (e.g. a 3504 x 2336 or 4096 x 4096 photograph as .cimg)
 set -eu
@@ -38,4 +40,21 @@ fuzzy() {  # label cli: one run (it takes seconds), wall and system time, peak m
         "$(echo "scale=2; $m / $image_kb" | bc)" "$s" "$(echo "scale=3; $s / $t" | bc)"
 }
 fuzzy "apply fuzzy" "$cli"
-if [ -n "$old" ]; then fuzzy "apply fuzzy (old build)" "$old/quendra-cli"; fi
+[ -n "$old" ] || exit 0
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+summary() {  # label file: median wall, median system, largest peak
+    printf '%-28s %6s s   system %5s s   peak %5s images\n' "$1" "$(cut -d' ' -f1 "$2" | median)" \
+        "$(cut -d' ' -f2 "$2" | median)" "$(echo "scale=2; $(cut -d' ' -f3 "$2" | sort -n | tail -1) / $image_kb" | bc)"
+}
+for op in display hessian hysteresis fuzzy; do
+    : > "$work/new"; : > "$work/old"
+    for _ in $(seq "${ROUNDS:-3}"); do
+        for side in new old; do
+            bin=$cli; [ "$side" = old ] && bin=$old/quendra-cli
+            /usr/bin/time -f "%e %S %M" -o "$work/t" "$bin" apply "$op" "$input" "$work/out.cimg" > /dev/null 2>&1
+            cat "$work/t" >> "$work/$side"
+        done
+    done
+    summary "apply $op" "$work/new"
+    summary "apply $op (old build)" "$work/old"
+done
