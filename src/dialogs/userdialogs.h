@@ -2,6 +2,7 @@
 // through this one interface. The program uses the real Qt dialogs; tests install scripted
 // answers, so no test ever blocks on a dialog.
 #pragma once
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -27,11 +28,16 @@ public:
                             int current, bool *ok);
     virtual QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                                     const QString &filter);
-    // The open dialog with a choice below the file list (channelLabel, then the texts of
-    // channels): *channel is the index shown first on entry and the chosen one on return.
+    // One choice below the open dialog's file list: its label, its items, and the index
+    // shown first on entry and chosen on return.
+    struct Choice {
+        QString label;
+        QStringList items;
+        int index = 0;
+    };
+    // The open dialog with choices below the file list, in order.
     virtual QString getOpenImageFileName(QWidget *parent, const QString &caption, const QString &dir,
-                                         const QString &filter, const QString &channelLabel,
-                                         const QStringList &channels, int *channel);
+                                         const QString &filter, QList<Choice> &choices);
     // The save dialog with a list of suffix filters; returns the name, sets the chosen filter.
     // A selectedFilter that names one of the filters on entry is preselected.
     virtual QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,

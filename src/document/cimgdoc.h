@@ -21,8 +21,8 @@ public:
     CImgDoc(QWidget *parent, const ImageList &images);
 
     // Creates the view from the file (every frame of a multi-frame file, colour pictures as
-    // channel); false (with loadError set) when it cannot be read.
-    bool openImageFile(const QString &name, Channel channel = Channel::Gray);
+    // channel, DICOM gray levels as window); false (with loadError set) when it cannot be read.
+    bool openImageFile(const QString &name, Channel channel = Channel::Gray, DicomWindow window = DicomWindow::File);
     QString shortFileName() const;
     // The zoomed image plus a margin of 10: the size its window is fitted to.
     QSize sizeHint() const override;
@@ -39,6 +39,7 @@ public:
     PixmapWidget *view = nullptr;
     QString fileName;
     Channel channel = Channel::Gray;  // the colour channel the file was opened with
+    DicomWindow dicomWindow = DicomWindow::File;  // and how its DICOM gray levels were read
     float zoomFactor = 1.0f;
     bool focusReported = false;
 

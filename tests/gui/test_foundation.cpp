@@ -1,6 +1,7 @@
 // The main window, its dispatcher, document windows and the navigation dialog.
 #include <QAction>
 #include <QFileDialog>
+#include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -9,6 +10,8 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include "ops/core/progress.h"
+#include "ops/io/imageio.h"
 #include "ops/table/operations.h"
 
 #include "app/mainwindow.h"
@@ -344,7 +347,8 @@ private slots:
         closeAll(w);
     }
 
-    // The printed image keeps its proportions whatever the shape of the view around it.
+    // The printed image keeps its proportions whatever the shape of the view around it, and
+    // its pixels (no JPEG).
     void printingKeepsTheImageProportions_data()
     {
         QTest::addColumn<QSize>("image");
@@ -370,6 +374,9 @@ private slots:
         doc->printOn(&printer);
         const QSizeF placed = placedImageSize(dir.filePath("proportions.pdf"));
         QVERIFY(!placed.isEmpty());
+        QFile pdf(dir.filePath("proportions.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY2(!pdf.readAll().contains("/DCTDecode"), "the image is stored as JPEG");
         QCOMPARE_LT(qAbs(placed.width() / placed.height() / (double(image.width()) / image.height()) - 1.0), 0.01);
         // It fills the page in one direction and fits it in the other.
         const QSizeF page = printer.pageLayout().fullRect(QPageLayout::Point).size();
@@ -379,35 +386,81 @@ private slots:
         closeAll(w);
     }
 
-    void saveDialogPreselectsPng()
+    // What Save As offers and writes: gray renderings as 8-bit gray, the values of an image
+    // of more than 256 levels as 16-bit gray or doubles; the first entry is preselected.
+    void saveFormats_data()
     {
+        QTest::addColumn<QList<double>>("values");  // a 300 x 1 image repeating these; none: x * 0.85
+        QTest::addColumn<QString>("filter");         // a suffix picks its first filter
+        QTest::addColumn<QString>("preselected");
+        QTest::addColumn<QString>("format");          // of the written file as Qt reads it
+        QTest::addColumn<double>("tolerance");        // of the values read back; < 0: the rendering
+        const QList<double> whole = {0, 255, 44}, deep;
+        QTest::newRow("gray PNG") << whole << ".png" << "PNG image (*.png)" << "Grayscale8" << -1.0;
+        QTest::newRow("gray TIFF") << whole << ".tif" << "PNG image (*.png)" << "Grayscale8" << -1.0;
+        QTest::newRow("16-bit PNG") << deep << ".png" << "16-bit PNG image (*.png)" << "Grayscale16" << 255.0 / 65535;
+        QTest::newRow("16-bit TIFF") << deep << ".tif" << "16-bit PNG image (*.png)" << "Grayscale16" << 255.0 / 65535;
+        QTest::newRow("doubles") << deep << ".cimg" << "16-bit PNG image (*.png)" << QString() << 0.0;
+        QTest::newRow("deep, 8-bit rendering") << deep << "PNG image (*.png)" << "16-bit PNG image (*.png)"
+                                               << "Grayscale8" << -1.0;
+    }
+
+    void saveFormats()
+    {
+        QFETCH(QList<double>, values);
+        QFETCH(QString, filter);
+        QFETCH(QString, preselected);
+        QFETCH(QString, format);
+        QFETCH(double, tolerance);
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
         w.show();
-        w.createNewWindow(listOf({1}));
+        Image image(300, 1, 1, 1);
+        cimg_forX(image, x) image(x) = values.isEmpty() ? x * 0.85 : values[x % values.size()];
+        w.createNewWindow(ImageList(image));
+        const QString name = dir.filePath(QTest::currentDataTag());
+        answers.fileNames.enqueue(name);
+        answers.filters.enqueue(filter);
         w.saveAs();
-        QCOMPARE(answers.preselectedFilter, QString(".png"));
+        QCOMPARE(answers.preselectedFilter, preselected);
+        const QString path = name + "." + QString(filter.startsWith('.') ? filter.mid(1) : "png");
+        QVERIFY2(QFile::exists(path), qPrintable(answers.shown.join("\n")));
+        if (!format.isEmpty()) QCOMPARE(QImage(path).format(), QImage::Format(QMetaEnum::fromType<QImage::Format>().keyToValue(qPrintable("Format_" + format))));
+        NullProgress progress;
+        const Image back = loadAnyImage(path, progress).image;
+        QCOMPARE(back.width(), 300);
+        const Image expected = tolerance < 0 ? image.get_round(1, -1).cut(0, 255) : image;
+        QCOMPARE_LE((back - expected).abs().max(), std::max(tolerance, 0.0));
         closeAll(w);
+    }
 
-        // The real dialog shows the preselected filter chosen, the four in their order.
-        QString chosen;
+    // The real save dialog shows the filters in order and lists the files they name.
+    void saveDialogListsExistingFiles()
+    {
+        QVERIFY(QImage(4, 4, QImage::Format_Grayscale8).save(dir.filePath("existing.png")));
         QStringList offered;
+        bool listed = false;
+        QElapsedTimer waited;
+        waited.start();
         QTimer poll;
+        // The dialog's file list fills in the background: look until the file shows.
         connect(&poll, &QTimer::timeout, this, [&] {
             for (QWidget *top : QApplication::topLevelWidgets())
                 if (auto *dialog = qobject_cast<QFileDialog *>(top)) {
-                    chosen = dialog->selectedNameFilter();
                     offered = dialog->nameFilters();
-                    dialog->reject();
+                    const auto *list = dialog->findChild<QListView *>("listView");
+                    for (int row = 0; list && row < list->model()->rowCount(list->rootIndex()); ++row)
+                        listed |= list->model()->index(row, 0, list->rootIndex()).data().toString() == "existing.png";
+                    if (listed || waited.elapsed() > 5000) dialog->reject();
                 }
         });
         poll.start(20);
         UserDialogs real;
-        QString filter = ".png";
-        const QStringList filters = {".jpg", ".png", ".bmp", ".tif"};
+        QString filter = "PNG image (*.png)";
+        const QStringList filters = {"JPEG image (*.jpg)", "PNG image (*.png)"};
         QVERIFY(real.getSaveFileName(nullptr, "Save image", dir.path(), filters, &filter).isEmpty());
         QCOMPARE(offered, filters);
-        QCOMPARE(chosen, QString(".png"));
+        QVERIFY(listed);
     }
 
     void navigationFollowsTheReportingDocument()
