@@ -374,7 +374,8 @@ void MainWindow::print()
 void MainWindow::updateMenus()
 {
     const bool active = activeDocument() != nullptr;
-    for (QAction *action : {actSaveAs, actClose, actCloseAll, actTile, actCascade, actArrangeIcons, actNext, actPrevious})
+    for (QAction *action : {actSaveAs, actPrint, actFitToWindow, actActualSize, actClose, actCloseAll, actTile, actCascade,
+                            actArrangeIcons, actNext, actPrevious})
         action->setEnabled(active);
     actWindowSeparator->setVisible(active);
     actMinimize->setVisible(active);
@@ -384,6 +385,8 @@ void MainWindow::updateWindowMenu()
 {
     menuWindow->clear();
     menuWindow->addAction(actShowToolbar);
+    menuWindow->addSeparator();
+    menuWindow->addActions({actFitToWindow, actActualSize});
     menuWindow->addSeparator();
     menuWindow->addActions({actMinimize, actClose, actCloseAll});
     menuWindow->addSeparator();
@@ -396,8 +399,8 @@ void MainWindow::updateWindowMenu()
     for (int i = 0; i < windows.size(); ++i) {
         auto *doc = qobject_cast<CImgDoc *>(windows[i]->widget());
         if (!doc) continue;
-        const QString text = i < 9 ? tr("&%1 %2").arg(i + 1).arg(doc->shortFileName())
-                                   : tr("%1 %2").arg(i + 1).arg(doc->shortFileName());
+        const QString text = i < 9 ? tr("&%1 %2").arg(i + 1).arg(doc->documentName())
+                                   : tr("%1 %2").arg(i + 1).arg(doc->documentName());
         QAction *action = menuWindow->addAction(text);
         action->setCheckable(true);
         action->setChecked(doc == active);

@@ -107,6 +107,7 @@ private:
     QAction *actMinimize = nullptr, *actClose = nullptr, *actCloseAll = nullptr, *actTile = nullptr;
     QAction *actCascade = nullptr, *actArrangeIcons = nullptr, *actNext = nullptr, *actPrevious = nullptr;
     QAction *actWindowSeparator = nullptr, *actHelp = nullptr, *actAbout = nullptr, *actAboutQt = nullptr;
+    QAction *actFitToWindow = nullptr, *actActualSize = nullptr;
 
     friend class MainWindowTest;
     friend class ShellTest;

@@ -1,6 +1,10 @@
 #include "dialogs/userdialogs.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTextDocumentFragment>
 #include <QDialog>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -9,6 +13,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -45,6 +50,28 @@ void UserDialogs::information(QWidget *parent, const QString &title, const QStri
 void UserDialogs::warning(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox::warning(parent, title, text);
+}
+
+void UserDialogs::report(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    QPushButton *copy = box.addButton(QCoreApplication::translate("UserDialogs", "Copy figures"), QMessageBox::ActionRole);
+    box.exec();
+    if (box.clickedButton() == copy) QGuiApplication::clipboard()->setText(reportFigures(text));
+}
+
+QString reportFigures(const QString &text)
+{
+    QStringList lines;
+    // Paragraphs and line breaks may come out as Unicode separators rather than newlines.
+    static const QRegularExpression breaks(QStringLiteral("[\\n\\x{2028}\\x{2029}]"));
+    for (const QString &line : QTextDocumentFragment::fromHtml(text).toPlainText().split(breaks)) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty()) continue;
+        const qsizetype colon = trimmed.indexOf(QLatin1String(": "));
+        lines << (colon < 0 ? trimmed : trimmed.left(colon) + '\t' + trimmed.mid(colon + 2));
+    }
+    return lines.join('\n') + '\n';
 }
 
 int UserDialogs::question(QWidget *parent, const QString &title, const QString &text, const QStringList &buttons,

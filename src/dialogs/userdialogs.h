@@ -16,6 +16,9 @@ public:
 
     virtual void information(QWidget *parent, const QString &title, const QString &text);
     virtual void warning(QWidget *parent, const QString &title, const QString &text);
+    // A report of figures (rich text): an information box whose "Copy figures" button puts
+    // reportFigures(text) on the clipboard.
+    virtual void report(QWidget *parent, const QString &title, const QString &text);
     // Asks with the given buttons (first to last); returns the index of the answer.
     virtual int question(QWidget *parent, const QString &title, const QString &text, const QStringList &buttons,
                          int defaultButton, int escapeButton);
@@ -47,6 +50,10 @@ public:
     // Shows the print dialog for printer; true when the user chose to print.
     virtual bool print(QWidget *parent, QPrinter *printer);
 };
+
+// The figures of a rich-text report as plain lines, "label<TAB>value" where a line reads
+// "label: value", for pasting into a spreadsheet or a note.
+QString reportFigures(const QString &text);
 
 // The dialogs in use. Tests install their own with setDialogs (ownership stays with the caller).
 UserDialogs &dialogs();

@@ -1,6 +1,7 @@
 #include "document/cimgdoc.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
@@ -16,8 +17,8 @@ CImgDoc::CImgDoc(QWidget *parent, CImgDoc *source) : QScrollArea(parent)
     initWindow();
     if (!source) return;
     zoomFactor = 1.0f;
-    setTitle();
     fileName = source->fileName;
+    setTitle();
     channel = source->channel;
     dicomWindow = source->dicomWindow;
     view = new PixmapWidget(*source->view->pixmap, imageNumber, this);
@@ -77,9 +78,23 @@ void CImgDoc::wireView()
     setWidgetResizable(true);
 }
 
+QString CImgDoc::documentName() const
+{
+    return fileName.isEmpty() ? tr("Image %1").arg(imageNumber) : tr("%1 - Image %2").arg(shortFileName()).arg(imageNumber);
+}
+
 void CImgDoc::setTitle()
 {
-    setWindowTitle(tr("Image %1 (%2%)").arg(imageNumber).arg(int(double(zoomFactor) * 100.0)));
+    setWindowTitle(tr("%1 (%2%)").arg(documentName()).arg(int(double(zoomFactor) * 100.0)));
+}
+
+void CImgDoc::fitZoomToWindow()
+{
+    if (!view || view->pixmap->isNull()) return;
+    // The area the image may fill once no scroll bar is needed.
+    const QSize area = maximumViewportSize();
+    const QSize image = view->pixmap->size();
+    view->requestZoom(std::min(float(area.width()) / float(image.width()), float(area.height()) / float(image.height())));
 }
 
 QSize CImgDoc::sizeHint() const

@@ -24,6 +24,10 @@ public:
     // channel, DICOM gray levels as window); false (with loadError set) when it cannot be read.
     bool openImageFile(const QString &name, Channel channel = Channel::Gray, DicomWindow window = DicomWindow::File);
     QString shortFileName() const;
+    // What tells documents apart: "scan.png - Image 3", or "Image 3" without a file.
+    QString documentName() const;
+    // Zooms the image to the largest size at which it fits the window without scrolling.
+    void fitZoomToWindow();
     // The zoomed image plus a margin of 10: the size its window is fitted to.
     QSize sizeHint() const override;
     const QString &loadError() const { return loadError_; }

@@ -155,6 +155,9 @@ public:
 
 public slots:
     void setZoomFactor(float f);
+    // A zoom the user asked for (wheel, fit to window, actual size): refused with a word in
+    // the modes that keep zoom 1, and never narrower than 32 view pixels.
+    void requestZoom(float f);
     void setImage(int nr);
     void setXOffset(int v);
     void setYOffset(int v);
@@ -223,6 +226,7 @@ private:
     void endErase();
     void scribbleMouse(QMouseEvent *event);
     void trainScribbles();
+    void undoScribble();
     void keepScribbles();
     void saveScribbleModel();
     void showScribbleResult(bool on);

@@ -30,6 +30,7 @@ public:
 
     void information(QWidget *, const QString &title, const QString &text) override { shown << title + "|" + text; }
     void warning(QWidget *, const QString &title, const QString &text) override { shown << title + "|" + text; }
+    void report(QWidget *, const QString &title, const QString &text) override { shown << title + "|" + text; }
     int question(QWidget *, const QString &title, const QString &text, const QStringList &, int, int escape) override
     {
         shown << title + "|" + text;

@@ -1,7 +1,11 @@
 // The main window, its dispatcher, document windows and the navigation dialog.
 #include <QAction>
 #include <QFileDialog>
+#include <QAbstractButton>
+#include <QClipboard>
 #include <QListView>
+#include <QMessageBox>
+#include <QScrollBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -138,6 +142,15 @@ private slots:
         CImgDoc *doc = w.documents().last();
         QCOMPARE(doc->imageNumber, first + 3);  // numbers are never reused
         QCOMPARE(doc->windowTitle(), QString("Image %1 (100%)").arg(first + 3));
+        const QString path = writeTestPicture(dir, "scan.png");
+        CImgDoc *scan = w.openFile(path);
+        QCOMPARE(scan->windowTitle(), QString("scan.png - Image %1 (100%)").arg(first + 4));
+        CImgDoc *clone = w.createCImgDoc(scan);  // a clone tells its number too
+        QCOMPARE(clone->windowTitle(), QString("scan.png - Image %1 (100%)").arg(first + 5));
+        clone->parentWidget()->close();
+        scan->parentWidget()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        doc = w.documents().last();
         doc->view->setZoomFactor(0.5f);
         QCOMPARE(doc->windowTitle(), QString("Image %1 (50%)").arg(first + 3));
         doc->view->setZoomFactor(0.29f);  // truncated, never rounded
@@ -269,9 +282,10 @@ private slots:
         for (QAction *a : w.menuWindow->actions())
             if (a->isCheckable()) texts << a->text();
         QCOMPARE(texts.size(), 10);
-        QCOMPARE(texts[0], QString("&1 scan.png"));
-        QCOMPARE(texts[1], QString("&2 "));
-        QCOMPARE(texts[9], QString("10 "));
+        const int first = w.documents().first()->imageNumber;
+        QCOMPARE(texts[0], QString("&1 scan.png - Image %1").arg(first));
+        QCOMPARE(texts[1], QString("&2 Image %1").arg(first + 1));
+        QCOMPARE(texts[9], QString("10 Image %1").arg(first + 9));
         QVERIFY(w.actWindowSeparator->isVisible());
         closeAll(w);
         w.updateMenus();
@@ -461,6 +475,47 @@ private slots:
         QVERIFY(real.getSaveFileName(nullptr, "Save image", dir.path(), filters, &filter).isEmpty());
         QCOMPARE(offered, filters);
         QVERIFY(listed);
+    }
+
+    // Fit to window fills the window without scroll bars; actual size goes back to 100 %;
+    // Save As, Print and both zooms have shortcuts.
+    void fitToWindowAndShortcuts()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        ImageList list;
+        list.push_back(Image(400, 100, 1, 1, 9.0));
+        w.createNewWindow(list);
+        CImgDoc *doc = w.activeDocument();
+        doc->parentWidget()->resize(300, 300);
+        w.actFitToWindow->trigger();
+        const QSize area = doc->maximumViewportSize();
+        QCOMPARE(doc->view->zoomFactor, float(area.width()) / 400.0f);
+        QVERIFY(!doc->horizontalScrollBar()->isVisible());
+        QVERIFY(doc->windowTitle().endsWith(QString("(%1%)").arg(int(double(doc->view->zoomFactor) * 100.0))));
+        w.actActualSize->trigger();
+        QCOMPARE(doc->view->zoomFactor, 1.0f);
+        QCOMPARE(w.actFitToWindow->shortcut(), QKeySequence("Ctrl+0"));
+        QCOMPARE(w.actSaveAs->shortcut(), QKeySequence("Ctrl+Shift+S"));
+        QCOMPARE(w.actPrint->shortcut(), QKeySequence("Ctrl+P"));
+        closeAll(w);
+    }
+
+    // The reports offer their figures for copying, one "label<TAB>value" line each.
+    void reportFiguresAreCopied()
+    {
+        QCOMPARE(reportFigures("<p><h3>Binary image information<br>Image 3</h3></p><p><b>Area:</b> 12 px<br>"
+                               "<b>Length:</b> 5 px</p><p>White coverage: 4,5 %</p>"),
+                 QString("Binary image information\nImage 3\nArea\t12 px\nLength\t5 px\nWhite coverage\t4,5 %\n"));
+        QTimer::singleShot(0, this, [] {
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(top))
+                    for (QAbstractButton *b : box->buttons())
+                        if (b->text() == "Copy figures") b->click();
+        });
+        UserDialogs().report(nullptr, "Report", "<b>Mean:</b> 1.5");
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("Mean\t1.5\n"));
     }
 
     void navigationFollowsTheReportingDocument()
