@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "ops/io/calibration.h"
+#include "ops/core/channel.h"
 #include "ops/core/image.h"
 
 class Progress;
@@ -22,13 +23,6 @@ struct LoadResult {
     ImageList takeFrames();
 };
 
-// Which values of a colour picture become the gray levels: the weighted gray of the three
-// channels, or one channel alone (fundus photographs carry the vessel contrast in green).
-// Gray pictures give the same values whatever the choice.
-enum class Channel { Gray, Red, Green, Blue };
-// "gray", "red", "green", "blue"; parseChannel returns false for any other text.
-QString channelName(Channel channel);
-bool parseChannel(const QString &name, Channel *channel);
 
 // How DICOM files' monochrome values become gray levels (see loadDicomImage): through the
 // file's first window (centre and width, else its first VOI lookup table; files with
