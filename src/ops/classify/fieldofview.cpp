@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ops/core/imagehelpers.h"
+#include "ops/morphology/components.h"
 #include "ops/morphology/morphology.h"
 
 namespace {
@@ -16,58 +17,34 @@ constexpr double kSmallestShare = 0.10;
 // The rim of a fundus photograph is blurred: one pixel of it is left out.
 constexpr int kRimErosion = 1;
 
-// Labels the 4-connected components of the pixels where `on` is true; returns the pixels of
-// the largest one (the first found among equals, so the result does not depend on anything
-// but the image).
-std::vector<char> largestComponent(const std::vector<char> &on, int w, int h)
+using Mask = cimg_library::CImg<unsigned char>;
+
+// The pixels of the largest 4-connected component of on (the first in raster order among
+// equals, so the result depends on nothing but the image).
+Mask largestComponent(const Mask &on)
 {
-    std::vector<int> label(on.size(), 0);
-    std::vector<int> queue;
-    int best = 0, bestSize = 0, next = 0;
-    for (size_t start = 0; start < on.size(); ++start) {
-        if (!on[start] || label[start]) continue;
-        ++next;
-        queue.assign(1, int(start));
-        label[start] = next;
-        for (size_t head = 0; head < queue.size(); ++head) {
-            const int p = queue[head], x = p % w, y = p / w;
-            const int neighbours[4][2] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
-            for (const auto &n : neighbours) {
-                if (n[0] < 0 || n[1] < 0 || n[0] >= w || n[1] >= h) continue;
-                const int q = n[0] + n[1] * w;
-                if (on[size_t(q)] && !label[size_t(q)]) {
-                    label[size_t(q)] = next;
-                    queue.push_back(q);
-                }
-            }
-        }
-        if (int(queue.size()) > bestSize) bestSize = int(queue.size()), best = next;
-    }
-    std::vector<char> result(on.size(), 0);
-    for (size_t i = 0; i < on.size(); ++i) result[i] = best != 0 && label[i] == best;
+    const Components c = connectedComponents(on, false);
+    const long best = c.largest();
+    Mask result(on.width(), on.height(), 1, 1, 0);
+    for (size_t i = 0; i < on.size(); ++i) result[i] = best >= 0 && long(c.label[i]) == best;
     return result;
 }
 
 // Fills the holes of a region: every pixel not reachable from the image border through
 // pixels outside the region belongs to it.
-void fillHoles(std::vector<char> &region, int w, int h)
+void fillHoles(Mask &region)
 {
-    std::vector<char> outside(region.size(), 0);
-    std::vector<int> queue;
-    auto seed = [&](int x, int y) {
-        const int p = x + y * w;
-        if (!region[size_t(p)] && !outside[size_t(p)]) outside[size_t(p)] = 1, queue.push_back(p);
+    const int w = region.width(), h = region.height();
+    Mask rest(w, h, 1, 1, 0);
+    for (size_t i = 0; i < region.size(); ++i) rest[i] = !region[i];
+    const Components c = connectedComponents(rest, false);
+    std::vector<char> outside(c.size.size(), 0);
+    auto border = [&](int x, int y) {
+        if (!region(x, y)) outside[c.label(x, y)] = 1;
     };
-    for (int x = 0; x < w; ++x) seed(x, 0), seed(x, h - 1);
-    for (int y = 0; y < h; ++y) seed(0, y), seed(w - 1, y);
-    for (size_t head = 0; head < queue.size(); ++head) {
-        const int p = queue[head], x = p % w, y = p / w;
-        if (x > 0) seed(x - 1, y);
-        if (x + 1 < w) seed(x + 1, y);
-        if (y > 0) seed(x, y - 1);
-        if (y + 1 < h) seed(x, y + 1);
-    }
-    for (size_t i = 0; i < region.size(); ++i) region[i] = !outside[i];
+    for (int x = 0; x < w; ++x) border(x, 0), border(x, h - 1);
+    for (int y = 0; y < h; ++y) border(0, y), border(w - 1, y);
+    for (size_t i = 0; i < region.size(); ++i) region[i] = !(rest[i] && outside[c.label[i]]);
 }
 
 Image wholeImage(const Image &image) { return Image(image.width(), image.height(), 1, 1, kWhite); }
@@ -86,10 +63,10 @@ Image findFieldOfView(const Image &image)
     if (!(median > lo)) return wholeImage(image);
     const double threshold = lo + 0.1 * (median - lo);
 
-    std::vector<char> on(n);
+    Mask on(w, h, 1, 1, 0);
     for (size_t i = 0; i < n; ++i) on[i] = image.data()[i] > threshold;
-    std::vector<char> region = largestComponent(on, w, h);
-    fillHoles(region, w, h);
+    Mask region = largestComponent(on);
+    fillHoles(region);
     const double share = double(std::count(region.begin(), region.end(), 1)) / double(n);
     if (share > kNoSurroundShare || share < kSmallestShare) return wholeImage(image);
 

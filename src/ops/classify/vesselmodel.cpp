@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "ops/classify/fieldofview.h"
+#include "ops/morphology/components.h"
 
 namespace {
 
@@ -34,24 +35,11 @@ std::vector<size_t> draw(std::vector<size_t> pool, size_t k, std::mt19937 &gener
 // Clears every 8-connected region of 255 pixels smaller than smallest.
 void clearSmallRegions(Image &binary, size_t smallest)
 {
-    const int w = binary.width(), h = binary.height();
-    std::vector<char> seen(binary.size(), 0);
-    std::vector<size_t> region;
-    for (size_t start = 0; start < binary.size(); ++start) {
-        if (binary.data()[start] != kWhite || seen[start]) continue;
-        region.assign(1, start);
-        seen[start] = 1;
-        for (size_t head = 0; head < region.size(); ++head) {
-            const int x = int(region[head] % size_t(w)), y = int(region[head] / size_t(w));
-            for (int v = std::max(0, y - 1); v <= std::min(h - 1, y + 1); ++v)
-                for (int u = std::max(0, x - 1); u <= std::min(w - 1, x + 1); ++u) {
-                    const size_t q = size_t(u) + size_t(v) * size_t(w);
-                    if (binary.data()[q] == kWhite && !seen[q]) seen[q] = 1, region.push_back(q);
-                }
-        }
-        if (region.size() < smallest)
-            for (const size_t p : region) binary.data()[p] = 0.0;
-    }
+    cimg_library::CImg<unsigned char> white(binary.width(), binary.height(), 1, 1, 0);
+    for (size_t p = 0; p < binary.size(); ++p) white[p] = binary[p] == kWhite;
+    const Components c = connectedComponents(white, true);
+    for (size_t p = 0; p < binary.size(); ++p)
+        if (white[p] && c.size[c.label[p]] < smallest) binary[p] = 0.0;
 }
 
 void appendRow(TrainingSamples &samples, const FeatureStack &features, size_t p, float label)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ops/core/imagehelpers.h"
+#include "ops/morphology/components.h"
 #include "ops/morphology/thinning.h"
 
 namespace {
@@ -30,28 +31,7 @@ struct Grid {
 // Counts the 8-connected components of the pixels where member is true.
 long long countComponents(const Grid &g, const std::vector<uint8_t> &member)
 {
-    std::vector<uint8_t> seen(member.size(), 0);
-    std::vector<size_t> stack;
-    const auto ring = g.ring();
-    long long components = 0;
-    for (size_t i = 0; i < member.size(); ++i) {
-        if (!member[i] || seen[i]) continue;
-        ++components;
-        seen[i] = 1;
-        stack.push_back(i);
-        while (!stack.empty()) {
-            const size_t p = stack.back();
-            stack.pop_back();
-            for (const std::ptrdiff_t d : ring) {
-                const size_t q = size_t(std::ptrdiff_t(p) + d);
-                if (member[q] && !seen[q]) {
-                    seen[q] = 1;
-                    stack.push_back(q);
-                }
-            }
-        }
-    }
-    return components;
+    return (long long)connectedComponents(cimg_library::CImg<unsigned char>(member.data(), g.w, g.h, 1, 1, true), true).count;
 }
 
 }  // namespace
