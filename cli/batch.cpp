@@ -2,10 +2,11 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <filesystem>
+#include <sys/stat.h>
 #include <cmath>
 #include <atomic>
 #include <map>
@@ -14,10 +15,33 @@
 
 #include "commands.h"
 #include "ops/core/execution.h"
+#include "ops/core/memoryestimate.h"
 #include "ops/io/dicomio.h"
+#include "ops/io/filenames.h"
+#include "ops/io/filewrite.h"
 #include "ops/io/imageio.h"
 
 namespace {
+
+// The files below folder (links to files included), hidden ones and hidden folders left out,
+// with their names as the system holds them: std::filesystem keeps a name's bytes where
+// Qt's folder listing would replace those that are not UTF-8.
+QStringList filesBelow(const QString &folder)
+{
+    namespace fs = std::filesystem;
+    QStringList files;
+    std::error_code error, ignored;
+    for (fs::recursive_directory_iterator it(nativeName(folder).toStdString(), error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string leaf = it->path().filename().native();
+        if (!leaf.empty() && leaf[0] == '.') {
+            if (it->is_directory(ignored)) it.disable_recursion_pending();
+            continue;
+        }
+        if (it->is_regular_file(ignored)) files << nameFromNative(QByteArray::fromStdString(it->path().native()));
+    }
+    return files;
+}
 
 // FILE#N names frame N of FILE, unless a file has that whole name.
 bool splitFrame(const QString &path, QString *file, int *frame)
@@ -37,7 +61,8 @@ InputFrames loadInputFrames(const QString &path, Progress &progress, Channel cha
     QString file = path;
     int frame = 0;
     const bool oneFrame = splitFrame(path, &file, &frame);
-    LoadResult loaded = loadAnyImage(file, progress, channel);
+    const ReadableName readable(file);
+    LoadResult loaded = loadAnyImage(readable.path(), progress, channel);
     if (!loaded.ok()) throw LoadError(loaded.error.toStdString());
     InputFrames input;
     input.calibration = loaded.calibration;
@@ -91,22 +116,22 @@ QStringList collectImages(const QStringList &inputs, const QString &exclude)
     const QString excluded = exclude.isEmpty() ? QString() : QFileInfo(exclude).absoluteFilePath() + "/";
     QStringList files;
     for (const QString &input : inputs) {
-        const QFileInfo info(input);
+        // Asked of the system by the name's bytes, which may not be UTF-8 (see nativeName).
+        struct stat status {};
+        const bool exists = ::stat(nativeName(input).constData(), &status) == 0;
         QString file;
         int frame = 0;
-        if (!info.exists() && splitFrame(input, &file, &frame) && QFileInfo(file).isFile()) {
+        if (!exists && splitFrame(input, &file, &frame) && QFileInfo(file).isFile()) {
             files << input;
             continue;
         }
-        if (!info.exists()) throw UsageError(QString("no such file or folder: %1").arg(input).toStdString());
-        if (!info.isDir()) {
+        if (!exists) throw UsageError(QString("no such file or folder: %1").arg(displayName(input)).toStdString());
+        if (!S_ISDIR(status.st_mode)) {
             files << input;
             continue;
         }
         QStringList found;
-        QDirIterator it(input, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
+        for (const QString &path : filesBelow(input)) {
             if (!isImageFile(path)) continue;
             if (!excluded.isEmpty() && QFileInfo(path).absoluteFilePath().startsWith(excluded)) continue;
             found << QDir::cleanPath(path);
@@ -139,10 +164,24 @@ void writePicture(const QImage &picture, const QString &path)
         throw std::runtime_error(QString("cannot write %1: %2").arg(path, error).toStdString());
 }
 
+void writeTextFile(const QString &path, const QString &text)
+{
+    QString error;
+    if (!writeFileReplacing(path, text.toUtf8(), &error))
+        throw std::runtime_error(QString("cannot write %1: %2").arg(path, error).toStdString());
+}
+
 QString csvField(const QString &text)
 {
-    if (!text.contains(',') && !text.contains('"') && !text.contains('\n') && !text.contains('\r')) return text;
-    return '"' + QString(text).replace("\"", "\"\"") + '"';
+    // A spreadsheet runs a cell that starts with = + - @ (or a tab or carriage return before
+    // one) as a formula: such text, unless it is a number, gets a leading apostrophe, which
+    // spreadsheets show as text. A file may be named "=HYPERLINK(...).png".
+    static const QString formulaStarts = "=+-@\t\r";
+    bool number = false;
+    text.toDouble(&number);
+    const QString cell = !text.isEmpty() && formulaStarts.contains(text[0]) && !number ? "'" + text : text;
+    if (!cell.contains(',') && !cell.contains('"') && !cell.contains('\n') && !cell.contains('\r')) return cell;
+    return '"' + QString(cell).replace("\"", "\"\"") + '"';
 }
 
 QString csvNumber(double v) { return std::isnan(v) ? QString("nan") : QString::number(v, 'g', 10); }
@@ -156,6 +195,25 @@ QString takeOption(QStringList &args, const QString &option)
     args.remove(i, 2);
     if (args.contains(option)) throw UsageError(QString("%1 given twice").arg(option).toStdString());
     return value;
+}
+
+void requireMemoryToSegment(const Image &image, const QString &method, double bytesPerPixel)
+{
+    const QString shortfall =
+        memoryShortfall(QString("segmenting %1 x %2 pixels by %3").arg(image.width()).arg(image.height()).arg(method),
+                        bytesPerPixel * double(image.width()) * double(image.height()));
+    if (!shortfall.isEmpty()) throw std::runtime_error(shortfall.toStdString());
+}
+
+double parsePixelSize(const QString &text)
+{
+    bool ok = false;
+    const double mm = text.toDouble(&ok);
+    if (!ok || !(mm >= 1e-6 && mm <= 1000.0))
+        throw UsageError(QString("--pixel-size must be a number of millimetres from 0.000001 to 1000, not \"%1\"")
+                             .arg(text)
+                             .toStdString());
+    return mm;
 }
 
 int threadCount(QStringList &args)

@@ -180,12 +180,7 @@ int stats(const QStringList &args, QTextStream &out)
     if (!pixelSizeText.isEmpty() && !binary) throw UsageError("--pixel-size belongs to stats --binary");
     double pixelSize = 0.0;
     if (!pixelSizeText.isEmpty()) {
-        bool ok = false;
-        pixelSize = pixelSizeText.toDouble(&ok);
-        if (!ok || !(pixelSize > 0.0) || !std::isfinite(pixelSize))
-            throw UsageError(QString("--pixel-size must be a positive number of millimetres, not \"%1\"")
-                                 .arg(pixelSizeText)
-                                 .toStdString());
+        pixelSize = parsePixelSize(pixelSizeText);
     }
     if (rest.size() != 1) throw UsageError("stats needs exactly one INPUT");
     NullProgress progress;

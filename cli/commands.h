@@ -63,10 +63,23 @@ QImage binaryPicture(const Image &image);
 // Writes picture as .png, .bmp, .tif or .jpg by path's suffix; throws std::runtime_error.
 void writePicture(const QImage &picture, const QString &path);
 
-// A CSV field, quoted when it holds a comma, a quote or a line break.
+// Writes text (UTF-8) to path as writeFileReplacing does; throws std::runtime_error naming
+// the file and the system's reason.
+void writeTextFile(const QString &path, const QString &text);
+
+// A CSV field, quoted when it holds a comma, a quote or a line break; text a spreadsheet
+// would run as a formula (= + - @ first) gets a leading apostrophe.
 QString csvField(const QString &text);
 // A number for CSV: 'g' with 10 digits; NaN as "nan".
 QString csvNumber(double v);
+
+// Throws std::runtime_error, with the figures, when segmenting image by method (at its
+// peak bytesPerPixel per pixel) needs more memory than there is free.
+void requireMemoryToSegment(const Image &image, const QString &method, double bytesPerPixel);
+
+// The value of --pixel-size in millimetres: from 1e-6 (1 nm) to 1000, where lengths, areas
+// and densities stay finite; UsageError otherwise.
+double parsePixelSize(const QString &text);
 
 // The number of threads to use: --threads N when given (N >= 1), else the number of cores.
 // Given, it also becomes the program's thread setting for row passes.

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
-#include <QSaveFile>
 #include <cmath>
 
 #include "commands.h"
@@ -154,9 +153,7 @@ int evaluateCommand(const QStringList &arguments, QTextStream &out, QTextStream 
     meanRow << "";
     if (done > 0) csv += meanRow.join(',') + "\n";
 
-    QSaveFile file(csvPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())
-        throw std::runtime_error(QString("cannot write %1: %2").arg(csvPath, file.errorString()).toStdString());
+    writeTextFile(csvPath, csv);
     auto fig = [](double v) { return std::isnan(v) ? QString("nan") : QString::number(v, 'f', 4); };
     out << "evaluated " << done << " of " << predictions.size() << " images: mean Dice " << fig(means[8])
         << ", sensitivity " << fig(means[4]) << ", specificity " << fig(means[5]) << ", accuracy " << fig(means[6])

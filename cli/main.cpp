@@ -1,13 +1,15 @@
 #include <QCoreApplication>
 
 #include "cli.h"
+#include "ops/io/filenames.h"
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
-    QStringList args = app.arguments();
-    args.removeFirst();
+    // File names are taken from the bytes given, so that names that are not UTF-8 survive.
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << nameFromNative(QByteArray(argv[i]));
     const int status = runCli(args, out, err);
     out.flush();
     err.flush();
