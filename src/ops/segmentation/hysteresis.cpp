@@ -41,9 +41,6 @@ HystCoverages hystPresetCoverages(HystPreset preset)
     return {0.87, 0.06};
 }
 
-namespace {
-
-// Throws std::runtime_error for an image the pre-step refuses, before anything is changed.
 void requirePreStepInput(const Image &current, int discSize)
 {
     if (current.width() < kMinimumSide || current.height() < kMinimumSide)
@@ -56,8 +53,6 @@ void requirePreStepInput(const Image &current, int discSize)
         throw std::runtime_error(
             QString("Hysteresis thresholding needs a disc size of at least 1, not %1").arg(discSize).toStdString());
 }
-
-}  // namespace
 
 Image hysteresisPreStep(Image current, int discSize, Progress &progress)
 {
@@ -162,19 +157,4 @@ HystCoverages hysteresisCoverages(const Params &params)
                                         .arg(background)
                                         .toStdString());
     return {background / 100.0, vessel / 100.0};
-}
-
-void runHysteresis(ImageModel &model, const Params &params, Progress &progress, Notes &)
-{
-    const int disc = hysteresisDiscSize(params);
-    const HystCoverages coverages = hysteresisCoverages(params);
-    // The working copy is overwritten by the result below: until then the pre-step may
-    // use its buffer.
-    requirePreStepInput(model.current(), disc);
-    model.referenceImage = hysteresisPreStep(std::move(model.current()), disc, progress);
-    model.previewImage = hysteresisCalculate(model.referenceImage, coverages.weakb, coverages.hardb, progress);
-    // The calculation writes its result into the last image, the working copy (into its
-    // buffer, without a new one); "Close" after a calculation writes the same result there
-    // once more.
-    model.edit(model.count() - 1) = model.previewImage;
 }

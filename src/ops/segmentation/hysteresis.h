@@ -8,7 +8,7 @@
 // such pixels.
 #pragma once
 #include "ops/core/image.h"
-#include "ops/table/operations.h"
+#include "ops/core/params.h"
 
 class Params;
 class Progress;
@@ -29,6 +29,8 @@ HystCoverages hystPresetCoverages(HystPreset preset);
 // Throws std::runtime_error for an empty or too small image or a disc size below 1.
 // A current image passed as a temporary is normalised in its own buffer.
 Image hysteresisPreStep(Image current, int discSize, Progress &progress);
+// Throws std::runtime_error for an image the pre-step refuses, before anything is changed.
+void requirePreStepInput(const Image &current, int discSize);
 
 // The number of lowest histogram bins whose counts first reach `coverage` of `total`
 // (at most 256): k = 0, sum = 0; while sum / total < coverage and k < 256 add bin k.
@@ -49,8 +51,3 @@ Image hysteresisCalculate(const Image &reference, double weakb, double hardb, Pr
 // Throws std::invalid_argument for a value out of range or an unknown preset.
 int hysteresisDiscSize(const Params &params);
 HystCoverages hysteresisCoverages(const Params &params);
-
-// The operation table's run: pre-step on the working copy, one calculation, and the
-// result kept in the working copy as "Close" keeps it. The reference image stays in the
-// model's referenceImage.
-void runHysteresis(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
