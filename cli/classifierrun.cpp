@@ -48,8 +48,7 @@ ClassifierResult classifyFile(const ClassifierSettings &s, const QString &input)
 {
     NullProgress quiet;
     const Image image = loadInput(input, quiet, s.model->channel);
-    // The features of every pixel and the library's copies: up to 2 GB on 3504 x 2336.
-    requireMemoryToSegment(image, "the vessel classifier", 250.0);
+    requireMemoryToSegment(image.width(), image.height(), "classifier");
     // The dark surround is found on the gray levels of all channels: a single channel (the
     // green one of a fundus photograph) can be too dark inside the rim to tell it apart.
     const Image gray = s.model->channel == Channel::Gray ? image : loadInput(input, quiet, Channel::Gray);

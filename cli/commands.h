@@ -2,6 +2,7 @@
 // of folders, writing 0/255 pictures and CSV fields, and running images on several threads.
 #pragma once
 #include <QImage>
+#include <QSize>
 #include <QMap>
 #include <QStringList>
 #include <QTextStream>
@@ -73,9 +74,13 @@ QString csvField(const QString &text);
 // A number for CSV: 'g' with 10 digits; NaN as "nan".
 QString csvNumber(double v);
 
-// Throws std::runtime_error, with the figures, when segmenting image by method (at its
-// peak bytesPerPixel per pixel) needs more memory than there is free.
-void requireMemoryToSegment(const Image &image, const QString &method, double bytesPerPixel);
+// Throws std::runtime_error, with the figures, when segmenting width x height pixels by
+// method (hysteresis, fuzzy or classifier) needs more memory than there is free.
+void requireMemoryToSegment(int width, int height, const QString &method);
+
+// The size a picture file's header declares (path may be FILE#N), read without decoding;
+// invalid for DICOM and .cimg files and for files no picture reader knows.
+QSize declaredPictureSize(const QString &path);
 
 // The value of --pixel-size in millimetres: from 1e-6 (1 nm) to 1000, where lengths, areas
 // and densities stay finite; UsageError otherwise.
