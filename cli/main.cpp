@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QLocale>
 
 #include "cli.h"
 #include "ops/io/filenames.h"
@@ -6,6 +7,8 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // The command line speaks English with decimal points, whatever the system's locale.
+    QLocale::setDefault(QLocale::c());
     QTextStream out(stdout), err(stderr);
     // File names are taken from the bytes given, so that names that are not UTF-8 survive.
     QStringList args;
