@@ -1,18 +1,43 @@
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <algorithm>
+#include <filesystem>
+#include <sys/stat.h>
 #include <cmath>
 #include <map>
 #include <mutex>
 
 #include "commands.h"
 #include "ops/core/execution.h"
+#include "ops/core/memoryestimate.h"
 #include "ops/io/dicomio.h"
+#include "ops/io/filenames.h"
+#include "ops/io/filewrite.h"
 #include "ops/io/imageio.h"
 
 namespace {
+
+// The files below folder (links to files included), hidden ones and hidden folders left out,
+// with their names as the system holds them: std::filesystem keeps a name's bytes where
+// Qt's folder listing would replace those that are not UTF-8.
+QStringList filesBelow(const QString &folder)
+{
+    namespace fs = std::filesystem;
+    QStringList files;
+    std::error_code error, ignored;
+    for (fs::recursive_directory_iterator it(nativeName(folder).toStdString(), error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string leaf = it->path().filename().native();
+        if (!leaf.empty() && leaf[0] == '.') {
+            if (it->is_directory(ignored)) it.disable_recursion_pending();
+            continue;
+        }
+        if (it->is_regular_file(ignored)) files << nameFromNative(QByteArray::fromStdString(it->path().native()));
+    }
+    return files;
+}
 
 // FILE#N names frame N of FILE, unless a file has that whole name.
 bool splitFrame(const QString &path, QString *file, int *frame)
@@ -32,7 +57,8 @@ InputFrames loadInputFrames(const QString &path, Progress &progress, Channel cha
     QString file = path;
     int frame = 0;
     const bool oneFrame = splitFrame(path, &file, &frame);
-    LoadResult loaded = loadAnyImage(file, progress, channel);
+    const ReadableName readable(file);
+    LoadResult loaded = loadAnyImage(readable.path(), progress, channel);
     if (!loaded.ok()) throw LoadError(loaded.error.toStdString());
     InputFrames input;
     input.calibration = loaded.calibration;
@@ -77,22 +103,22 @@ QStringList collectImages(const QStringList &inputs, const QString &exclude)
     const QString excluded = exclude.isEmpty() ? QString() : QFileInfo(exclude).absoluteFilePath() + "/";
     QStringList files;
     for (const QString &input : inputs) {
-        const QFileInfo info(input);
+        // Asked of the system by the name's bytes, which may not be UTF-8 (see nativeName).
+        struct stat status {};
+        const bool exists = ::stat(nativeName(input).constData(), &status) == 0;
         QString file;
         int frame = 0;
-        if (!info.exists() && splitFrame(input, &file, &frame) && QFileInfo(file).isFile()) {
+        if (!exists && splitFrame(input, &file, &frame) && QFileInfo(file).isFile()) {
             files << input;
             continue;
         }
-        if (!info.exists()) throw UsageError(QString("no such file or folder: %1").arg(input).toStdString());
-        if (!info.isDir()) {
+        if (!exists) throw UsageError(QString("no such file or folder: %1").arg(displayName(input)).toStdString());
+        if (!S_ISDIR(status.st_mode)) {
             files << input;
             continue;
         }
         QStringList found;
-        QDirIterator it(input, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
+        for (const QString &path : filesBelow(input)) {
             if (!isImageFile(path)) continue;
             if (!excluded.isEmpty() && QFileInfo(path).absoluteFilePath().startsWith(excluded)) continue;
             found << QDir::cleanPath(path);
@@ -125,13 +151,46 @@ void writePicture(const QImage &picture, const QString &path)
         throw std::runtime_error(QString("cannot write %1: %2").arg(path, error).toStdString());
 }
 
+void writeTextFile(const QString &path, const QString &text)
+{
+    QString error;
+    if (!writeFileReplacing(path, text.toUtf8(), &error))
+        throw std::runtime_error(QString("cannot write %1: %2").arg(path, error).toStdString());
+}
+
 QString csvField(const QString &text)
 {
-    if (!text.contains(',') && !text.contains('"') && !text.contains('\n') && !text.contains('\r')) return text;
-    return '"' + QString(text).replace("\"", "\"\"") + '"';
+    // A spreadsheet runs a cell that starts with = + - @ (or a tab or carriage return before
+    // one) as a formula: such text, unless it is a number, gets a leading apostrophe, which
+    // spreadsheets show as text. A file may be named "=HYPERLINK(...).png".
+    static const QString formulaStarts = "=+-@\t\r";
+    bool number = false;
+    text.toDouble(&number);
+    const QString cell = !text.isEmpty() && formulaStarts.contains(text[0]) && !number ? "'" + text : text;
+    if (!cell.contains(',') && !cell.contains('"') && !cell.contains('\n') && !cell.contains('\r')) return cell;
+    return '"' + QString(cell).replace("\"", "\"\"") + '"';
 }
 
 QString csvNumber(double v) { return std::isnan(v) ? QString("nan") : QString::number(v, 'g', 10); }
+
+void requireMemoryToSegment(int width, int height, const QString &method)
+{
+    // The peaks measured on 3504 x 2336 photographs (hysteresis 604 MB, fuzzy clustering
+    // 1146 MB, the classifier's features and the library's copies up to 2 GB), rounded up.
+    const double bytesPerPixel = method == "classifier" ? 250.0 : method == "fuzzy" ? 150.0 : 80.0;
+    const QString shortfall = memoryShortfall(QString("segmenting %1 x %2 pixels by %3").arg(width).arg(height).arg(method),
+                                              bytesPerPixel * double(width) * double(height));
+    if (!shortfall.isEmpty()) throw std::runtime_error(shortfall.toStdString());
+}
+
+QSize declaredPictureSize(const QString &path)
+{
+    QString file = path;
+    int frame = 0;
+    splitFrame(path, &file, &frame);
+    const ReadableName readable(file);
+    return QImageReader(readable.path()).size();
+}
 
 void runParallel(int count, int threads, const std::function<void(int)> &work, const std::function<void(int)> &afterDone)
 {

@@ -29,12 +29,16 @@ ClassifierSettings classifierSettings(const CommandLine &line, bool classifier)
         return s;
     }
     if (model.isEmpty()) throw UsageError("--method classifier needs --model MODEL (a model file, or retina)");
-    // A bare name without a file of that name is one of the models installed with the program.
-    const QString path = !QFileInfo::exists(model) && !model.contains('/') && !model.contains('.')
-                             ? shippedModelPath(model)
-                             : model;
+    // A bare name is one of the models installed with the program, never a file of that name
+    // in the current folder (which could have been put there by anyone): ./NAME names that.
+    const bool shipped = !model.contains('/') && !model.contains('.');
+    const QString path = shipped ? shippedModelPath(model) : model;
     if (!QFileInfo::exists(path))
-        throw UsageError(QString("no model file %1%2").arg(path, path == model ? QString() : QString(" (the installed model \"%1\")").arg(model)).toStdString());
+        throw UsageError((shipped ? QString("there is no installed model \"%1\" (%2); name a model file with its path, "
+                                            "such as ./%1")
+                                        .arg(model, path)
+                                  : QString("no model file %1").arg(path))
+                             .toStdString());
     LoadedModel loaded = loadVesselModel(path);
     if (!loaded.ok()) throw LoadError(loaded.error.toStdString());
     s.model = std::make_shared<const VesselModel>(std::move(loaded.model));
@@ -45,6 +49,7 @@ ClassifierResult classifyFile(const ClassifierSettings &s, const QString &input)
 {
     NullProgress quiet;
     const Image image = loadInput(input, quiet, s.model->channel);
+    requireMemoryToSegment(image.width(), image.height(), "classifier");
     // The dark surround is found on the gray levels of all channels: a single channel (the
     // green one of a fundus photograph) can be too dark inside the rim to tell it apart.
     const Image gray = s.model->channel == Channel::Gray ? image : loadInput(input, quiet, Channel::Gray);

@@ -104,8 +104,11 @@ double CommandLine::pixelSize() const
     if (text.isEmpty()) return 0.0;
     bool ok = false;
     const double size = text.toDouble(&ok);
-    if (!ok || !(size > 0.0) || !std::isfinite(size))
-        throw UsageError(QString("--pixel-size must be a positive number of millimetres, not \"%1\"").arg(text).toStdString());
+    // From 1 nm to 1 m: far smaller sizes (1e-320) overflow the densities to infinity.
+    if (!ok || !(size >= 1e-6 && size <= 1000.0))
+        throw UsageError(QString("--pixel-size must be a number of millimetres from 0.000001 to 1000, not \"%1\"")
+                             .arg(text)
+                             .toStdString());
     return size;
 }
 

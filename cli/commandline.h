@@ -44,7 +44,7 @@ public:
     int threads() const;
     // --channel gray|red|green|blue, gray when absent.
     Channel channel() const;
-    // --pixel-size MM: a positive finite number of millimetres, 0 when absent.
+    // --pixel-size MM: millimetres from 1e-6 to 1000, 0 when absent.
     double pixelSize() const;
 
     QString command() const { return command_; }

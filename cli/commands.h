@@ -2,6 +2,7 @@
 // of folders, writing 0/255 pictures and CSV fields, and running images on several threads.
 #pragma once
 #include <QImage>
+#include <QSize>
 #include <QMap>
 #include <QStringList>
 #include <QTextStream>
@@ -61,10 +62,23 @@ QImage binaryPicture(const Image &image);
 // Writes picture as .png, .bmp, .tif or .jpg by path's suffix; throws std::runtime_error.
 void writePicture(const QImage &picture, const QString &path);
 
-// A CSV field, quoted when it holds a comma, a quote or a line break.
+// Writes text (UTF-8) to path as writeFileReplacing does; throws std::runtime_error naming
+// the file and the system's reason.
+void writeTextFile(const QString &path, const QString &text);
+
+// A CSV field, quoted when it holds a comma, a quote or a line break; text a spreadsheet
+// would run as a formula (= + - @ first) gets a leading apostrophe.
 QString csvField(const QString &text);
 // A number for CSV: 'g' with 10 digits; NaN as "nan".
 QString csvNumber(double v);
+
+// Throws std::runtime_error, with the figures, when segmenting width x height pixels by
+// method (hysteresis, fuzzy or classifier) needs more memory than there is free.
+void requireMemoryToSegment(int width, int height, const QString &method);
+
+// The size a picture file's header declares (path may be FILE#N), read without decoding;
+// invalid for DICOM and .cimg files and for files no picture reader knows.
+QSize declaredPictureSize(const QString &path);
 
 // Runs work(i) for i in 0..count-1 on `threads` threads in all, each index once: up to
 // `threads` indices at a time, their row passes sharing the rest. afterDone(done) is

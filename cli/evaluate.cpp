@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
-#include <QSaveFile>
 #include <cmath>
 
 #include "commandline.h"
@@ -166,9 +165,7 @@ int evaluateCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
     meanRow << "";
     if (done > 0) csv += meanRow.join(',') + "\n";
 
-    QSaveFile file(csvPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())
-        throw std::runtime_error(QString("cannot write %1: %2").arg(csvPath, file.errorString()).toStdString());
+    writeTextFile(csvPath, csv);
     auto fig = [](double v) { return std::isnan(v) ? QString("nan") : QString::number(v, 'f', 4); };
     out << "evaluated " << done << " of " << predictions.size() << " images: mean Dice " << fig(means[8])
         << ", sensitivity " << fig(means[4]) << ", specificity " << fig(means[5]) << ", accuracy " << fig(means[6])

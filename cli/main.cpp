@@ -2,6 +2,7 @@
 #include <QLocale>
 
 #include "cli.h"
+#include "ops/io/filenames.h"
 
 int main(int argc, char *argv[])
 {
@@ -9,8 +10,9 @@ int main(int argc, char *argv[])
     // The command line speaks English with decimal points, whatever the system's locale.
     QLocale::setDefault(QLocale::c());
     QTextStream out(stdout), err(stderr);
-    QStringList args = app.arguments();
-    args.removeFirst();
+    // File names are taken from the bytes given, so that names that are not UTF-8 survive.
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << nameFromNative(QByteArray(argv[i]));
     const int status = runCli(args, out, err);
     out.flush();
     err.flush();

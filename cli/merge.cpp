@@ -3,7 +3,6 @@
 // runs used different parameters, are refused; mean rows are computed again over all rows.
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cmath>
 
 #include "commandline.h"
@@ -16,18 +15,25 @@ namespace {
 const QStringList kParameterColumns = {"method", "disc", "preset", "vessel_coverage_percent",
                                        "background_coverage_percent", "dark_vessels", "channel", "model", "version"};
 
-// The fields of one CSV line as csvField writes them: quoted when they hold a comma, a
-// quote (doubled) or a line break. Lines are split beforehand, so fields with a line break
-// are not supported; the program's own files have none.
-QStringList csvFields(const QString &line)
+// The records of a CSV text as csvField writes its fields: quoted when they hold a comma, a
+// quote (doubled) or a line break, so a line break inside quotes belongs to the field (a
+// file name may hold one). Empty lines are skipped.
+QList<QStringList> csvRecords(const QString &text)
 {
+    QList<QStringList> records;
     QStringList fields;
     QString field;
     bool quoted = false;
-    for (int i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
+    const auto endRecord = [&] {
+        fields << field;
+        if (fields.size() > 1 || !fields.first().isEmpty()) records << fields;
+        fields.clear();
+        field.clear();
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
         if (quoted) {
-            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
                 field += '"';
                 ++i;
             } else if (c == '"') {
@@ -40,12 +46,14 @@ QStringList csvFields(const QString &line)
         } else if (c == ',') {
             fields << field;
             field.clear();
+        } else if (c == '\n') {
+            endRecord();
         } else {
             field += c;
         }
     }
-    fields << field;
-    return fields;
+    endRecord();
+    return records;
 }
 
 struct Table {
@@ -60,12 +68,12 @@ Table readTable(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         throw LoadError(QString("cannot read %1: %2").arg(path, file.errorString()).toStdString());
-    QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-    if (lines.isEmpty()) throw LoadError(QString("%1 is empty: it has no header line").arg(path).toStdString());
-    Table table{path, lines.takeFirst(), {}, false};
-    const int columns = int(csvFields(table.header).size());
-    for (const QString &line : lines) {
-        QStringList fields = csvFields(line);
+    QList<QStringList> records = csvRecords(QString::fromUtf8(file.readAll()));
+    if (records.isEmpty()) throw LoadError(QString("%1 is empty: it has no header line").arg(path).toStdString());
+    const QStringList headerFields = records.takeFirst();
+    Table table{path, headerFields.join(','), {}, false};
+    const int columns = int(headerFields.size());
+    for (const QStringList &fields : records) {
         if (fields.size() != columns)
             throw LoadError(QString("%1: a row has %2 fields where the header names %3").arg(path).arg(fields.size()).arg(columns).toStdString());
         if (fields.first() == "mean")
@@ -148,7 +156,7 @@ int mergeCommand(const CommandLine &line, QTextStream &out, QTextStream &)
     for (const Table &t : tables)
         if (t.header != tables.first().header)
             throw UsageError(QString("%1 and %2 have different columns").arg(tables.first().path, t.path).toStdString());
-    const QStringList header = csvFields(tables.first().header);
+    const QStringList header = tables.first().header.split(QLatin1Char(','));
     requireSameParameters(tables, header);
 
     // Rows in the order of the files given, each file's rows in its own order.
@@ -165,9 +173,7 @@ int mergeCommand(const CommandLine &line, QTextStream &out, QTextStream &)
         csv += quoted.join(',') + "\n";
     }
     if (anyMean && !rows.isEmpty()) csv += meanRow(rows, header).join(',') + "\n";
-    QSaveFile file(outPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())
-        throw std::runtime_error(QString("cannot write %1: %2").arg(outPath, file.errorString()).toStdString());
+    writeTextFile(outPath, csv);
     out << "merged " << rows.size() << " rows of " << tables.size() << " files into " << outPath << "\n";
     return 0;
 }

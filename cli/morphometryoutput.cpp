@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -199,11 +198,4 @@ Morphometry segmentMorphometry(const MorphometryArgs &args, const QString &input
         writeTextFile(path, segmentsCsv(m));
     }
     return m;
-}
-
-void writeTextFile(const QString &path, const QString &text)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
-        throw std::runtime_error(QString("cannot write %1: %2").arg(path, file.errorString()).toStdString());
 }

@@ -52,6 +52,3 @@ QString morphometryCsvValues(const Morphometry &m);
 Morphometry segmentMorphometry(const MorphometryArgs &args, const QString &input, const QString &output,
                                const Image &result, const Image &skeleton, const Image *gray, double pixelSizeMm,
                                bool classesInMm);
-
-// Writes text to path atomically; throws std::runtime_error naming the file.
-void writeTextFile(const QString &path, const QString &text);

@@ -5,9 +5,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSet>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <cmath>
 #include <numeric>
 
@@ -154,6 +158,7 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
             o.ok = true;
             return o;
         }
+        requireMemoryToSegment(frame->width(), frame->height(), s.method);
         NullProgress progress;
         ImageModel model = ImageModel::adopt(std::move(*frame));
         const auto run = [&](OpCode code, const Params &params) {
@@ -187,10 +192,13 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
 std::vector<Outcome> segmentInput(const Settings &s, const QString &input, const QString &output)
 {
     const Calibration typed{s.pixelSize, s.pixelSize > 0.0 ? CalibrationSource::CommandLine : CalibrationSource::None};
-    if (s.classifier.model) return {segmentOne(s, input, output, nullptr, typed)};
     InputFrames loaded;
     Outcome failed;
     try {
+        // The header first: decoding a 15000 x 15000 picture alone takes 30 s and 3.5 GB.
+        if (const QSize size = declaredPictureSize(input); size.isValid())
+            requireMemoryToSegment(size.width(), size.height(), s.method);
+        if (s.classifier.model) return {segmentOne(s, input, output, nullptr, typed)};
         NullProgress progress;
         loaded = loadInputFrames(input, progress, s.channel);
     } catch (const std::bad_alloc &) {
@@ -259,6 +267,31 @@ QString csvRow(const Settings &s, const QString &input, const Outcome &o, const 
     return f.join(',');
 }
 
+// An exclusive flock on a folder, held while the object lives; throws std::runtime_error
+// in words when another process holds it.
+class FolderLock {
+public:
+    explicit FolderLock(const QString &folder) : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
+        const int reason = errno;
+        if (fd_ >= 0) ::close(fd_);
+        throw std::runtime_error(reason == EWOULDBLOCK ? QString("another run is writing into %1; wait for it to end or choose "
+                                                                 "another --out")
+                                                             .arg(folder)
+                                                             .toStdString()
+                                                       : QString("cannot lock the folder %1: %2")
+                                                             .arg(folder, QString::fromLocal8Bit(std::strerror(reason)))
+                                                             .toStdString());
+    }
+    ~FolderLock() { ::close(fd_); }
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+private:
+    int fd_;
+};
+
 }  // namespace
 
 CommandLine segmentCommandLine()
@@ -299,6 +332,10 @@ int segmentCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
     const Settings s = parseSettings(line);
     const QStringList args = line.positional();
     if (!QDir().mkpath(s.outDir)) throw std::runtime_error(QString("cannot make the folder %1").arg(s.outDir).toStdString());
+    // One run at a time owns the folder: two runs would replace each other's results and
+    // tables. The kernel holds the lock on the folder itself, so it needs no file (nor room
+    // on a full disk) and ends with the process however that ends, kill -9 included.
+    const FolderLock lock(s.outDir);
     QStringList inputs = collectImages(args, s.outDir);
     if (inputs.isEmpty()) throw UsageError("no image files among the inputs");
     // Result names are chosen over all inputs, so every shard names its results as one run would.
@@ -306,6 +343,11 @@ int segmentCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
     if (s.shards > 1) takeShard(s.shard, s.shards, inputs, outputs);
     const QString date = QDate::currentDate().toString(Qt::ISODate);
 
+    // The table of an earlier run goes before the first result is replaced: a run that is
+    // stopped never leaves a complete-looking table beside results it does not describe.
+    const QString csvPath = QDir(s.outDir).filePath("measurements.csv");
+    if (QFileInfo(csvPath).isSymLink() || QFileInfo::exists(csvPath))
+        if (!QFile::remove(csvPath)) throw std::runtime_error(QString("cannot replace %1").arg(csvPath).toStdString());
     std::vector<std::vector<Outcome>> outcomes(size_t(inputs.size()));
     TerminalProgress progress(err);
     progress.start("segment", QString("%1 images").arg(inputs.size()), int(inputs.size()));
@@ -332,10 +374,7 @@ int segmentCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
             csv += csvRow(s, inputs[i], o, date) + morphometryCsvValues(o.morphometry) + "\n";
         }
     }
-    const QString csvPath = QDir(s.outDir).filePath("measurements.csv");
-    QSaveFile file(csvPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())
-        throw std::runtime_error(QString("cannot write %1: %2").arg(csvPath, file.errorString()).toStdString());
+    writeTextFile(csvPath, csv);
     out << "segmented " << (results - failed) << " of " << results << " images into " << s.outDir
         << " (measurements in " << csvPath << ")\n";
     return failed > 0 ? 1 : 0;

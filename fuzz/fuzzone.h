@@ -6,10 +6,15 @@
 // Input layout: byte 0 picks the reader (odd: .cimg, even: picture file, DICOM included,
 // which is known by its preamble), bytes 1 to 3 pick
 // up to three operations (a byte past the table's runnable rows ends the sequence), the
-// rest is the file's content.
+// rest is the file's content. A file that starts like a vessel model ("QUENDRA VESSEL
+// MODEL") is read as one instead, its checksum first made to match as anyone can, and an
+// accepted model predicts a small image.
 #pragma once
 #include <QDir>
+#include <QCryptographicHash>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +22,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "ops/classify/vesselmodel.h"
 #include "ops/io/imageio.h"
 #include "ops/table/operations.h"
 #include "ops/core/progress.h"
@@ -46,9 +52,42 @@ inline void requireConsistent(const ImageModel &model)
         if (model.image(i)->is_empty()) std::abort();
 }
 
+inline const QByteArray kModelMagic = "QUENDRA VESSEL MODEL\n";
+
+// The model file with its description's tree size and checksum recomputed, so that the
+// fuzzer's changes to the trees reach the checks behind the checksum.
+inline QByteArray withMatchingChecksum(const QByteArray &file)
+{
+    const qsizetype end = file.indexOf('\n', kModelMagic.size());
+    QJsonObject header = QJsonDocument::fromJson(file.mid(kModelMagic.size(), end - kModelMagic.size())).object();
+    if (end < 0 || header.isEmpty()) return file;
+    const QByteArray trees = file.mid(end + 1);
+    header["trees_bytes"] = double(trees.size());
+    header["trees_sha256"] = QString(QCryptographicHash::hash(trees, QCryptographicHash::Sha256).toHex());
+    return kModelMagic + QJsonDocument(header).toJson(QJsonDocument::Compact) + '\n' + trees;
+}
+
+// A model is refused with a message, or predicts probabilities from 0 to 1.
+inline void runModel(const QByteArray &file)
+{
+    const LoadedModel loaded = parseVesselModel(withMatchingChecksum(file), "fuzz.qvm");
+    if (!loaded.ok()) {
+        if (loaded.error.isEmpty()) std::abort();
+        return;
+    }
+    Image image(16, 16, 1, 1, 0.0), fov(16, 16, 1, 1, 255.0);  // the smallest the classifier takes
+    cimg_forXY(image, x, y) image(x, y) = double((x * 37 + y * 91) % 256);
+    for (const double p : vesselProbability(loaded.model, image, fov, 1))
+        if (!(p >= 0.0 && p <= 1.0)) std::abort();
+}
+
 inline void runOne(const uint8_t *data, size_t size)
 {
     if (size < 4) return;
+    if (const QByteArray file(reinterpret_cast<const char *>(data + 4), qsizetype(size - 4)); file.startsWith(kModelMagic)) {
+        runModel(file);
+        return;
+    }
     const bool cimg = data[0] & 1;
     const QString path = QDir::temp().filePath(QString("quendra-fuzz-%1.%2").arg(::getpid()).arg(cimg ? "cimg" : "img"));
     {

@@ -212,6 +212,32 @@
     </message>
 </context>
 <context>
+    <name>MemoryEstimate</name>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 needs about %2 of memory, and %3 are free</source>
+        <translation>%1 braucht etwa %2 Speicher, und %3 sind frei</translation>
+    </message>
+</context>
+<context>
+    <name>FileWrite</name>
+    <message>
+        <source>it is a symbolic link; results are not written through links</source>
+        <translation>es ist ein symbolischer Link; Ergebnisse werden nicht über Links geschrieben</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>es ist keine gewöhnliche Datei</translation>
+    </message>
+</context>
+<context>
     <name>ImageIO</name>
     <message>
         <source>The file %1 could not be opened as an image: %2</source>
@@ -278,8 +304,12 @@
         <translation>komprimierte .cimg-Dateien werden nicht unterstützt</translation>
     </message>
     <message>
-        <source>cannot write the file: %1</source>
-        <translation>die Datei kann nicht geschrieben werden: %1</translation>
+        <source>it has %1 pages; at most %2 can be opened</source>
+        <translation>sie hat %1 Seiten; höchstens %2 können geöffnet werden</translation>
+    </message>
+    <message>
+        <source>reading its %1 x %2 pixels</source>
+        <translation>das Lesen ihrer %1 x %2 Pixel</translation>
     </message>
     <message>
         <source>it holds no picture (no rows or columns)</source>
@@ -899,8 +929,8 @@
         <translation>PNG-Bild (*.png)</translation>
     </message>
     <message>
-        <source>The picture could not be written to %1.</source>
-        <translation>Das Bild konnte nicht nach %1 geschrieben werden.</translation>
+        <source>The picture could not be written to %1: %2</source>
+        <translation>Das Bild konnte nicht nach %1 geschrieben werden: %2</translation>
     </message>
 </context>
 <context>

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/userdialogs.h"
+#include "ops/io/imageio.h"
 
 OverlayViewer::OverlayViewer(const QImage &picture, const QString &title, QWidget *parent)
     : QDialog(parent), picture_(picture)
@@ -38,6 +39,7 @@ void OverlayViewer::savePicture()
     QString name = dialogs().getSaveFileName(this, tr("Save picture"), QString(), {tr("PNG picture (*.png)")}, &filter);
     if (name.isEmpty()) return;
     if (QFileInfo(name).suffix().isEmpty()) name += ".png";
-    if (!picture_.save(name, "PNG"))
-        dialogs().warning(this, tr("Save picture"), tr("The picture could not be written to %1.").arg(name));
+    QString error;
+    if (!::savePicture(picture_, name, "png", &error))
+        dialogs().warning(this, tr("Save picture"), tr("The picture could not be written to %1: %2").arg(name, error));
 }

@@ -1,6 +1,7 @@
 // Running quendra-cli in process with its standard output and error captured, and writing
 // its test inputs.
 #pragma once
+#include <QFile>
 #include <QImage>
 #include <QStringList>
 #include <QTextStream>
@@ -22,6 +23,20 @@ inline int run(const QStringList &args, QString *out = nullptr, QString *err = n
     if (out) *out = o;
     if (err) *err = e;
     return status;
+}
+
+// The file's bytes; empty when it cannot be read.
+inline QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline void writeText(const QString &path, const QString &text)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
 }
 
 // Saves image as an 8-bit gray picture (values clamped to 0..255).

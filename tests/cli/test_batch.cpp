@@ -34,19 +34,6 @@ Image readBack(const QString &path)
     return r.image;
 }
 
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeText(const QString &path, const QString &text)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text.toUtf8());
-}
-
 QString readText(const QString &path)
 {
     QFile f(path);

@@ -122,6 +122,29 @@ QByteArray readAll(const QString &path)
     return file.readAll();
 }
 
+// A little-endian TIFF file of `pages` gray pages, each one row of the given 8- or 16-bit
+// samples (16-bit ones signed when signedSamples), written field by field.
+QByteArray tiffPages(int pages, const QByteArray &row, int bits, bool signedSamples = false)
+{
+    const auto le16 = [](quint16 v) { return QByteArray(1, char(v)) + char(v >> 8); };
+    const auto le32 = [&](quint32 v) { return le16(quint16(v)) + le16(quint16(v >> 16)); };
+    const quint16 entries = signedSamples ? 10 : 9;
+    const quint32 pageSize = 2 + 12 * entries + 4 + quint32(row.size());
+    QByteArray file = "II" + le16(42) + le32(8);
+    for (int page = 0; page < pages; ++page) {
+        const quint32 at = quint32(file.size());
+        const auto entry = [&](quint16 tag, quint16 type, quint32 value) {
+            return le16(tag) + le16(type) + le32(1) + (type == 3 ? le16(quint16(value)) + le16(0) : le32(value));
+        };
+        file += le16(entries) + entry(256, 3, quint32(row.size() * 8 / bits)) + entry(257, 3, 1) + entry(258, 3, quint32(bits)) +
+                entry(259, 3, 1) + entry(262, 3, 1) + entry(273, 4, at + pageSize - quint32(row.size())) + entry(277, 3, 1) +
+                entry(278, 3, 1) + entry(279, 4, quint32(row.size()));
+        if (signedSamples) file += entry(339, 3, 2);
+        file += le32(page + 1 < pages ? at + pageSize : 0) + row;
+    }
+    return file;
+}
+
 // data with the 4-byte length of the first explicit-VR element (tag, then VR) set to length.
 QByteArray withValueLength(QByteArray data, const QByteArray &tagAndVr, quint32 length)
 {
@@ -240,6 +263,29 @@ private slots:
         verifyRefused(result, path);
         QVERIFY2(peakMemory() - before < 64 * 1024 * 1024,
                  qPrintable(QString("reading took %1 MB").arg((peakMemory() - before) >> 20)));
+    }
+
+    void tiffOfTwentyThousandPagesIsRefused()
+    {
+        const QString path = writeFile(dir, "pages.tif", tiffPages(20000, QByteArray(4, '\x40'), 8));
+        const LoadResult result = load(path);
+        verifyRefused(result, path);
+        QVERIFY2(result.error.contains("20000 pages"), qPrintable(result.error));
+        const LoadResult few = load(writeFile(dir, "few.tif", tiffPages(3, QByteArray(4, '\x40'), 8)));
+        QVERIFY2(few.ok(), qPrintable(few.error));
+        QCOMPARE(few.frameCount(), 3);
+    }
+
+    void signedSixteenBitTiffIsReadAsSigned()
+    {
+        QByteArray row;
+        for (const qint16 v : {qint16(-32768), qint16(-1), qint16(0), qint16(32767)}) row += char(v & 0xff) + QByteArray(1, char(v >> 8));
+        const LoadResult result = load(writeFile(dir, "signed.tif", tiffPages(1, row, 16, true)));
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        QCOMPARE(result.image(0, 0), 0.0);
+        QCOMPARE(result.image(1, 0), 32767 * 255.0 / 65535);
+        QCOMPARE(result.image(2, 0), 32768 * 255.0 / 65535);
+        QCOMPARE(result.image(3, 0), 255.0);
     }
 
     void brokenCimgFilesAreRefused_data()

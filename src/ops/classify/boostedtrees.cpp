@@ -11,12 +11,28 @@
 
 namespace {
 
+// The library's message without what is meant for its developers: its messages start with
+// a time and a source position ("[19:02:11] src/learner.cc:123: ") and end with a stack trace
+// of addresses, and a parse error quotes the model's raw bytes. Only the first line is kept,
+// without that prefix, in printable characters and at most 200 of them.
+std::string plainMessage(const char *message)
+{
+    std::string text(message ? message : "");
+    text = text.substr(0, text.find('\n'));
+    if (text.size() > 1 && text[0] == '[')
+        if (const size_t position = text.find(": ", text.find(']')); position != std::string::npos) text.erase(0, position + 2);
+    for (char &c : text)
+        if ((unsigned char)c < 0x20 || (unsigned char)c >= 0x7f) c = '?';
+    if (text.size() > 200) text = text.substr(0, 200) + "...";
+    return text;
+}
+
 // Every library call goes through this: a failure becomes an exception in plain words.
 void check(int status, const char *what)
 {
     if (status != 0)
         throw std::runtime_error(std::string("The learning library (XGBoost) failed to ") + what + ": " +
-                                 XGBGetLastError());
+                                 plainMessage(XGBGetLastError()));
 }
 
 // The library logs to the console by default; the program reports its own errors.

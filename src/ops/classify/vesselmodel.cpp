@@ -5,12 +5,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <algorithm>
 #include <random>
 #include <stdexcept>
 
 #include "ops/classify/fieldofview.h"
+#include "ops/classify/treecheck.h"
+#include "ops/io/filewrite.h"
 #include "ops/morphology/components.h"
 
 namespace {
@@ -160,11 +161,9 @@ bool saveVesselModel(const VesselModel &model, const QString &path, QString *err
         {"training_pixels", double(model.trainingPixels)},
         {"trees_bytes", double(trees.size())},
         {"trees_sha256", QString(QCryptographicHash::hash(trees, QCryptographicHash::Sha256).toHex())}};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(kMagic) < 0 ||
-        file.write(QJsonDocument(header).toJson(QJsonDocument::Compact) + '\n') < 0 || file.write(trees) < 0 ||
-        !file.commit()) {
-        *error = QString("cannot write %1: %2").arg(path, file.errorString());
+    QString reason;
+    if (!writeFileReplacing(path, kMagic + QJsonDocument(header).toJson(QJsonDocument::Compact) + '\n' + trees, &reason)) {
+        *error = QString("cannot write %1: %2").arg(path, reason);
         return false;
     }
     return true;
@@ -194,17 +193,24 @@ LoadedModel parseVesselModel(const QByteArray &bytes, const QString &name)
     if (m.features != vesselFeatureNames())
         return refuse(QString("%1 was trained on other features than this program computes.").arg(name));
     const QByteArray trees = bytes.mid(headerEnd + 1);
-    if (trees.size() != qsizetype(h["trees_bytes"].toDouble(-1)) ||
+    if (h["trees_bytes"].toDouble(-1) != double(trees.size()) ||
         QCryptographicHash::hash(trees, QCryptographicHash::Sha256).toHex() != h["trees_sha256"].toString().toLatin1())
         return refuse(QString("%1 is damaged: its contents do not match their checksum.").arg(name));
     if (!parseChannel(h["channel"].toString(), &m.channel) || (h["vessels"] != "dark" && h["vessels"] != "bright"))
         return refuse(QString("%1 is damaged: its channel or vessel polarity is unknown.").arg(name));
     m.polarity = h["vessels"] == "dark" ? Polarity::Dark : Polarity::Bright;
-    m.threshold = h["threshold"].toDouble(0.5);
-    m.smallestComponent = h["smallest_component"].toInt(0);
-    if (!(m.threshold >= 0.0 && m.threshold <= 1.0) || m.smallestComponent < 0 || m.smallestComponent > 1000000)
+    // Numbers must be numbers: toDouble and toInt give -1 for text, and toInt for anything
+    // that is not a whole number an int can hold.
+    const QJsonValue threshold = h["threshold"], smallest = h["smallest_component"], pixels = h["training_pixels"];
+    m.threshold = threshold.isUndefined() ? 0.5 : threshold.toDouble(-1);
+    m.smallestComponent = smallest.isUndefined() ? 0 : smallest.toInt(-1);
+    if (!(m.threshold > 0.0 && m.threshold < 1.0) || m.smallestComponent < 0 || m.smallestComponent > 1000000)
         return refuse(QString("%1 is damaged: its threshold or smallest vessel region is out of range.").arg(name));
-    m.trainingPixels = (long long)h["training_pixels"].toDouble();
+    if (!(pixels.toDouble(-1) >= 0.0 && pixels.toDouble() <= 1e15))
+        return refuse(QString("%1 is damaged: its number of training pixels is out of range.").arg(name));
+    m.trainingPixels = (long long)pixels.toDouble();
+    if (const QString fault = checkBoostedTrees(trees, int(m.features.size())); !fault.isEmpty())
+        return refuse(QString("%1 is damaged: %2.").arg(name, fault));
     try {
         auto parsed = std::make_shared<BoostedTrees>(BoostedTrees::fromBytes(trees));
         if (parsed->featureCount() != m.features.size())

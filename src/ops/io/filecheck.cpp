@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -158,4 +159,23 @@ QString cimgHeaderProblem(const QString &path, double maxBytes)
         file.seek(file.pos() + bytes);
     }
     return QString();
+}
+
+bool tiffHasSignedSamples(const uchar *data, qint64 size)
+{
+    if (size < 8 || !((data[0] == 'I' && data[1] == 'I') || (data[0] == 'M' && data[1] == 'M'))) return false;
+    const bool big = data[0] == 'M';
+    const auto u16 = [&](qint64 at) { return big ? qFromBigEndian<quint16>(data + at) : qFromLittleEndian<quint16>(data + at); };
+    const auto u32 = [&](qint64 at) { return big ? qFromBigEndian<quint32>(data + at) : qFromLittleEndian<quint32>(data + at); };
+    if (u16(2) != 42) return false;  // BigTIFF and others
+    const qint64 ifd = u32(4);
+    if (ifd < 8 || ifd + 2 > size) return false;
+    const qint64 count = u16(ifd);
+    if (ifd + 2 + count * 12 > size) return false;
+    constexpr quint16 kSampleFormat = 339, kShort = 3, kSignedInteger = 2;
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 entry = ifd + 2 + i * 12;
+        if (u16(entry) == kSampleFormat) return u16(entry + 2) == kShort && u32(entry + 4) == 1 && u16(entry + 8) == kSignedInteger;
+    }
+    return false;
 }

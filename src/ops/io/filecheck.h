@@ -21,3 +21,8 @@ QString truncatedPictureProblem(const uchar *data, qint64 size);
 // pixel type or a compression this reader does not handle, dimensions whose pixels the
 // file does not hold, or more than maxBytes as doubles. Empty when it can be read.
 QString cimgHeaderProblem(const QString &path, double maxBytes);
+
+// True when data is a TIFF file whose first page stores one sample per pixel as signed
+// integers (SampleFormat 2). The picture reader hands such samples over as unsigned ones,
+// so -1 would read as 65535.
+bool tiffHasSignedSamples(const uchar *data, qint64 size);

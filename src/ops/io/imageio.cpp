@@ -6,19 +6,20 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
-#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
-#include <unistd.h>
 
 #include "ops/io/dicomio.h"
 #include "ops/io/cimgread.h"
 #include "ops/io/display.h"
 #include "ops/io/filecheck.h"
+#include "ops/io/filewrite.h"
+#include "ops/core/memoryestimate.h"
 #include "ops/core/progress.h"
 
 namespace {
@@ -65,8 +66,9 @@ bool isSixteenBit(QImage::Format format)
 double from16(quint16 v) { return v * 255.0 / 65535.0; }
 
 // The gray levels of one decoded picture for the chosen channel, reporting progress once
-// per band of columns. Throws std::bad_alloc or the library's exception when memory runs out.
-Image grayLevels(const QImage &picture, Channel channel, Progress &progress)
+// per band of columns; 16-bit gray samples are read as signed when signedSamples is set.
+// Throws std::bad_alloc or the library's exception when memory runs out.
+Image grayLevels(const QImage &picture, Channel channel, Progress &progress, bool signedSamples)
 {
     const bool deep = isSixteenBit(picture.format());
     const bool grayOnly = picture.format() == QImage::Format_Grayscale16;
@@ -84,7 +86,9 @@ Image grayLevels(const QImage &picture, Channel channel, Progress &progress)
             double *dst = image.data(0, y);
             if (grayOnly) {
                 const auto *src = reinterpret_cast<const quint16 *>(converted.constScanLine(y));
-                for (int x = x0; x < x1; ++x) dst[x] = from16(src[x]);
+                // Two's complement -32768..32767 onto 0..65535 by flipping the sign bit.
+                const quint16 flip = signedSamples ? 0x8000 : 0;
+                for (int x = x0; x < x1; ++x) dst[x] = from16(quint16(src[x] ^ flip));
             } else if (deep) {
                 const auto *src = reinterpret_cast<const QRgba64 *>(converted.constScanLine(y));
                 for (int x = x0; x < x1; ++x) {
@@ -115,6 +119,7 @@ LoadResult loadGrayImage(const QString &path, Progress &progress, Channel channe
     if (const QString problem = notAFileProblem(path); !problem.isEmpty())
         return refused(path, problem);
     Calibration calibration;
+    bool signedSamples = false;
     {
         // The JPEG and BMP readers fill a truncated file with made-up pixels: refuse it first.
         QFile file(path);
@@ -122,6 +127,7 @@ LoadResult loadGrayImage(const QString &path, Progress &progress, Channel channe
             const uchar *data = file.map(0, file.size());
             const QString problem = data ? truncatedPictureProblem(data, file.size()) : QString();
             if (data) calibration = pictureCalibration(data, file.size());
+            if (data) signedSamples = tiffHasSignedSamples(data, file.size());
             if (data) file.unmap(const_cast<uchar *>(data));
             if (!problem.isEmpty()) return refused(path, problem);
         }
@@ -135,6 +141,16 @@ LoadResult loadGrayImage(const QString &path, Progress &progress, Channel channe
     const QSize size = reader.size();
     if (size.isValid() && !fitsInMemory(size))
         return refused(path, ImageIO::tr("the picture is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height()));
+    if (pages > kMaxPictureFrames)
+        return refused(path, ImageIO::tr("it has %1 pages; at most %2 can be opened").arg(pages).arg(kMaxPictureFrames));
+    // Decoding holds the decoded page, its converted copy and the doubles (16 bytes a pixel),
+    // and the doubles of every page.
+    if (size.isValid()) {
+        const double pixels = double(size.width()) * size.height();
+        const QString shortfall = memoryShortfall(
+            ImageIO::tr("reading its %1 x %2 pixels").arg(size.width()).arg(size.height()), pixels * (16.0 + 8.0 * pages));
+        if (!shortfall.isEmpty()) return refused(path, shortfall);
+    }
 
     LoadResult result;
     result.calibration = calibration;
@@ -155,7 +171,7 @@ LoadResult loadGrayImage(const QString &path, Progress &progress, Channel channe
         if (page > 0 && picture.size() != QSize(result.image.width(), result.image.height()))
             return refused(path, ImageIO::tr("its pages differ in size"));
         try {
-            Image levels = grayLevels(picture, channel, progress);
+            Image levels = grayLevels(picture, channel, progress, signedSamples);
             if (page == 0) levels.move_to(result.image);
             else levels.move_to(result.moreFrames);
         } catch (const std::bad_alloc &) {
@@ -213,8 +229,8 @@ ImageList LoadResult::takeFrames()
 bool savePicture(const QImage &picture, const QString &path, const char *format, QString *error)
 {
     // Encode in memory first: the TIFF writer seeks while it writes, and a seek clears the
-    // error of a failed write, so a full disk would pass for success. One write of the
-    // whole encoding reports any failure, and the save file then discards its temporary.
+    // error of a failed write, so a full disk would pass for success. The whole encoding is
+    // then written and checked in one go.
     QByteArray encoded;
     {
         QBuffer buffer(&encoded);
@@ -225,64 +241,31 @@ bool savePicture(const QImage &picture, const QString &path, const char *format,
             return false;
         }
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    if (file.write(encoded) != encoded.size()) {
-        if (error) *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFileReplacing(path, encoded, error);
 }
 
 bool saveCimgImage(const Image &image, const QString &path, QString *error)
 {
-    // The library writes through a FILE* and does not report a short write. Write a
-    // temporary file in the target folder through our own FILE*, check every step, and
-    // only then rename it over the target in one step, so an existing file stays whole.
-    const QFileInfo info(path);
-    QTemporaryFile temp(info.absolutePath() + "/.quendra-XXXXXX.cimg");
-    if (!temp.open()) {
-        if (error) *error = temp.errorString();
-        return false;
-    }
-    temp.close();
-    const QByteArray tempName = QFile::encodeName(temp.fileName());
-    std::FILE *file = std::fopen(tempName.constData(), "wb");
-    if (!file) {
+    // The library writes to a FILE* without reporting a short write: it writes into memory
+    // here, and the file is written as a whole, checked, by writeFileReplacing.
+    char *data = nullptr;
+    size_t size = 0;
+    std::FILE *stream = ::open_memstream(&data, &size);
+    if (!stream) {
         if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
     QString failure;
     try {
-        image.save_cimg(file);
+        image.save_cimg(stream);
     } catch (const cimg_library::CImgException &e) {
         failure = QString::fromLocal8Bit(e.what());
     }
-    errno = 0;
-    bool written = failure.isEmpty() && std::fflush(file) == 0 && !std::ferror(file) && ::fsync(fileno(file)) == 0;
-    const int writeErrno = errno ? errno : EIO;
-    written = std::fclose(file) == 0 && written;
-    if (!written) {
-        if (error)
-            *error = failure.isEmpty() ? ImageIO::tr("cannot write the file: %1").arg(QString::fromLocal8Bit(std::strerror(writeErrno)))
-                                       : failure;
+    const bool encoded = std::fclose(stream) == 0 && failure.isEmpty();
+    const std::unique_ptr<char, void (*)(void *)> owned(data, std::free);
+    if (!encoded) {
+        if (error) *error = failure.isEmpty() ? ImageIO::tr("not enough memory") : failure;
         return false;
     }
-    // The new file gets the permissions of the one it replaces, or the usual ones.
-    QFile::setPermissions(temp.fileName(), info.exists() ? info.permissions()
-                                                         : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    if (std::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0) {
-        if (error) *error = ImageIO::tr("cannot write the file: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
-    }
-    temp.setAutoRemove(false);
-    return true;
+    return writeFileReplacing(path, QByteArray::fromRawData(data, qsizetype(size)), error);
 }

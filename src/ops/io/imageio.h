@@ -37,9 +37,11 @@ bool parseDicomWindow(const QString &name, DicomWindow *window);
 // (11 r + 16 g + 5 b) / 32 (or takes the chosen channel), reporting progress once per
 // column. 8-bit pictures give whole gray levels; 16-bit pictures (PNG, TIFF) are mapped
 // from 0..65535 onto 0..255 as doubles (v * 255 / 65535), the gray of their channels
-// taken from those doubles. The pages of a multi-page TIFF file are its frames. The
+// taken from those doubles; signed 16-bit gray TIFF samples from -32768..32767 likewise.
+// The pages of a multi-page TIFF file are its frames (at most kMaxPictureFrames). The
 // calibration comes from TIFF resolution tags or the PNG pHYs chunk. Pictures beyond the
-// reader's allocation limit, or too large to hold as doubles, are refused.
+// reader's allocation limit, too large to hold as doubles, or needing more memory to decode
+// than is free, are refused.
 LoadResult loadGrayImage(const QString &path, Progress &progress, Channel channel = Channel::Gray);
 
 // Reads CImg's native .cimg format of doubles as it is (NaN and infinities included).
@@ -57,6 +59,10 @@ bool savePicture(const QImage &picture, const QString &path, const char *format,
 
 // Writes the values losslessly as .cimg (doubles), through a temporary file as above.
 bool saveCimgImage(const Image &image, const QString &path, QString *error);
+
+// The most pages of a multi-page picture (TIFF) that are opened: the reader finds each page
+// by walking the file from its first one, so pages take quadratic time (4,000 took 32 s).
+inline constexpr int kMaxPictureFrames = 1000;
 
 // The largest picture the readers accept, in megabytes of decoded data.
 inline constexpr int kReaderAllocationLimitMB = 1024;
