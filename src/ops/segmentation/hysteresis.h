@@ -23,6 +23,10 @@ struct HystCoverages {
 enum class HystPreset { Retina, SkinTransplant, CoronaryAngiogram };
 HystCoverages hystPresetCoverages(HystPreset preset);
 
+// Throws std::runtime_error for an image the pre-step refuses (smaller than 4 by 4, or a
+// disc size below 1), before anything is changed.
+void requirePreStepInput(const Image &current, int discSize);
+
 // The reference image: normalizeTo255 of a copy of current, white top-hat with the disc
 // makeStructEl(1, discSize), 255 - v, Hessian vessel enhancement, normalizeTo255.
 // Values 0..255, the size of current. The top-hat reports its erosion and dilation passes.
