@@ -20,7 +20,6 @@
 #include "ops/morphology/thinning.h"
 #include "ops/segmentation/threshold.h"
 #include "view/pixmapwidget.h"
-#include "view/viewhandlers.h"
 
 namespace {
 
@@ -71,8 +70,9 @@ class BasicOpsTest : public QObject {
     // its handler, a plain one through the view's one path.
     void run(int code)
     {
-        if (const ViewHandler handler = viewHandler(OpCode(code))) (view.get()->*handler)();
-        else view->runTableOperation(OpCode(code));
+        const OperationRow &row = operationRow(OpCode(code));
+        if (*row.viewHook) QMetaObject::invokeMethod(view.get(), row.viewHook);
+        else view->runTableOperation(row.code);
     }
 
 private slots:
