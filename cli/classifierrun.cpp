@@ -6,14 +6,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "commandline.h"
 #include "commands.h"
 #include "ops/table/runs.h"
 
-ClassifierSettings takeClassifierSettings(QStringList &args, bool classifier)
+ClassifierSettings classifierSettings(const CommandLine &line, bool classifier)
 {
     ClassifierSettings s;
-    const QString model = takeOption(args, "--model");
-    s.probabilities = args.removeAll("--probabilities") > 0;
+    const QString model = line.value("model");
+    s.probabilities = line.isSet("probabilities");
     if (!classifier) {
         if (!model.isEmpty() || s.probabilities)
             throw UsageError("--model and --probabilities belong to --method classifier");

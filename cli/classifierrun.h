@@ -12,10 +12,11 @@ struct ClassifierSettings {
     bool probabilities = false;                // also write the probability map
 };
 
-// Takes --model and --probabilities out of args. With classifier false they are refused;
-// with it, --model is required and the model is read at once (LoadError when it is
-// refused, so nothing is segmented with a damaged or foreign model).
-ClassifierSettings takeClassifierSettings(QStringList &args, bool classifier);
+// Reads --model and --probabilities. With classifier false they are refused; with it,
+// --model is required and the model is read at once (LoadError when it is refused, so
+// nothing is segmented with a damaged or foreign model).
+class CommandLine;
+ClassifierSettings classifierSettings(const CommandLine &line, bool classifier);
 
 // The probability map of the classifier row (0..255) as an 8-bit picture.
 void writeProbabilityPicture(const Image &probability, const QString &path);

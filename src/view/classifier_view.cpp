@@ -11,6 +11,7 @@
 #include "ops/table/operations.h"
 #include "ops/table/runs.h"
 #include "view/guiprogress.h"
+#include "view/numbertext.h"
 #include "view/pixmapwidget.h"
 
 namespace {
@@ -106,7 +107,7 @@ void PixmapWidget::opVesselClassifier()
         notes << tr("No field of view was found: the whole image was classified.") << trainedOnText(*vessels);
     notes.removeDuplicates();
     const double share = 100.0 * double(fieldOfViewArea(*model.currentImage())) / double(std::max(1LL, fov));
-    QString text = tr("Vessels classified: %1 % of the field of view").arg(share, 0, 'f', 1);
+    QString text = tr("Vessels classified: %1 % of the field of view").arg(numberText(share, 1));
     if (!notes.isEmpty()) text += "<br>" + notes.join("<br>");
     dialogs().information(this, tr("Filter applied"), text);
 }
