@@ -120,7 +120,7 @@ void MainWindow::keepResult(CImgDoc *doc, const Image &result)
 std::optional<QString> MainWindow::runPlain(CImgDoc *doc, const OperationRow &row, bool workingCopy)
 {
     const RunOutcome outcome = doc->view->runTableOperation(row.code, workingCopy);
-    if (outcome.ok()) return std::nullopt;
+    if (outcome.ok() || outcome.result == RunResult::Cancelled) return std::nullopt;
     if (outcome.result == RunResult::OutOfMemory) return noMemoryText();
     return outcome.error;
 }

@@ -100,6 +100,7 @@ void PixmapWidget::opVesselClassifier()
     params.set("model", path);
     params.set("source", sourceFile);
     const RunOutcome outcome = runTableOperation(operationRow(OpCode::VesselClassifier), params, false);
+    if (outcome.result == RunResult::Cancelled) return;  // the list is as it was; nothing to report
     if (outcome.result == RunResult::OutOfMemory) throw std::bad_alloc();
     if (!outcome.ok()) throw std::runtime_error(outcome.error.toStdString());
     const long long fov = fieldOfViewArea(model.referenceImage);

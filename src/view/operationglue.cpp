@@ -64,8 +64,9 @@ RunOutcome PixmapWidget::runTableOperation(const OperationRow &row, Params param
                 outcome = runOperation(model, row, params, p, !workingCopy);
                 if (outcome.ok()) renderInto(*model.currentImage(), picture);
             },
-            progress, showLive);
+            progress, showLive, [&progress] { return progress.cancelRequested(); });
     }
+    if (outcome.result == RunResult::Cancelled) cancelled = true;
     if (!outcome.ok()) return outcome;
     *pixmap = QPixmap::fromImage(std::move(picture));
     if (!outcome.notes.isEmpty()) dialogs().warning(this, tr("Note"), outcome.notes.join("<br>"));

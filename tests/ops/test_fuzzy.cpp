@@ -508,9 +508,7 @@ void TestFuzzy::refinementKeepsTouchingComponentsWhole()
 void TestFuzzy::commandLineName()
 {
     const OperationRow *row = findOperation("fuzzy");
-    QVERIFY(row);
-    QCOMPARE(int(row->code), 21);
-    QVERIFY(bool(row->run));
+    QVERIFY(row && row->run);
 }
 
 void TestFuzzy::runAppendsEveryIteration()

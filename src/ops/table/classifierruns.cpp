@@ -10,6 +10,7 @@
 #include "ops/core/progress.h"
 #include "ops/core/viewtext.h"
 #include "ops/io/datafolders.h"
+#include "ops/io/imageio.h"
 #include "ops/table/runs.h"
 
 namespace {
@@ -41,7 +42,9 @@ std::shared_ptr<const VesselModel> sharedVesselModel(const QString &path)
         std::shared_ptr<const VesselModel> model;
     };
     static std::mutex mutex;
-    static std::map<QString, Cached> cache;
+    // Never destroyed: the learning library's own state may be gone when the program's
+    // statics are, and freeing a model then corrupts the heap.
+    static auto &cache = *new std::map<QString, Cached>;
     const QFileInfo info(path);
     const QString key = info.absoluteFilePath();
     const std::lock_guard<std::mutex> lock(mutex);

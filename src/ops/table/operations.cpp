@@ -3,6 +3,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "ops/core/cancel.h"
 #include "ops/core/progress.h"
 #include "ops/core/viewtext.h"
 #include "ops/filters/fourier.h"
@@ -252,6 +253,8 @@ RunOutcome runOperation(ImageModel &model, const OperationRow &row, const Params
         if (edits && !inClone) model.duplicateCurrent();
         row.run(model, values, progress, outcome.notes);
         model.keep(std::move(mark));
+    } catch (const OperationCancelled &) {
+        fail(RunResult::Cancelled, QString());
     } catch (const std::invalid_argument &e) {
         fail(RunResult::BadParameters, QString::fromLocal8Bit(e.what()));
     } catch (const std::bad_alloc &) {

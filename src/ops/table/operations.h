@@ -161,7 +161,7 @@ const ParamInfo *findParam(const OperationRow &row, const QString &name);
 void validate(const OperationRow &row, const Params &params);
 
 // How a run ended.
-enum class RunResult { Done, BadParameters, OutOfMemory, Failed };
+enum class RunResult { Done, BadParameters, OutOfMemory, Failed, Cancelled };
 
 struct RunOutcome {
     RunResult result = RunResult::Done;
