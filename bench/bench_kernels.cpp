@@ -86,7 +86,7 @@ void BM_FuzzyTotal(benchmark::State &state)
         ImageModel model(retinaSized());
         model.duplicateCurrent();
         Notes notes;
-        runFuzzy(model, Params(), none, notes);
+        runFuzzy(model, {}, none, notes);
         iterations = model.count() - 3;
         benchmark::DoNotOptimize(model.current().data());
     }

@@ -142,7 +142,7 @@ void BM_FuzzyTotal(benchmark::State &state)
         ImageModel model(img);
         model.duplicateCurrent();
         Notes notes;
-        runFuzzy(model, Params(), none, notes);
+        runFuzzy(model, {}, none, notes);
         iterations = model.count() - 3;
         benchmark::DoNotOptimize(model.currentImage()->data());
     }

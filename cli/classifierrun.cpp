@@ -1,5 +1,4 @@
-// segment --method classifier: the model named on the command line, and one photograph
-// through it.
+// segment --method classifier: the model named on the command line.
 #include "classifierrun.h"
 
 #include <QFileInfo>
@@ -7,16 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/datafolders.h"
 #include "commandline.h"
 #include "commands.h"
-#include "ops/classify/fieldofview.h"
-#include "ops/core/progress.h"
-
-QString shippedModelPath(const QString &name)
-{
-    return QDir(dataFolder("models")).filePath(name + ".qvm");
-}
+#include "ops/table/runs.h"
 
 ClassifierSettings classifierSettings(const CommandLine &line, bool classifier)
 {
@@ -39,24 +31,13 @@ ClassifierSettings classifierSettings(const CommandLine &line, bool classifier)
                                         .arg(model, path)
                                   : QString("no model file %1").arg(path))
                              .toStdString());
-    LoadedModel loaded = loadVesselModel(path);
-    if (!loaded.ok()) throw LoadError(loaded.error.toStdString());
-    s.model = std::make_shared<const VesselModel>(std::move(loaded.model));
+    try {
+        s.model = sharedVesselModel(path);
+    } catch (const std::runtime_error &e) {
+        throw LoadError(e.what());
+    }
+    s.path = path;
     return s;
-}
-
-ClassifierResult classifyFile(const ClassifierSettings &s, const QString &input)
-{
-    NullProgress quiet;
-    const Image image = loadInput(input, quiet, s.model->channel);
-    requireMemoryToSegment(image.width(), image.height(), "classifier");
-    // The dark surround is found on the gray levels of all channels: a single channel (the
-    // green one of a fundus photograph) can be too dark inside the rim to tell it apart.
-    const Image gray = s.model->channel == Channel::Gray ? image : loadInput(input, quiet, Channel::Gray);
-    ClassifierResult r;
-    r.classification = classifyVessels(*s.model, image, findFieldOfView(gray), execution::rowThreads());
-    r.fovArea = fieldOfViewArea(r.classification.fov);
-    return r;
 }
 
 void writeProbabilityPicture(const Image &probability, const QString &path)
@@ -64,7 +45,7 @@ void writeProbabilityPicture(const Image &probability, const QString &path)
     QImage picture(probability.width(), probability.height(), QImage::Format_Grayscale8);
     for (int y = 0; y < probability.height(); ++y) {
         uchar *line = picture.scanLine(y);
-        for (int x = 0; x < probability.width(); ++x) line[x] = uchar(std::lround(std::clamp(probability(x, y), 0.0, 1.0) * 255.0));
+        for (int x = 0; x < probability.width(); ++x) line[x] = uchar(std::lround(std::clamp(probability(x, y), 0.0, 255.0)));
     }
     writePicture(picture, path);
 }

@@ -1,20 +1,16 @@
-// What segment needs to run a vessel classifier: the model chosen with --model, and one
-// photograph through it.
+// What segment needs to run a vessel classifier: the model chosen with --model, read once
+// before any image.
 #pragma once
 #include <QStringList>
 #include <memory>
 
-#include "ops/core/execution.h"
 #include "ops/classify/vesselmodel.h"
 
 struct ClassifierSettings {
-    std::shared_ptr<const VesselModel> model;  // null unless --method classifier
+    QString path;                              // the model file; empty unless --method classifier
+    std::shared_ptr<const VesselModel> model;  // what it holds
     bool probabilities = false;                // also write the probability map
 };
-
-// The file of a model installed with the program ("retina" -> .../models/retina.qvm),
-// found where the catalogue and the manual are found.
-QString shippedModelPath(const QString &name);
 
 // Reads --model and --probabilities. With classifier false they are refused; with it,
 // --model is required and the model is read at once (LoadError when it is refused, so
@@ -22,14 +18,5 @@ QString shippedModelPath(const QString &name);
 class CommandLine;
 ClassifierSettings classifierSettings(const CommandLine &line, bool classifier);
 
-struct ClassifierResult {
-    VesselClassification classification;
-    long long fovArea = 0;
-};
-
-// Reads input in the model's channel and classifies it inside its field of view, found
-// automatically on the picture's gray levels.
-ClassifierResult classifyFile(const ClassifierSettings &s, const QString &input);
-
-// The probability map as an 8-bit picture (0..1 scaled to 0..255).
+// The probability map of the classifier row (0..255) as an 8-bit picture.
 void writeProbabilityPicture(const Image &probability, const QString &path);

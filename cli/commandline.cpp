@@ -132,6 +132,7 @@ QString paramValueName(const ParamInfo &param)
     switch (param.kind) {
     case ParamKind::Choice: return "NAME";
     case ParamKind::Flag: return "0|1";
+    case ParamKind::Text: return "FILE";
     case ParamKind::Integer:
     case ParamKind::Number: break;
     }

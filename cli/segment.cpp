@@ -1,5 +1,5 @@
-// quendra-cli segment: the GUI's hysteresis thresholding or fuzzy clustering over many
-// images, each result a 0/255 PNG, and one CSV row of measurements per image (per frame of
+// quendra-cli segment: a segmentation row of the operation table (hysteresis thresholding,
+// fuzzy clustering or the vessel classifier) over many images, each result a 0/255 PNG, and one CSV row of measurements per image (per frame of
 // a file of several frames).
 #include <QDate>
 #include <QDir>
@@ -20,8 +20,8 @@
 #include "commands.h"
 #include "morphometryoutput.h"
 #include "ops/morphology/thinning.h"
-#include "ops/segmentation/hysteresis.h"
-#include "ops/table/operations.h"
+#include "ops/classify/fieldofview.h"
+#include "ops/table/runs.h"
 #include "ops/core/progress.h"
 #include "ops/measure/vesselmeasure.h"
 #include "terminalprogress.h"
@@ -29,8 +29,9 @@
 namespace {
 
 struct Settings {
-    QString method;        // "hysteresis", "fuzzy" or "classifier"
-    Params params;         // the hysteresis row's parameters
+    QString method;        // the row's segment method: "hysteresis", "fuzzy" or "classifier"
+    const OperationRow *row = nullptr;
+    Params params;         // the row's parameters
     QString presetColumn;  // preset name, or "own" for own coverages
     int disc = 0;
     HystCoverages coverages{};
@@ -53,6 +54,7 @@ struct Outcome {
     QString output;           // the result picture
     Calibration calibration;  // the pixel size of the mm figures: --pixel-size, else the file's
     Morphometry morphometry;
+    long long fovArea = -1;   // the classifier's field of view in pixels; -1 for other methods
 };
 
 Settings parseSettings(const CommandLine &line)
@@ -75,7 +77,11 @@ Settings parseSettings(const CommandLine &line)
             throw UsageError(QString("--shard must be K/N with 1 <= K <= N, not \"%1\"").arg(shard).toStdString());
     }
     s.darkVessels = line.isSet("dark-vessels");
-    if (s.method.isEmpty()) throw UsageError("segment needs --method hysteresis, fuzzy or classifier");
+    const QString methods = segmentMethods().join(", ");
+    if (s.method.isEmpty()) throw UsageError(QString("segment needs --method %1").arg(methods).toStdString());
+    s.row = findSegmentMethod(s.method);
+    if (!s.row)
+        throw UsageError(QString("--method must be one of %1, not \"%2\"").arg(methods, s.method).toStdString());
     if (s.outDir.isEmpty()) throw UsageError("segment needs --out DIR");
     s.classifier = classifierSettings(line, s.method == "classifier");
     if (s.method == "hysteresis") {
@@ -86,8 +92,9 @@ Settings parseSettings(const CommandLine &line)
         if (!vessel.isEmpty()) s.params.set("vessel", vessel);
         if (!background.isEmpty()) s.params.set("background", background);
         try {
-            s.disc = hysteresisDiscSize(s.params);
-            s.coverages = hysteresisCoverages(s.params);
+            const ParamValues values(*s.row, s.params);
+            s.disc = values.integer("disc");
+            s.coverages = hysteresisCoverages(values);
         } catch (const std::invalid_argument &e) {
             throw UsageError(e.what());
         }
@@ -104,8 +111,7 @@ Settings parseSettings(const CommandLine &line)
         if (line.isSet("channel") && s.channel != s.classifier.model->channel)
             throw UsageError(QString("the model was trained on the %1 channel").arg(channelName(s.classifier.model->channel)).toStdString());
         s.channel = s.classifier.model->channel;
-    } else {
-        throw UsageError(QString("--method must be hysteresis, fuzzy or classifier, not \"%1\"").arg(s.method).toStdString());
+        s.params.set("model", s.classifier.path);
     }
     s.pixelSize = line.pixelSize();
     s.morphometry = morphometryArgs(line, true);
@@ -134,30 +140,16 @@ QStringList outputPaths(const QStringList &inputs, const QString &dir)
     return paths;
 }
 
-// One image, as a user does it in the GUI: open, optionally "Invert", then the tool on a
-// working copy; the kept result is measured. frame is the opened image (taken), or null for
-// the classifier, which reads input itself.
+// One image, as a user does it in the GUI: open (in the model's channel for the
+// classifier), optionally "Invert", then the method's row on a working copy; the kept
+// result is measured. frame is the opened image (taken).
 Outcome segmentOne(const Settings &s, const QString &input, const QString &output, Image *frame,
-                   const Calibration &calibration)
+                   const Calibration &calibration, bool oneFrame)
 {
     Outcome o;
     o.output = output;
     o.calibration = calibration;
     try {
-        if (s.classifier.model) {
-            // Figures are counted inside the field of view: the coverage is its share of it.
-            const ClassifierResult r = classifyFile(s.classifier, input);
-            writePicture(binaryPicture(r.classification.segmentation), output);
-            if (s.classifier.probabilities)
-                writeProbabilityPicture(r.classification.probability, QString(output).replace(QRegularExpression("\\.png$"), "-probability.png"));
-            const Image skeleton = zhangSuenThin(r.classification.segmentation);
-            o.measures = vesselMeasures(r.classification.segmentation, skeleton, s.pixelSize);
-            o.morphometry = segmentMorphometry(s.morphometry, input, output, r.classification.segmentation, skeleton,
-                                               nullptr, s.pixelSize, s.pixelSize > 0.0);
-            o.measures.basic.coverage = r.fovArea > 0 ? double(o.measures.basic.area) * 100.0 / double(r.fovArea) : 0.0;
-            o.ok = true;
-            return o;
-        }
         requireMemoryToSegment(frame->width(), frame->height(), s.method);
         NullProgress progress;
         ImageModel model = ImageModel::adopt(std::move(*frame));
@@ -168,9 +160,18 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
             if (!ran.ok()) throw std::runtime_error(ran.error.toStdString());
         };
         if (s.darkVessels) run(OpCode::Invert, Params());
-        run(s.method == "fuzzy" ? OpCode::FuzzyClust : OpCode::HystThres, s.params);
+        Params params = s.params;
+        // The classifier finds the field of view on the file's gray levels, as the window does.
+        if (s.row->code == OpCode::VesselClassifier && oneFrame) params.set("source", input);
+        run(s.row->code, params);
         const Image &result = model.current();
         writePicture(binaryPicture(result), output);
+        if (s.row->code == OpCode::VesselClassifier) {
+            o.fovArea = fieldOfViewArea(model.referenceImage);
+            if (s.classifier.probabilities)
+                writeProbabilityPicture(*model.image(model.count() - 2),
+                                        QString(output).replace(QRegularExpression("\\.png$"), "-probability.png"));
+        }
         const Image skeleton = zhangSuenThin(result);
         o.measures = vesselMeasures(result, skeleton, calibration.pixelSizeMm);
         // Diameter classes are in mm only when the command line gives the pixel size, so one
@@ -215,7 +216,7 @@ std::vector<Outcome> segmentInput(const Settings &s, const QString &input, const
         const int number = loaded.firstNumber + k;
         const QString path =
             count == 1 ? output : QString(output).replace(QRegularExpression("\\.png$"), QString(".frame%1.png").arg(number));
-        outcomes.push_back(segmentOne(s, input, path, &loaded.frames[k], calibration));
+        outcomes.push_back(segmentOne(s, input, path, &loaded.frames[k], calibration, count == 1));
         outcomes.back().frame = number;
     }
     return outcomes;
@@ -292,11 +293,26 @@ private:
     int fd_;
 };
 
+// The field of view's figures, after every other column: filled for the classifier, which
+// finds one, empty for the other methods. white_coverage_percent is of the whole image in
+// every row; fov_coverage_percent is the vessel area's share of the field of view.
+QString fovCsvHeader() { return ",fov_area_px,fov_coverage_percent"; }
+
+QString fovCsvValues(const Outcome &o)
+{
+    if (o.fovArea < 0) return ",,";
+    const double share = o.fovArea > 0 ? double(o.measures.basic.area) * 100.0 / double(o.fovArea) : 0.0;
+    return "," + QString::number(o.fovArea) + "," + csvNumber(share);
+}
+
 }  // namespace
 
 CommandLine segmentCommandLine()
 {
-    const OperationRow &hyst = operationRow(OpCode::HystThres), &fuzzy = operationRow(OpCode::FuzzyClust);
+    const OperationRow &hyst = operationRow(OpCode::HystThres);
+    QStringList methods;
+    for (const OperationRow &row : operationTable())
+        if (*row.segmentMethod) methods << QString("%1 (%2)").arg(row.segmentMethod, row.summary);
     CommandLine line(
         "segment", "--method M [options] --out DIR INPUT...",
         "Segments every INPUT (files, or folders searched recursively) on all cores, as the program's tool does, and "
@@ -309,9 +325,10 @@ CommandLine segmentCommandLine()
         "(DICOM Pixel Spacing or Imager Pixel Spacing, TIFF resolution, PNG pHYs) unless --pixel-size is given; the "
         "calibration column says which was used.");
     line.option("method", "M",
-                QString("hysteresis (%1), fuzzy (%2) or classifier (a trained vessel classifier inside the automatically "
-                        "found field of view, in the model's channel; the coverage is the share of the field of view)")
-                    .arg(hyst.summary, fuzzy.summary))
+                methods.join(", ") +
+                    ". The classifier works inside the automatically found field of view, in the model's channel. "
+                    "white_coverage_percent is of the whole image for every method; fov_area_px and "
+                    "fov_coverage_percent give the classifier's field of view and the vessels' share of it")
         .option("out", "DIR", "the folder of the results and measurements.csv (made when missing)");
     for (const ParamInfo &p : hyst.params) line.option(p.name, paramValueName(p), "hysteresis: " + paramHelp(p));
     line.flag("dark-vessels", "invert each image first, for vessels darker than their surround (hysteresis, fuzzy)")
@@ -357,7 +374,7 @@ int segmentCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
     progress.finish();
 
     // Rows, notes and failures in input order, whatever order the threads finished in.
-    QString csv = csvHeader() + morphometryCsvHeader(s.morphometry, s.pixelSize) + "\n";
+    QString csv = csvHeader() + morphometryCsvHeader(s.morphometry, s.pixelSize) + fovCsvHeader() + "\n";
     int failed = 0, results = 0;
     for (int i = 0; i < inputs.size(); ++i) {
         const bool frames = outcomes[size_t(i)].size() > 1;
@@ -371,7 +388,7 @@ int segmentCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
                 err << "quendra-cli: " << name << ": skipped: " << o.error << "\n";
                 continue;
             }
-            csv += csvRow(s, inputs[i], o, date) + morphometryCsvValues(o.morphometry) + "\n";
+            csv += csvRow(s, inputs[i], o, date) + morphometryCsvValues(o.morphometry) + fovCsvValues(o) + "\n";
         }
     }
     writeTextFile(csvPath, csv);

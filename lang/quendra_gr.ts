@@ -964,6 +964,70 @@
         <translation>Gefäße klassifiziert: %1 % des Bildfelds</translation>
     </message>
     <message>
+        <source>Reading the model ...</source>
+        <translation>Das Modell wird gelesen ...</translation>
+    </message>
+    <message>
+        <source>Finding the field of view ...</source>
+        <translation>Das Bildfeld wird gesucht ...</translation>
+    </message>
+    <message>
+        <source>Classifying the pixels ...</source>
+        <translation>Die Pixel werden klassifiziert ...</translation>
+    </message>
+    <message>
+        <source>red</source>
+        <translation>roten</translation>
+    </message>
+    <message>
+        <source>green</source>
+        <translation>grünen</translation>
+    </message>
+    <message>
+        <source>blue</source>
+        <translation>blauen</translation>
+    </message>
+    <message>
+        <source>gray</source>
+        <translation>grauen</translation>
+    </message>
+    <message>
+        <source>dark</source>
+        <translation>dunklen</translation>
+    </message>
+    <message>
+        <source>bright</source>
+        <translation>hellen</translation>
+    </message>
+    <message>
+        <source>The model was trained on the %1 channel of photographs with %2 vessels inside their field of view.</source>
+        <translation>Das Modell wurde mit dem %1 Kanal von Fotografien mit %2 Gefäßen in ihrem Bildfeld trainiert.</translation>
+    </message>
+    <message>
+        <source>The model was trained on the %1 channel; this document holds the %2 channel.</source>
+        <translation>Das Modell wurde mit dem %1 Kanal trainiert; dieses Dokument enthält den %2 Kanal.</translation>
+    </message>
+    <message>
+        <source>Reload in the %1 channel</source>
+        <translation>Im %1 Kanal neu laden</translation>
+    </message>
+    <message>
+        <source>Classify as it is</source>
+        <translation>So klassifizieren</translation>
+    </message>
+    <message>
+        <source>Read %1 again in the model&apos;s channel and classify that?</source>
+        <translation>%1 im Kanal des Modells neu lesen und das klassifizieren?</translation>
+    </message>
+    <message>
+        <source>No field of view was found: the whole image was classified.</source>
+        <translation>Es wurde kein Bildfeld gefunden: das ganze Bild wurde klassifiziert.</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;This image is not binary:&lt;/b&gt; %1 % of its pixels are neither 0 nor 255. Only the pixels of value 255 are read as vessel, every other pixel as background.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;Dieses Bild ist nicht binär:&lt;/b&gt; %1 % seiner Pixel sind weder 0 noch 255. Nur die Pixel mit dem Wert 255 werden als Gefäß gelesen, alle anderen als Hintergrund.&lt;/p&gt;</translation>
+    </message>
+    <message>
         <source>Fuzzy clustering</source>
         <translation>Fuzzy-Clustering</translation>
     </message>

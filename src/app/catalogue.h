@@ -7,7 +7,7 @@
 #include <QTranslator>
 
 #include "app/appsettings.h"
-#include "app/datafolders.h"
+#include "ops/io/datafolders.h"
 
 // The catalogue "lang/quendra_<code>", looked up in the working directory, then beside
 // the executable, then in the installed data folders. True when one was loaded.

@@ -7,7 +7,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-#include "app/datafolders.h"
+#include "ops/io/datafolders.h"
 #include "dialogs/userdialogs.h"
 
 HelpBrowser::HelpBrowser(const QString &path, const QString &page, QWidget *parent) : QWidget(parent), folder(path)

@@ -9,6 +9,7 @@
 
 #include "ops/core/image.h"
 #include "ops/io/imageio.h"
+#include "ops/table/toolstate.h"
 
 class CImgDoc;
 struct OperationRow;
@@ -64,7 +65,7 @@ private slots:
     void toggleImgNav();
     void minimizeWndw();
     void showFileToolbar();
-    void setSelectionModeBtn(int state);
+    void setSelectionModeBtn(tool::State state);
     void arrangeIcons();
     void cascade();
     void documentActivated(QMdiSubWindow *window);
@@ -88,7 +89,7 @@ private:
     void keepInsideWorkspace(QMdiSubWindow *window);
     static QSize smallestWindow(const QMdiSubWindow *window);
     void showDocument(CImgDoc *doc);
-    void applySelectionRule(int code);
+    void applySelectionRule(const OperationRow &row);
     // Runs a plain operation through the view's one transaction, or one with its own flow;
     // each returns why it failed, nothing when it ended well or was cancelled.
     std::optional<QString> runPlain(CImgDoc *doc, const OperationRow &row, bool workingCopy);

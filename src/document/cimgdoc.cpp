@@ -23,6 +23,8 @@ CImgDoc::CImgDoc(QWidget *parent, CImgDoc *source) : QScrollArea(parent)
     dicomWindow = source->dicomWindow;
     view = new PixmapWidget(*source->view->pixmap, imageNumber, this);
     view->calibration = source->view->calibration;
+    view->sourceFile = source->view->sourceFile;
+    view->channel = source->view->channel;
     wireView();
 }
 
@@ -215,4 +217,4 @@ void CImgDoc::getZoomFactorChanged(float f)
 void CImgDoc::forwardStatusBarMsg(QString msg) { emit updateStatusBar(msg); }
 void CImgDoc::forwardCreateNewWindowMsg(ImageList img) { emit doCreateNewWindow(img); }
 void CImgDoc::forwardAddToImgMsg(int nr, Image img) { emit addToImg(nr, img); }
-void CImgDoc::forwardState(int stateNr) { emit transmitState(stateNr); }
+void CImgDoc::forwardState(tool::State state) { emit transmitState(state); }

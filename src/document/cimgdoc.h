@@ -7,6 +7,7 @@
 
 #include "ops/core/image.h"
 #include "ops/io/imageio.h"
+#include "ops/table/toolstate.h"
 
 class PixmapWidget;
 class QPrinter;
@@ -59,7 +60,7 @@ signals:
     void doCreateNewWindow(ImageList img);
     void updateStatusBar(QString msg);
     void setCurrentIndex(CImgDoc *ptr, int curIndex, int size);
-    void transmitState(int state);
+    void transmitState(tool::State state);
     void addToImg(int nr, Image img);
 
 protected:
@@ -73,7 +74,7 @@ private slots:
     void forwardStatusBarMsg(QString msg);
     void forwardCreateNewWindowMsg(ImageList img);
     void forwardAddToImgMsg(int nr, Image img);
-    void forwardState(int stateNr);
+    void forwardState(tool::State state);
 
 private:
     void initWindow();

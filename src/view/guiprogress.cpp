@@ -1,15 +1,22 @@
 #include "view/guiprogress.h"
 
 #include <QApplication>
+#include <QTimer>
 
 void GuiProgress::start(const QString &title, const QString &label, int maximum)
 {
     finish();
-    dialog_ = new QProgressDialog(label, QCoreApplication::translate("PixmapWidget", "Please wait"), 0, maximum, parent_);
+    dialog_ = new QProgressDialog(label, QCoreApplication::translate("PixmapWidget", "Cancel"), 0, maximum, parent_);
     dialog_->setWindowTitle(title);
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
     dialog_->move(0, 0);
+    QObject::connect(dialog_, &QProgressDialog::canceled, [this] { cancelled_ = true; });
+    // A pass that reports rarely (a classification) would otherwise stay hidden until its
+    // next value.
+    QTimer::singleShot(500, dialog_, [dialog = dialog_] {
+        if (dialog && !dialog->wasCanceled()) dialog->show();
+    });
     if (showAtOnce_) {
         dialog_->setMinimumDuration(0);
         dialog_->show();

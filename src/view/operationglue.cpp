@@ -5,7 +5,6 @@
 
 #include "dialogs/userdialogs.h"
 #include "ops/io/display.h"
-#include "ops/filters/fourier.h"
 #include "ops/table/operations.h"
 #include "view/backgroundrun.h"
 #include "view/guiprogress.h"
@@ -35,16 +34,17 @@ bool PixmapWidget::askParameters(const OperationRow &row, Params &params)
 
 RunOutcome PixmapWidget::runTableOperation(OpCode code, bool workingCopy)
 {
-    const OperationRow &row = operationRow(code);
-    Params params;
+    return runTableOperation(operationRow(code), Params(), workingCopy);
+}
+
+RunOutcome PixmapWidget::runTableOperation(const OperationRow &row, Params params, bool workingCopy)
+{
     cancelled = !askParameters(row, params);
     if (cancelled) return {};
-    if (const ImageRead current = model.currentImage(); code == OpCode::Fft && current->width() != current->height()) {
-        // The spectrum of a non-square image is taken on a square canvas: say where the
-        // image lies on it.
-        const CanvasOffsets off = spectrumOffsets(*current);
-        dialogs().information(this, tr("Debug info"), tr("txoffset: %1, tyoffset: %2").arg(off.x).arg(off.y));
-    }
+    if (row.notice)
+        if (const QString notice = row.notice(*model.currentImage()); !notice.isEmpty())
+            dialogs().information(this, tr("Debug info"), notice);
+    if (*row.segmentMethod) segmentationSource = *model.currentImage();
     RunOutcome outcome;
     // The result is rendered on the worker too, into a copy of the displayed picture, so the
     // window only swaps it in when the run has ended.
@@ -64,8 +64,9 @@ RunOutcome PixmapWidget::runTableOperation(OpCode code, bool workingCopy)
                 outcome = runOperation(model, row, params, p, !workingCopy);
                 if (outcome.ok()) renderInto(*model.currentImage(), picture);
             },
-            progress, showLive);
+            progress, showLive, [&progress] { return progress.cancelRequested(); });
     }
+    if (outcome.result == RunResult::Cancelled) cancelled = true;
     if (!outcome.ok()) return outcome;
     *pixmap = QPixmap::fromImage(std::move(picture));
     if (!outcome.notes.isEmpty()) dialogs().warning(this, tr("Note"), outcome.notes.join("<br>"));

@@ -1,6 +1,7 @@
 // "Morphometry overlay..." in the view: the skeleton segments of the current binary image
-// coloured by their mean diameter or tortuosity, over the window's first picture when it has
-// the same size (the photograph that was segmented), shown in a window of its own. The image
+// coloured by their mean diameter or tortuosity, over the image the window's last
+// segmentation ran on, else over the window's first picture when it has the same size (the
+// photograph that was segmented), shown in a window of its own. The image
 // list is only read.
 #include "dialogs/userdialogs.h"
 #include "ops/measure/morphometryoverlay.h"
@@ -20,7 +21,8 @@ void PixmapWidget::opMorphometryOverlay()
     // While the hysteresis dialog is open its preview is what the user sees and measures.
     const ImageRead current = model.currentImage(), firstRead = model.image(0);
     const Image &measured = hystDialog ? model.previewImage : *current;
-    const Image &first = *firstRead;
+    // The image the segmentation came from when it is known, else the first picture.
+    const Image &first = segmentationSource.is_sameXY(measured) ? segmentationSource : *firstRead;
     const bool overPhotograph = first.width() == measured.width() && first.height() == measured.height();
     MorphometryOptions options;
     options.pixelSize = calibration.pixelSizeMm;

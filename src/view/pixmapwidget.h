@@ -21,6 +21,7 @@
 class Progress;
 enum class OpCode : int;
 struct OperationRow;
+struct VesselModel;
 struct RunOutcome;
 class QMenu;
 class QPrinter;
@@ -68,6 +69,13 @@ public:
     int shapePixels = 0;
     // The pixel size the opened file states, for the binary report's millimetre figures.
     Calibration calibration;
+    // The file the images were read from and its colour channel; empty for images made
+    // otherwise (a selection's pieces).
+    QString sourceFile;
+    Channel channel = Channel::Gray;
+    // The image the last segmentation row of the table ran on (the photograph, before it
+    // became the classifier's probability map): the morphometry overlay is drawn over it.
+    Image segmentationSource;
     static QString calibrationSourceText(CalibrationSource source);
     // The hysteresis dialog this view has open, if any.
     QPointer<QWidget> hystDialog;
@@ -92,8 +100,8 @@ public:
     void printImage(QPrinter *printer);
 
     // Tools.
-    void setSelectionMode(int mode);
-    void startErase();
+    void setSelectionMode(tool::State mode);
+    Q_INVOKABLE void startErase();
     void countSelectedWhite();
     void pasteWhite(const Image &img);
     ImageList extractSelection(int x1, int y1, int x2, int y2, int shape);
@@ -109,6 +117,8 @@ public:
     // shows the notes it leaves, then refreshes, updates the navigation and reports with the
     // row's text. A failed run is rolled back and its outcome returned for the caller to report.
     RunOutcome runTableOperation(OpCode code, bool workingCopy = false);
+    // The same with parameters already chosen; those the row asks for are added.
+    RunOutcome runTableOperation(const OperationRow &row, Params params, bool workingCopy);
     std::unique_ptr<Progress> makeProgress();
     // Asks for the parameters of row as it says; false when the user cancelled.
     bool askParameters(const OperationRow &row, Params &params);
@@ -119,7 +129,7 @@ public:
     void opLog2();
     void opSqrt();
     void opPower();
-    void opThreshold();
+    Q_INVOKABLE void opThreshold();
     void opErode();
     void opDilate();
     void opOpen();
@@ -128,9 +138,9 @@ public:
     void opMGradient();
     void opSkeletonize();
     void opZhangSuen();
-    void opGrayStats();
-    void opBwStats();
-    void opMorphometryOverlay();
+    Q_INVOKABLE void opGrayStats();
+    Q_INVOKABLE void opBwStats();
+    Q_INVOKABLE void opMorphometryOverlay();
     // --- operations: enhancement and frequency-domain filters ---
     void opFft();
     void opInvFft();
@@ -140,12 +150,16 @@ public:
     void opHomoVes();
     void opVesNonl();
     // --- operations: segmentation ---
-    void opHystThres();
+    Q_INVOKABLE void opHystThres();
     void opFuzzyClust();
-    void opVesselClassifier();
+    Q_INVOKABLE void opVesselClassifier();
+    // When the model was trained on another channel than the document's: asks whether to
+    // read the file again in the model's channel into the working copy (false: cancelled);
+    // classifying as it is adds what the model was trained on to notes.
+    bool takeModelChannel(const VesselModel &vessels, QStringList &notes);
     // Scribble training: enter the tool on the current image (the list stays as it is until
     // Keep), and leave it, dropping strokes and preview; leaving when not in it does nothing.
-    void startScribbles();
+    Q_INVOKABLE void startScribbles();
     void leaveScribbles();
     // The list's length when the hysteresis dialog opened, its working copy being the last
     // image: results replace that image only while the length is unchanged.
@@ -169,7 +183,7 @@ signals:
     void updateImgNav();
     void addToImg(int nr, Image img);
     void closeDlg();
-    void sendState(int stateNr);
+    void sendState(tool::State state);
     // The scribble tool's result, for the main window to write into the list as an edit.
     void keepResult(Image img);
 

@@ -1,6 +1,8 @@
 // The statistics reports of the view: gray-level figures of the current image and binary
 // figures (area, length, white coverage) of the current image or the hysteresis preview,
 // followed by the skeleton measurements (end and branch points, segments, length, width).
+#include <algorithm>
+
 #include "dialogs/userdialogs.h"
 #include "ops/measure/statistics.h"
 #include "ops/measure/morphometry.h"
@@ -74,6 +76,17 @@ QString morphometryReportText(const Image &measured, const Image &skeleton)
         .arg(numberText(m.lacunarity.value));
 }
 
+// Says how a picture that is not binary is read, or nothing for a 0/255 image.
+QString notBinaryText(const Image &measured)
+{
+    long long others = 0;
+    for (const double v : measured) others += v != 0.0 && v != kWhite ? 1 : 0;
+    if (others == 0) return {};
+    return PixmapWidget::tr("<p><b>This image is not binary:</b> %1 % of its pixels are neither 0 nor 255. Only the "
+                            "pixels of value 255 are read as vessel, every other pixel as background.</p>")
+        .arg(100.0 * double(others) / double(std::max<size_t>(1, measured.size())), 0, 'f', 1);
+}
+
 }  // namespace
 
 void PixmapWidget::opBwStats()
@@ -94,6 +107,7 @@ void PixmapWidget::opBwStats()
                        .arg(s.area)
                        .arg(s.length)
                        .arg(numberText(s.coverage));
+    text += notBinaryText(measured);
     text += tr("<p><h3>Vessel measurements</h3></p><p><b>End points:</b> %1<br><b>Branch points:</b> %2<br>"
                "<b>Segments:</b> %3</p><p><b>Skeleton length (diagonal steps as &radic;2):</b> %4 px<br>"
                "<b>Mean vessel width (area / skeleton length):</b> %5 px</p>")

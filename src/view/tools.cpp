@@ -38,7 +38,7 @@ QPoint PixmapWidget::imagePosition(const QPoint &viewPos, bool clampToOne) const
     return QPoint(int((vx - xCenterOffset) / z), int((vy - yCenterOffset) / z));
 }
 
-void PixmapWidget::setSelectionMode(int mode)
+void PixmapWidget::setSelectionMode(tool::State mode)
 {
     leaveScribbles();  // another tool ends the scribble tool, its strokes and result
     currentToPreview();
@@ -52,7 +52,7 @@ void PixmapWidget::setSelectionMode(int mode)
     case Rectangle:
     case Ellipse:
     case Polygon:
-        state = State(mode);
+        state = mode;
         setCursor(Qt::CrossCursor);
         break;
     case Area:

@@ -5,26 +5,9 @@
 
 #include "ops/core/image.h"
 #include "ops/selection/selection.h"
+#include "ops/table/toolstate.h"
 
 namespace tool {
-
-// The view's tool state. The numbers travel in sendState(int) to the main window, which
-// checks the matching tool action, and from the dispatcher into setSelectionMode(int).
-enum State : int {
-    Normal = 0,            // no tool: the mouse shows the colour probe
-    Rectangle = 1,         // rectangle tool, waiting for a press
-    RectangleDrawing = 2,  // button held: the rectangle follows the mouse
-    RectangleMoving = 3,   // button held inside the rectangle: it moves
-    Ellipse = 4,           // ellipse tool, waiting for a press
-    EllipseDrawing = 5,
-    EllipseMoving = 6,
-    Area = 7,              // area tool: picks regions by clicking
-    Erase = 8,             // erase mode: strokes black out the image on space
-    Polygon = 9,           // polygon tool: collects vertices or holds a closed polygon
-    PolygonMoving = 11,    // button held inside a closed polygon: it moves
-    Scribble = 12,         // scribble training: the left button paints vessel strokes, the
-                           // right button background strokes
-};
 
 constexpr bool isRectangle(State s) { return s == Rectangle || s == RectangleDrawing || s == RectangleMoving; }
 constexpr bool isEllipse(State s) { return s == Ellipse || s == EllipseDrawing || s == EllipseMoving; }

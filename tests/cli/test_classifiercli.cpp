@@ -1,11 +1,19 @@
-// quendra-cli train and segment --method classifier on small synthetic photographs, and the
-// command line's refusals.
+// quendra-cli train and segment --method classifier on small synthetic photographs, the
+// command line's refusals, and the window and the command line giving one result.
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "app/mainwindow.h"
 #include "cli/runcli.h"
+#include "document/cimgdoc.h"
+#include "gui/guitestsupport.h"
+#include "gui/scripteddialogs.h"
+#include "ops/io/imageio.h"
+#include "ops/core/progress.h"
 #include "ops/syntheticfundus.h"
+#include "ops/table/operations.h"
+#include "view/pixmapwidget.h"
 
 class TestClassifierCli : public QObject {
     Q_OBJECT
@@ -18,6 +26,7 @@ private slots:
     void trainsTheSameModelWithAnyThreadCount();
     void refuses_data();
     void refuses();
+    void windowAndCommandLineAgree();
 };
 
 void TestClassifierCli::initTestCase()
@@ -111,5 +120,32 @@ void TestClassifierCli::refuses()
     QVERIFY(!QFile::exists(dir.filePath("refused/measurements.csv")));
 }
 
-QTEST_MAIN(TestClassifierCli)
+// A DRIVE training photograph through the shipped model: the window (opened in gray,
+// reloaded in the model's green channel when it offers to) and segment give the same pixels.
+void TestClassifierCli::windowAndCommandLineAgree()
+{
+    const QString photo = "/work/shared/data/drive-train/images/21.tif";
+    if (!QFile::exists(photo)) QSKIP("no DRIVE training photograph at /work/shared/data/drive-train/images/21.tif");
+    const QString shipped = qEnvironmentVariable("QUENDRA_BUILD_DIR") + "/models/retina.qvm";
+    QString out, err;
+    QCOMPARE(run({"segment", "--method", "classifier", "--model", shipped, "--out", dir.filePath("drive"), photo}, &out, &err), 0);
+    NullProgress quiet;
+    const LoadResult cli = loadAnyImage(dir.filePath("drive/21.png"), quiet);
+    QVERIFY(cli.ok());
+
+    ScriptedDialogs answers;
+    ScriptedDialogs::Scope scope(answers);
+    answers.items.enqueue("Model file...");
+    answers.fileNames.enqueue(shipped);
+    answers.answers.enqueue(0);  // read the photograph again in the green channel
+    MainWindow w;
+    CImgDoc *doc = w.openFile(photo);
+    QVERIFY(doc && doc->channel == Channel::Gray);
+    w.operationAction(int(OpCode::VesselClassifier))->trigger();
+    QVERIFY2(answers.shown.join("\n").contains("green channel"), qPrintable(answers.shown.join("\n")));
+    const ImageModel &m = w.activeDocument()->view->model;
+    QVERIFY(*m.currentImage() == cli.image);
+}
+
+QUENDRA_GUI_TEST_MAIN(TestClassifierCli)
 #include "test_classifiercli.moc"

@@ -8,7 +8,9 @@
 #include <chrono>
 #include <thread>
 
+#include "ops/core/imagemodel.h"
 #include "ops/core/progress.h"
+#include "ops/table/operations.h"
 #include "view/backgroundrun.h"
 
 namespace {
@@ -76,6 +78,21 @@ private slots:
         QCOMPARE(shown.last(), 200.0);
         QVERIFY(std::is_sorted(shown.begin(), shown.end()));
         QVERIFY(onMainThread);
+    }
+
+    // The window's Cancel reaches the worker at its next report, and a cancelled operation
+    // leaves the image list as it was.
+    void cancelStopsTheRunAndTakesItBack()
+    {
+        NullProgress gui;
+        const Image input(30, 20, 1, 1, 7.0);
+        ImageModel model(input);
+        RunOutcome outcome;
+        runInBackground([&](Progress &p) { outcome = runOperation(model, *findOperation("erode"), Params(), p); }, gui, {},
+                        [] { return true; });
+        QCOMPARE(int(outcome.result), int(RunResult::Cancelled));
+        QCOMPARE(model.count(), 1);
+        QVERIFY(*model.currentImage() == input);
     }
 };
 

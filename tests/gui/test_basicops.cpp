@@ -20,7 +20,6 @@
 #include "ops/morphology/thinning.h"
 #include "ops/segmentation/threshold.h"
 #include "view/pixmapwidget.h"
-#include "view/viewhandlers.h"
 
 namespace {
 
@@ -71,8 +70,9 @@ class BasicOpsTest : public QObject {
     // its handler, a plain one through the view's one path.
     void run(int code)
     {
-        if (const ViewHandler handler = viewHandler(OpCode(code))) (view.get()->*handler)();
-        else view->runTableOperation(OpCode(code));
+        const OperationRow &row = operationRow(OpCode(code));
+        if (*row.viewHook) QMetaObject::invokeMethod(view.get(), row.viewHook);
+        else view->runTableOperation(row.code);
     }
 
 private slots:
@@ -82,15 +82,15 @@ private slots:
     void cancelledDialogsChangeNothing_data()
     {
         QTest::addColumn<int>("code");
-        for (const int code : {0, 1, 2, 3, 5, 6}) QTest::addRow("code %d", code) << code;
-        QTest::newRow("power") << 10;
+        for (const char *name : {"erode", "dilate", "open", "close", "tophat", "gradient", "power"})
+            QTest::newRow(name) << int(findOperation(name)->code);
     }
     void cancelledDialogsChangeNothing()
     {
         QFETCH(int, code);
         ScriptedDialogs::Scope scope(answers);
         makeView(testImage());
-        if (code != 10) answers.execs.enqueue(pressWith(5, "cancelButton"));
+        if (code != int(OpCode::Power)) answers.execs.enqueue(pressWith(5, "cancelButton"));
         run(code);
         QVERIFY(same(view->model.current(), testImage()));
         QCOMPARE(view->imageCount(), 2);
@@ -105,9 +105,8 @@ private slots:
         QTest::addColumn<bool>("newWindow");
         for (const bool newWindow : {true, false}) {
             const char *where = newWindow ? "new window" : "working copy";
-            QTest::addRow("power, %s", where) << 10 << newWindow;
-            QTest::addRow("erosion, %s", where) << 0 << newWindow;
-            QTest::addRow("threshold, %s", where) << 20 << newWindow;
+            for (const OpCode code : {OpCode::Power, OpCode::Erode, OpCode::Threshold})
+                QTest::addRow("%s, %s", operationRow(code).cliName, where) << int(code) << newWindow;
         }
     }
     void cancelledDialogsLeaveNothingBehind()
@@ -118,7 +117,7 @@ private slots:
         MainWindow w;
         CImgDoc *doc = openDocument(w, testImage());
         setNewWindowWhenEditing(w, newWindow);
-        if (code != 10) answers.execs.enqueue(pressWith(5, "cancelButton"));
+        if (code != int(OpCode::Power)) answers.execs.enqueue(pressWith(5, "cancelButton"));
         w.applyOperation(code, false);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(w.documents().size(), 1);

@@ -353,7 +353,7 @@ private slots:
         expected.duplicateCurrent();
         NullProgress none;
         Notes notes;
-        runFuzzy(expected, Params(), none, notes);
+        runFuzzy(expected, {}, none, notes);
         QCOMPARE(doc->view->imageCount(), expected.count());
         for (int i = 0; i < expected.count(); ++i) QCOMPARE(*doc->view->model.image(i), *expected.image(i));
         QCOMPARE(doc->view->currentIndex(), expected.count() - 1);

@@ -11,7 +11,7 @@
 #include <QtTest>
 
 #include "app/catalogue.h"
-#include "app/datafolders.h"
+#include "ops/io/datafolders.h"
 #include "app/helpbrowser.h"
 #include "app/mainwindow.h"
 #include "gui/guitestsupport.h"

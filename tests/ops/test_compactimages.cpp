@@ -12,13 +12,9 @@
 #include "ops/io/imageio.h"
 #include "ops/core/imagemodel.h"
 #include "ops/measure/statistics.h"
+#include "ops/tablesupport.h"
 
 namespace {
-
-bool sameBits(const Image &a, const Image &b)
-{
-    return a.is_sameXYZC(b) && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
-}
 
 // 0/255 noise of the given size; odd sizes leave a partial last word of bits.
 Image randomBinary(int w, int h, unsigned seed)

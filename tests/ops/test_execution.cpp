@@ -7,6 +7,7 @@
 #include "ops/table/operations.h"
 #include "ops/core/progress.h"
 #include "reference_enhancement.h"
+#include "ops/tablesupport.h"
 
 namespace {
 
@@ -18,14 +19,8 @@ ImageList runWith(const OperationRow &row, const Image &input, int threads)
     model.duplicateCurrent();
     NullProgress progress;
     Notes notes;
-    row.run(model, Params(), progress, notes);
+    row.run(model, {}, progress, notes);
     return model.toList();
-}
-
-bool sameBits(const Image &a, const Image &b)
-{
-    return a.width() == b.width() && a.height() == b.height() &&
-           std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
 }
 
 }  // namespace

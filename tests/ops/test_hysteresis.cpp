@@ -8,7 +8,7 @@
 #include "ops/filters/histogram.h"
 #include "ops/segmentation/hysteresis.h"
 #include "ops/core/imagehelpers.h"
-#include "ops/table/operations.h"
+#include "ops/table/runs.h"
 #include "ops/core/params.h"
 #include "ops/core/progress.h"
 #include "reference_growing.h"
@@ -339,11 +339,12 @@ void TestHysteresis::commandLineParameters()
     QFETCH(double, hardb);
     Params params;
     for (const QString &a : args) params.set(a.section('=', 0, 0), a.section('=', 1));
+    const OperationRow &row = operationRow(OpCode::HystThres);
     if (weakb < 0) {
-        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, hysteresisCoverages(params));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, hysteresisCoverages(ParamValues(row, params)));
         return;
     }
-    const HystCoverages c = hysteresisCoverages(params);
+    const HystCoverages c = hysteresisCoverages(ParamValues(row, params));
     QCOMPARE(c.weakb, weakb);
     QCOMPARE(c.hardb, hardb);
 }
@@ -351,9 +352,7 @@ void TestHysteresis::commandLineParameters()
 void TestHysteresis::commandLineRun()
 {
     const OperationRow *row = findOperation("hysteresis");
-    QVERIFY(row);
-    QCOMPARE(int(row->code), 19);
-    QVERIFY(bool(row->run));
+    QVERIFY(row && row->run);
 
     Image img(40, 30, 1, 1, 30.0);
     cimg_forXY(img, x, y) if (std::abs(x - 2 * y) <= 1) img(x, y) = 200.0;
@@ -363,7 +362,7 @@ void TestHysteresis::commandLineRun()
     params.set("disc", "5");
     NullProgress none;
     Notes notes;
-    row->run(model, params, none, notes);
+    row->run(model, ParamValues(*row, params), none, notes);
     QCOMPARE(model.count(), 2);
     QCOMPARE(model.currentIndex, 1);
     QCOMPARE(*model.image(0), img);
@@ -372,7 +371,7 @@ void TestHysteresis::commandLineRun()
 
     Params bad;
     bad.set("disc", "0");
-    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, row->run(model, bad, none, notes));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, row->run(model, ParamValues(*row, bad), none, notes));
 }
 
 QTEST_APPLESS_MAIN(TestHysteresis)

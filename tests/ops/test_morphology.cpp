@@ -10,6 +10,7 @@
 #include "ops/table/operations.h"
 #include "ops/core/simd.h"
 #include "reference_morphology.h"
+#include "ops/tablesupport.h"
 
 
 namespace {
@@ -39,12 +40,6 @@ Image makeImage(int w, int h, Fill fill, unsigned seed)
             }
         }
     return im;
-}
-
-bool sameBits(const Image &a, const Image &b)
-{
-    return a.width() == b.width() && a.height() == b.height() &&
-           std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
 }
 
 int countValue(const Image &im, double value)
@@ -354,12 +349,12 @@ void TestMorphology::tableRows()
     Params params;
     params.set("size", "2");
     Notes notes;
-    row->run(model, params, progress, notes);
+    row->run(model, ParamValues(*row, params), progress, notes);
     QVERIFY(sameBits(model.current(), expected));
     QCOMPARE(model.count(), 2);
     for (const char *bad : {"0", "1000", "-3", "2.5"}) {
         params.set("size", bad);
-        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, row->run(model, params, progress, notes));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, row->run(model, ParamValues(*row, params), progress, notes));
     }
 }
 

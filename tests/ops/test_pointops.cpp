@@ -38,7 +38,7 @@ Image runRow(const char *name, const Image &in, const Params &params, Notes &not
     ImageModel model(in);
     model.duplicateCurrent();
     NullProgress progress;
-    findOperation(name)->run(model, params, progress, notes);
+    findOperation(name)->run(model, ParamValues(*findOperation(name), params), progress, notes);
     return model.current();
 }
 
@@ -286,7 +286,7 @@ void TestPointOps::thresholdRow()
     ImageModel model{Image()};
     NullProgress progress;
     Notes notes;
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, findOperation("threshold")->run(model, Params(), progress, notes));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, findOperation("threshold")->run(model, ParamValues(*findOperation("threshold"), Params()), progress, notes));
     QCOMPARE(int(findOperation("threshold")->code), 20);
     QCOMPARE(int(findOperation("log")->code), 11);
     QCOMPARE(int(findOperation("sqrt")->code), 9);

@@ -8,6 +8,7 @@
 #include "ops/core/progress.h"
 #include "ops/morphology/thinning.h"
 #include "reference_thinning.h"
+#include "ops/tablesupport.h"
 
 
 namespace {
@@ -54,12 +55,6 @@ Image makeBinary(int w, int h, Shape shape, unsigned seed)
         break;
     }
     return im;
-}
-
-bool sameBits(const Image &a, const Image &b)
-{
-    return a.width() == b.width() && a.height() == b.height() &&
-           std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
 }
 
 int countWhite(const Image &im)
@@ -222,10 +217,10 @@ void TestThinning::tableRows()
     QCOMPARE(int(thin->code), 29);
     QCOMPARE(int(skel->code), 22);
     ImageModel model(in);
-    thin->run(model, Params(), progress, notes);
+    thin->run(model, {}, progress, notes);
     QVERIFY(sameBits(model.current(), zhangSuenThin(in)));
     ImageModel model2(in);
-    skel->run(model2, Params(), progress, notes);
+    skel->run(model2, {}, progress, notes);
     QVERIFY(sameBits(model2.current(), skeletonizeImage(in)));
 }
 

@@ -16,6 +16,7 @@
 #include "ops/filters/separable.h"
 #include "ops/filters/structuretensor.h"
 #include "reference_enhancement.h"
+#include "ops/tablesupport.h"
 
 namespace {
 
@@ -25,11 +26,6 @@ QList<simd::Path> availablePaths()
     if (int(simd::supported()) >= int(simd::Path::Avx2)) paths << simd::Path::Avx2;
     if (simd::supported() == simd::Path::Avx512) paths << simd::Path::Avx512;
     return paths;
-}
-
-bool sameBits(const Image &a, const Image &b)
-{
-    return a.is_sameXYZC(b) && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
 }
 
 // Runs kernel on every path with every thread count and checks that all agree bit for bit

@@ -9,7 +9,6 @@
 #include "ops/filters/histogram.h"
 #include "ops/core/imagehelpers.h"
 #include "ops/morphology/morphology.h"
-#include "ops/core/params.h"
 #include "ops/core/progress.h"
 #include "ops/core/viewtext.h"
 
@@ -122,39 +121,4 @@ Image hysteresisCalculate(const Image &reference, double weakb, double hardb, Pr
     progress.setValue(100);
     progress.finish();
     return inverted;
-}
-
-int hysteresisDiscSize(const Params &params)
-{
-    const int disc = params.integer("disc", 13);
-    if (disc < 1 || disc > 99)
-        throw std::invalid_argument(QString("hysteresis: disc= must lie in 1..99, not %1").arg(disc).toStdString());
-    return disc;
-}
-
-HystCoverages hysteresisCoverages(const Params &params)
-{
-    const bool own = !params.text("vessel").isEmpty() || !params.text("background").isEmpty();
-    if (!own) {
-        const QString preset = params.text("preset", "retina");
-        if (preset.isEmpty() || preset == "retina") return hystPresetCoverages(HystPreset::Retina);
-        if (preset == "skin") return hystPresetCoverages(HystPreset::SkinTransplant);
-        if (preset == "coronary") return hystPresetCoverages(HystPreset::CoronaryAngiogram);
-        throw std::invalid_argument(
-            QString("hysteresis: preset= must be retina, skin or coronary, not \"%1\"").arg(preset).toStdString());
-    }
-    auto percent = [&](const char *name, double fallback) {
-        const double v = params.text(name).isEmpty() ? fallback : params.number(name, fallback);
-        if (!(v >= 0.0 && v <= 100.0))
-            throw std::invalid_argument(QString("hysteresis: %1= must lie in 0..100, not %2").arg(name).arg(v).toStdString());
-        return v;
-    };
-    const double vessel = percent("vessel", 3.0);
-    const double background = percent("background", 85.0);
-    if (vessel > background)
-        throw std::invalid_argument(QString("hysteresis: vessel= (%1) must not exceed background= (%2)")
-                                        .arg(vessel)
-                                        .arg(background)
-                                        .toStdString());
-    return {background / 100.0, vessel / 100.0};
 }

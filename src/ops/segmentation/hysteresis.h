@@ -8,9 +8,7 @@
 // such pixels.
 #pragma once
 #include "ops/core/image.h"
-#include "ops/core/params.h"
 
-class Params;
 class Progress;
 
 // Coverages as fractions in 0..1: weakb = background coverage, hardb = vessel coverage.
@@ -22,6 +20,10 @@ struct HystCoverages {
 // The dialog's three presets.
 enum class HystPreset { Retina, SkinTransplant, CoronaryAngiogram };
 HystCoverages hystPresetCoverages(HystPreset preset);
+
+// Throws std::runtime_error for an image the pre-step refuses (smaller than 4 by 4, or a
+// disc size below 1), before anything is changed.
+void requirePreStepInput(const Image &current, int discSize);
 
 // The reference image: normalizeTo255 of a copy of current, white top-hat with the disc
 // makeStructEl(1, discSize), 255 - v, Hessian vessel enhancement, normalizeTo255.
@@ -44,10 +46,3 @@ int coverageThreshold(const Image &histogram, double coverage, double total);
 // under the title "Hysteresis Thresholding", 0..100.
 // Throws std::runtime_error when reference is empty.
 Image hysteresisCalculate(const Image &reference, double weakb, double hardb, Progress &progress);
-
-// The command line's parameters: disc= (1..99, default 13); preset= retina, skin or
-// coronary (default retina), or own values vessel= and background= in percent (0..100,
-// vessel at most background; a missing one takes the dialog's default, 3 and 85).
-// Throws std::invalid_argument for a value out of range or an unknown preset.
-int hysteresisDiscSize(const Params &params);
-HystCoverages hysteresisCoverages(const Params &params);

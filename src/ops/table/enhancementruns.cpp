@@ -5,17 +5,17 @@
 #include "ops/filters/homomorphic.h"
 #include "ops/filters/pyramid.h"
 
-void runFft(ImageModel &model, const Params &, Progress &, Notes &)
+void runFft(ImageModel &model, const ParamValues &, Progress &, Notes &)
 {
     model.replaceCurrent(magnitudeSpectrum(model.current()));
 }
 
-void runInvFft(ImageModel &model, const Params &, Progress &, Notes &)
+void runInvFft(ImageModel &model, const ParamValues &, Progress &, Notes &)
 {
     model.replaceCurrent(inverseSpectrum(model.current()));
 }
 
-void runEigen(ImageModel &model, const Params &, Progress &, Notes &)
+void runEigen(ImageModel &model, const ParamValues &, Progress &, Notes &)
 {
     ImageList pair = hessianEigen(model.current(), 7);
     model.replaceCurrent(std::move(pair[0]));
@@ -23,12 +23,12 @@ void runEigen(ImageModel &model, const Params &, Progress &, Notes &)
     model.currentIndex = model.count() - 1;
 }
 
-void runLaplEnh(ImageModel &model, const Params &, Progress &, Notes &)
+void runLaplEnh(ImageModel &model, const ParamValues &, Progress &, Notes &)
 {
     model.replaceCurrent(laplPyramidImage(model.current()));
 }
 
-void runHessEnh(ImageModel &model, const Params &, Progress &progress, Notes &)
+void runHessEnh(ImageModel &model, const ParamValues &, Progress &progress, Notes &)
 {
     // The working copy is replaced by the result: the computation may use its buffer, once
     // the size is known to be accepted (a refused image stays as it was).
@@ -36,12 +36,12 @@ void runHessEnh(ImageModel &model, const Params &, Progress &progress, Notes &)
     model.replaceCurrent(hessEnhImage(std::move(model.current()), progress));
 }
 
-void runHomomorphic(ImageModel &model, const Params &, Progress &, Notes &)
+void runHomomorphic(ImageModel &model, const ParamValues &, Progress &, Notes &)
 {
     model.replaceCurrent(homomorphicImage(model.current()));
 }
 
-void runNonLinear(ImageModel &model, const Params &, Progress &, Notes &)
+void runNonLinear(ImageModel &model, const ParamValues &, Progress &, Notes &)
 {
     model.replaceCurrent(nonLinearImage(model.current()));
 }

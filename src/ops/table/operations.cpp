@@ -3,7 +3,10 @@
 #include <new>
 #include <stdexcept>
 
+#include "ops/core/cancel.h"
 #include "ops/core/progress.h"
+#include "ops/core/viewtext.h"
+#include "ops/filters/fourier.h"
 
 #include "ops/table/runs.h"
 
@@ -17,6 +20,14 @@ using M = MenuGroup;
 using T = ToolBarGroup;
 
 // Shared by the morphology rows: the disc of the structuring element.
+// The spectrum of a non-square image is taken on a square canvas: where the image lies on it.
+QString spectrumNotice(const Image &current)
+{
+    if (current.width() == current.height()) return {};
+    const CanvasOffsets off = spectrumOffsets(current);
+    return ViewText::tr("txoffset: %1, tyoffset: %2").arg(off.x).arg(off.y);
+}
+
 const ParamInfo discSize{"size", QT_TRANSLATE_NOOP("PixmapWidget", "Disc size"), K::Integer, 1, 999, "3", "disc size"};
 
 std::vector<OperationRow> buildTable()
@@ -52,7 +63,8 @@ std::vector<OperationRow> buildTable()
         {C::Log2, "f_log2", QT_TRANSLATE_NOOP("MainWindow", "Logarithm 2"), true, P::Edit, "log", {}, runLog, "logarithm, normalized",
          A::Nothing, QT_TRANSLATE_NOOP("PixmapWidget", "The image by its logarithm to the base of 2 was calculated")},
         {C::Fft, "f_fft", QT_TRANSLATE_NOOP("MainWindow", "Magnitude spectrum"), true, P::Edit, "fft", {}, runFft, "Fourier magnitude spectrum",
-         A::Nothing, QT_TRANSLATE_NOOP("PixmapWidget", "Magnitude spectrum was calculated"), {M::General, 4}},
+         A::Nothing, QT_TRANSLATE_NOOP("PixmapWidget", "Magnitude spectrum was calculated"), {M::General, 4}, {}, "", "", false,
+         tool::Normal, "", "", false, false, spectrumNotice},
         {C::InvFft, "f_invfft", "Inverse FFT", false, P::Edit, "invfft", {}, runInvFft, "inverse Fourier transform",
          A::Nothing, QT_TRANSLATE_NOOP("PixmapWidget", "Inverse FFT was calculated")},
         {C::Eigenv, "f_eigenv", "Eigenvls. of hessian M.", false, P::Edit, "eigen", {}, runEigen, "eigenvalues of the Hessian",
@@ -71,45 +83,49 @@ std::vector<OperationRow> buildTable()
         {C::HystThres, "f_hystthres", QT_TRANSLATE_NOOP("MainWindow", "Hysteresis thresholding"), true, P::Edit, "hysteresis",
          {{"disc", "", K::Integer, 1, 99, "13", "top-hat disc size"},
           {"preset", "", K::Choice, 0, 0, "retina", "retina, skin or coronary"},
-          {"vessel", "", K::Number, 0, 100, "", "vessel coverage in percent"},
-          {"background", "", K::Number, 0, 100, "", "background coverage in percent"}},
+          {"vessel", "", K::Number, 0, 100, "3", "own vessel coverage in percent, instead of the preset"},
+          {"background", "", K::Number, 0, 100, "85", "own background coverage in percent, instead of the preset"}},
          runHysteresis, "vessel segmentation by hysteresis thresholding",
-         A::Own, "", {M::Vessel, 1}, {T::Vessel, 1}},
+         A::Own, "", {M::Vessel, 1}, {T::Vessel, 1}, "", "", false, tool::Normal, "opHystThres", "hysteresis"},
         {C::Threshold, "f_threshold", "Thresholding", false, P::Edit, "threshold",
          {{"border", "", K::Integer, 0, 255, "0", "threshold border 0..255"},
           {"invert", "", K::Flag, 0, 1, "0", "invert afterwards (0 or 1)"}},
          runThreshold, "binary threshold",
-         A::Own, "", {M::General, 3}},
+         A::Own, "", {M::General, 3}, {}, "", "", false, tool::Normal, "opThreshold", "", true},
         {C::FuzzyClust, "f_fuzzyclust", QT_TRANSLATE_NOOP("MainWindow", "Fuzzy clustering"), true, P::Edit, "fuzzy", {}, runFuzzy, "automatic segmentation",
-         A::Nothing, "", {M::Vessel, 2}, {T::Vessel, 2}, "", "", true},
+         A::Nothing, "", {M::Vessel, 2}, {T::Vessel, 2}, "", "", true, tool::Normal, "", "fuzzy"},
         {C::Skeletonize, "f_thinning", QT_TRANSLATE_NOOP("MainWindow", "Skeletonizing"), true, P::Edit, "skeletonize", {}, runSkeletonize, "hit-or-miss skeleton",
          A::Nothing, QT_TRANSLATE_NOOP("PixmapWidget", "The image was thinned"), {M::Morphology, 7}, {}, "", "", true},
         {C::SelectRect, "f_selectrect", QT_TRANSLATE_NOOP("MainWindow", "Select rectangle"), true, P::Tool, "", {}, nullptr, "",
-         A::Tool, "", {M::Select, 1}, {T::Vessel, 3, true}},
+         A::Tool, "", {M::Select, 1}, {T::Vessel, 3, true}, "", "", false, tool::Rectangle},
         {C::SelectEllipse, "f_selectellipse", QT_TRANSLATE_NOOP("MainWindow", "Select ellipse"), true, P::Tool, "", {}, nullptr, "",
-         A::Tool, "", {M::Select, 2}, {T::Vessel, 4}},
+         A::Tool, "", {M::Select, 2}, {T::Vessel, 4}, "", "", false, tool::Ellipse},
         {C::SelectArea, "f_selectarea", QT_TRANSLATE_NOOP("MainWindow", "Selection mode"), true, P::AreaTool, "", {}, nullptr, "",
-         A::Tool, "", {M::Select, 4}, {T::Vessel, 6}},
+         A::Tool, "", {M::Select, 4}, {T::Vessel, 6}, "", "", false, tool::Area},
         {C::GrayStats, "f_graystats", QT_TRANSLATE_NOOP("MainWindow", "Graylevel image statistics"), true, P::ReadOnly, "", {}, nullptr, "",
-         A::Own, "", {M::Statistics, 1}},
+         A::Own, "", {M::Statistics, 1}, {}, "", "", false, tool::Normal, "opGrayStats"},
         {C::BwStats, "f_bwstats", QT_TRANSLATE_NOOP("MainWindow", "Binary image statistics"), true, P::ReadOnly, "", {}, nullptr, "",
-         A::Own, "", {M::Statistics, 2}, {T::Vessel, 7, true}},
+         A::Own, "", {M::Statistics, 2}, {T::Vessel, 7, true}, "", "", false, tool::Normal, "opBwStats"},
         {C::Erase, "f_erase", "Erase tool", false, P::Edit, "", {}, nullptr, "",
-         A::Own},
+         A::Own, "", {}, {}, "", "", false, tool::Normal, "startErase"},
         // Reports nothing: the thinned image speaks for itself.
         {C::ZhangSuen, "f_zhangsuen", QT_TRANSLATE_NOOP("MainWindow", "Thinning"), true, P::Edit, "thin", {}, runZhangSuen, "Zhang-Suen thinning",
          A::Nothing, "", {M::Morphology, 8}},
         {C::SelectPoly, "f_selectpoly", QT_TRANSLATE_NOOP("MainWindow", "Select polygon"), true, P::Tool, "", {}, nullptr, "",
-         A::Tool, "", {M::Select, 3}, {T::Vessel, 5}},
-        // Asks for a model; on the command line it is segment --method classifier.
-        {C::VesselClassifier, "f_vesselclassifier", QT_TRANSLATE_NOOP("MainWindow", "Vessel classifier..."), true, P::Edit, "", {}, nullptr, "",
-         A::Own, "", {M::Vessel, 7, true}},
+         A::Tool, "", {M::Select, 3}, {T::Vessel, 5}, "", "", false, tool::Polygon},
+        // The window asks for the model and offers the model's channel first; on the command
+        // line it is segment --method classifier.
+        {C::VesselClassifier, "f_vesselclassifier", QT_TRANSLATE_NOOP("MainWindow", "Vessel classifier..."), true, P::Edit, "",
+         {{"model", "", K::Text, 0, 0, "", "the model file"},
+          {"source", "", K::Text, 0, 0, "", "the file the image was read from (its gray levels give the field of view)"}},
+         runVesselClassifier, "vessel segmentation by a trained classifier",
+         A::Own, "", {M::Vessel, 7, true}, {}, "", "", false, tool::Normal, "opVesselClassifier", "classifier"},
         // Asks what to colour by and shows the picture in a window of its own.
         {C::MorphometryOverlay, "f_morphometryoverlay", QT_TRANSLATE_NOOP("MainWindow", "Morphometry overlay..."), true, P::ReadOnly, "", {}, nullptr, "",
-         A::Own, "", {M::Statistics, 3}},
+         A::Own, "", {M::Statistics, 3}, {}, "", "", false, tool::Normal, "opMorphometryOverlay"},
         // A tool with a panel of its own; the list changes only when its result is kept.
         {C::ScribbleClassifier, "f_scribbleclassifier", QT_TRANSLATE_NOOP("MainWindow", "Train classifier by scribbles..."), true, P::ReadOnly, "", {}, nullptr, "",
-         A::Own, "", {M::Vessel, 8}},
+         A::Own, "", {M::Vessel, 8}, {}, "", "", false, tool::Normal, "startScribbles", "", false, true},
     };
 }
 
@@ -131,6 +147,28 @@ const OperationRow *findOperation(const QString &cliName)
     return nullptr;
 }
 
+const OperationRow *findSegmentMethod(const QString &name)
+{
+    for (const OperationRow &row : operationTable())
+        if (*row.segmentMethod && name == QLatin1String(row.segmentMethod)) return &row;
+    return nullptr;
+}
+
+QStringList segmentMethods()
+{
+    QStringList names;
+    for (const OperationRow &row : operationTable())
+        if (*row.segmentMethod) names << row.segmentMethod;
+    return names;
+}
+
+const OperationRow *findToolRow(tool::State state)
+{
+    for (const OperationRow &row : operationTable())
+        if (row.ask == Ask::Tool && row.tool == state) return &row;
+    return nullptr;
+}
+
 const ParamInfo *findParam(const OperationRow &row, const QString &name)
 {
     for (const ParamInfo &p : row.params)
@@ -138,12 +176,27 @@ const ParamInfo *findParam(const OperationRow &row, const QString &name)
     return nullptr;
 }
 
-Params withDefaults(const OperationRow &row, const Params &given)
+ParamValues::ParamValues(const OperationRow &row, const Params &given)
 {
-    Params params = given;
-    for (const ParamInfo &p : row.params)
-        if (!params.has(p.name) && *p.defaultValue) params.set(p.name, QString(p.defaultValue));
-    return params;
+    validate(row, given);
+    for (const ParamInfo &p : row.params) {
+        Value v;
+        v.given = given.has(p.name);
+        v.text = v.given ? given.text(p.name) : QString(p.defaultValue);
+        if (!v.given && v.text.isEmpty()) continue;
+        if (p.kind == ParamKind::Flag)
+            v.number = QStringList{"1", "true", "yes"}.contains(v.text) ? 1.0 : 0.0;
+        else if (p.kind == ParamKind::Integer || p.kind == ParamKind::Number)
+            v.number = v.text.toDouble();
+        values_.insert(p.name, v);
+    }
+}
+
+const ParamValues::Value &ParamValues::value(const char *name) const
+{
+    const auto it = values_.find(name);
+    if (it == values_.end()) throw std::logic_error(QString("the parameter %1= has no value").arg(name).toStdString());
+    return *it;
 }
 
 void validate(const OperationRow &row, const Params &params)
@@ -175,6 +228,8 @@ void validate(const OperationRow &row, const Params &params)
         case ParamKind::Choice:
             if (!QString(param->help).replace(" or ", ", ").split(", ").contains(text)) refuse(param->help);
             break;
+        case ParamKind::Text:
+            break;
         }
     }
 }
@@ -193,11 +248,13 @@ RunOutcome runOperation(ImageModel &model, const OperationRow &row, const Params
         outcome.error = error;
     };
     try {
-        validate(row, params);
+        const ParamValues values(row, params);
         if (!row.run) throw std::logic_error("this operation has no headless run");
         if (edits && !inClone) model.duplicateCurrent();
-        row.run(model, withDefaults(row, params), progress, outcome.notes);
+        row.run(model, values, progress, outcome.notes);
         model.keep(std::move(mark));
+    } catch (const OperationCancelled &) {
+        fail(RunResult::Cancelled, QString());
     } catch (const std::invalid_argument &e) {
         fail(RunResult::BadParameters, QString::fromLocal8Bit(e.what()));
     } catch (const std::bad_alloc &) {

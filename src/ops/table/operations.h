@@ -6,6 +6,7 @@
 // tests all read it.
 #pragma once
 #include <QString>
+#include <QMap>
 #include <QStringList>
 #include <functional>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "ops/core/imagemodel.h"
 #include "ops/core/notes.h"
 #include "ops/core/params.h"
+#include "ops/table/toolstate.h"
 
 class Progress;
 
@@ -36,8 +38,9 @@ enum class OpCode : int {
 inline constexpr int kOperationCount = 34;
 
 // What a parameter's value is: a whole number or a number within [minimum, maximum], a
-// flag (0 or 1), or one of the words listed in `help`, separated by ", " and "or".
-enum class ParamKind { Integer, Number, Flag, Choice };
+// flag (0 or 1), one of the words listed in `help`, separated by ", " and "or", or any
+// text (a file name).
+enum class ParamKind { Integer, Number, Flag, Choice, Text };
 
 // One parameter: NAME=VALUE on the command line, a field of the operation's dialog.
 struct ParamInfo {
@@ -72,9 +75,40 @@ struct Place {
 };
 
 
+struct OperationRow;
+
+// An operation's parameters checked against its row: each parameter of the row holds the
+// value given, else the row's default, already of its kind and inside its range, so a run
+// reads its values without a fallback or a check of its own. A parameter whose default is
+// "" and that was not given has no value.
+class ParamValues {
+public:
+    ParamValues() = default;
+    // Checks given against row (see validate) and fills in the defaults.
+    ParamValues(const OperationRow &row, const Params &given);
+    int integer(const char *name) const { return int(value(name).number); }
+    double number(const char *name) const { return value(name).number; }
+    bool flag(const char *name) const { return value(name).number != 0.0; }
+    QString text(const char *name) const { return value(name).text; }
+    bool has(const char *name) const { return values_.contains(name); }
+    // Whether the caller gave it, rather than the row's default.
+    bool given(const char *name) const { return has(name) && value(name).given; }
+
+private:
+    struct Value {
+        double number = 0.0;  // Integer, Number and Flag (0 or 1)
+        QString text;         // Choice and Text; the given or default text for all kinds
+        bool given = false;
+    };
+    // Throws std::logic_error for a name without a value: a run asking for what its row
+    // does not declare is a fault of the program.
+    const Value &value(const char *name) const;
+    QMap<QString, Value> values_;
+};
+
 // Runs the operation on the model's current image (the working copy) and may append
 // images. Throws on failure; the caller rolls the model back.
-using CoreRun = std::function<void(ImageModel &model, const Params &params, Progress &progress, Notes &notes)>;
+using CoreRun = std::function<void(ImageModel &model, const ParamValues &values, Progress &progress, Notes &notes)>;
 
 struct OperationRow {
     OpCode code;
@@ -95,6 +129,13 @@ struct OperationRow {
     const char *statusTip = "";  // untranslated (context MainWindow)
     const char *askTitle = "";   // the number input box's title (context PixmapWidget)
     bool liveDisplay = false;    // shows each result on the way, its progress from the start
+    tool::State tool = tool::Normal;  // Ask::Tool rows: the view's state their action switches on
+    const char *viewHook = "";        // Ask::Own rows: the view's invokable method that runs them
+    const char *segmentMethod = "";   // the name of quendra-cli segment --method, or ""
+    bool showsNavigation = false;     // the window shows the image navigation beside its dialog
+    bool keepsScribbles = false;      // runs beside the scribble tool instead of ending it
+    // What the window tells about the current image before the run, or nullptr.
+    QString (*notice)(const Image &current) = nullptr;
 };
 
 // Plain operations run as one transaction after their parameters were asked; the others
@@ -106,18 +147,21 @@ const std::vector<OperationRow> &operationTable();
 const OperationRow &operationRow(OpCode code);
 // The row with this command-line name, or nullptr.
 const OperationRow *findOperation(const QString &cliName);
+// The row that segment --method name runs, or nullptr; and every such name, in table order.
+const OperationRow *findSegmentMethod(const QString &name);
+QStringList segmentMethods();
+// The tool row whose action switches state on, or nullptr.
+const OperationRow *findToolRow(tool::State state);
 
 // The parameter called name, or nullptr.
 const ParamInfo *findParam(const OperationRow &row, const QString &name);
-// The given parameters plus the defaults of those not given.
-Params withDefaults(const OperationRow &row, const Params &given);
 // Checks every given parameter against the row before any work: a known name, a value of
 // its kind, inside its range. Throws std::invalid_argument naming the operation, the
 // parameter and what it accepts.
 void validate(const OperationRow &row, const Params &params);
 
 // How a run ended.
-enum class RunResult { Done, BadParameters, OutOfMemory, Failed };
+enum class RunResult { Done, BadParameters, OutOfMemory, Failed, Cancelled };
 
 struct RunOutcome {
     RunResult result = RunResult::Done;

@@ -6,31 +6,34 @@
 #include "ops/segmentation/hysteresis.h"
 #include "ops/segmentation/threshold.h"
 
-namespace {
-
-int borderParam(const Params &params)
+HystCoverages hysteresisCoverages(const ParamValues &values)
 {
-    const int border = params.integer("border", 0);
-    if (border < 0 || border > 255)
-        throw std::invalid_argument(QString("border= must lie between 0 and 255, not %1").arg(border).toStdString());
-    return border;
+    if (!values.given("vessel") && !values.given("background")) {
+        const QString preset = values.text("preset");
+        if (preset == "skin") return hystPresetCoverages(HystPreset::SkinTransplant);
+        if (preset == "coronary") return hystPresetCoverages(HystPreset::CoronaryAngiogram);
+        return hystPresetCoverages(HystPreset::Retina);
+    }
+    const double vessel = values.number("vessel"), background = values.number("background");
+    if (vessel > background)
+        throw std::invalid_argument(QString("hysteresis: vessel= (%1) must not exceed background= (%2)")
+                                        .arg(vessel)
+                                        .arg(background)
+                                        .toStdString());
+    return {background / 100.0, vessel / 100.0};
 }
 
-}  // namespace
-
-void runThreshold(ImageModel &model, const Params &params, Progress &, Notes &)
+void runThreshold(ImageModel &model, const ParamValues &values, Progress &, Notes &)
 {
-    const int border = borderParam(params);
-    const bool invert = params.flag("invert", false);
     if (model.current().is_empty()) throw std::runtime_error("Thresholding: the image is empty");
-    model.previewImage = thresholdImage(model.current(), border, invert);
+    model.previewImage = thresholdImage(model.current(), values.integer("border"), values.flag("invert"));
     model.replaceCurrent(model.previewImage);
 }
 
-void runHysteresis(ImageModel &model, const Params &params, Progress &progress, Notes &)
+void runHysteresis(ImageModel &model, const ParamValues &values, Progress &progress, Notes &)
 {
-    const int disc = hysteresisDiscSize(params);
-    const HystCoverages coverages = hysteresisCoverages(params);
+    const int disc = values.integer("disc");
+    const HystCoverages coverages = hysteresisCoverages(values);
     // The working copy is overwritten by the result below: until then the pre-step may
     // use its buffer.
     requirePreStepInput(model.current(), disc);
@@ -42,7 +45,7 @@ void runHysteresis(ImageModel &model, const Params &params, Progress &progress, 
     model.edit(model.count() - 1) = model.previewImage;
 }
 
-void runFuzzy(ImageModel &model, const Params &, Progress &progress, Notes &notes)
+void runFuzzy(ImageModel &model, const ParamValues &, Progress &progress, Notes &notes)
 {
     fuzzyClustering(model, progress, notes);
 }

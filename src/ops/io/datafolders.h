@@ -1,6 +1,6 @@
-// Where the program finds its catalogue and manual: beside the executable in a build tree,
-// under ../share/quendra for an installed program (whatever the prefix), else the data
-// folder chosen when it was configured.
+// Where the programs find their catalogue, manual and shipped models: beside the executable
+// in a build tree, under ../share/quendra for an installed program (whatever the prefix),
+// else the data folder chosen when it was configured.
 #pragma once
 #include <QCoreApplication>
 #include <QDir>
