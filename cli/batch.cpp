@@ -19,6 +19,9 @@
 
 namespace {
 
+// How DICOM inputs give gray levels, set once per command by takeDicomWindow.
+DicomWindow inputDicomWindow = DicomWindow::File;
+
 // FILE#N names frame N of FILE, unless a file has that whole name.
 bool splitFrame(const QString &path, QString *file, int *frame)
 {
@@ -37,7 +40,7 @@ InputFrames loadInputFrames(const QString &path, Progress &progress, Channel cha
     QString file = path;
     int frame = 0;
     const bool oneFrame = splitFrame(path, &file, &frame);
-    LoadResult loaded = loadAnyImage(file, progress, channel);
+    LoadResult loaded = loadAnyImage(file, progress, channel, inputDicomWindow);
     if (!loaded.ok()) throw LoadError(loaded.error.toStdString());
     InputFrames input;
     input.calibration = loaded.calibration;
@@ -69,6 +72,14 @@ Image loadInput(const QString &path, Progress &progress, Channel channel)
 {
     InputFrames input = loadSingleInput(path, progress, channel);
     return std::move(input.frames[0]);
+}
+
+void takeDicomWindow(QStringList &args)
+{
+    const QString name = takeOption(args, "--dicom-window");
+    inputDicomWindow = DicomWindow::File;
+    if (!name.isEmpty() && !parseDicomWindow(name, &inputDicomWindow))
+        throw UsageError(QString("--dicom-window must be file or range, not \"%1\"").arg(name).toStdString());
 }
 
 Channel takeChannel(QStringList &args)

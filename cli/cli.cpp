@@ -40,8 +40,9 @@ QString usageText()
         "INPUT is an image file (read as gray levels; --channel red, green or blue reads that channel\n"
         "of a colour picture instead), a DICOM file (.dcm, or any name starting with the DICOM\n"
         "preamble) or a .cimg file of doubles. 16-bit pictures and DICOM pixels are mapped onto 0..255\n"
-        "as doubles. A file of several frames (DICOM run, multi-page TIFF) is FILE#N for frame N\n"
-        "(from 1); segment takes FILE for every frame. A .cimg OUTPUT holds\n"
+        "as doubles; DICOM through the file's first window, or its full stored range with\n"
+        "--dicom-window range (any command). A file of several frames (DICOM run, multi-page TIFF) is\n"
+        "FILE#N for frame N (from 1); segment takes FILE for every frame. A .cimg OUTPUT holds\n"
         "the values losslessly; .png, .bmp, .tif and .jpg hold the 8-bit display rendering. --all also\n"
         "writes every image the operation appended, as OUTPUT with .1, .2, ... before the suffix, and\n"
         "the reference image it worked from (hysteresis: the vessel enhancement) with .reference.\n"
@@ -60,7 +61,8 @@ QString usageText()
         "evaluate) inside the masks M (else found automatically); --dark-vessels for vessels darker\n"
         "than their surround; the channel and polarity are stored in MODEL.\n"
         "evaluate compares PRED with the ground truth T inside the mask M (folders are paired by file\n"
-        "name stem; \"-truth\" and \"-mask\" after the stem are understood) and writes the CSV to FILE,\n"
+        "name stem; \"-truth\" and \"-mask\" after the stem are understood, and DRIVE's 01_test with\n"
+        "01_manual1 and 01_test_mask) and writes the CSV to FILE,\n"
         "stats --binary also gives the vessel morphometry: area fraction, length and junction densities,\n"
         "diameters (from the distance to the border) and their classes (--diameter-classes, px or mm\n"
         "with a pixel size; default 3,6), tortuosity, fractal dimension and lacunarity; --mask takes the\n"
@@ -263,13 +265,16 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
             out << QUENDRA_VERSION << "\n";
             return kOk;
         }
-        if (command == "apply") return apply(args.mid(1), err);
-        if (command == "stats") return stats(args.mid(1), out);
-        if (command == "segment") return segmentCommand(args.mid(1), out, err);
-        if (command == "evaluate") return evaluateCommand(args.mid(1), out, err);
-        if (command == "train") return trainCommand(args.mid(1), out, err);
-        if (command == "merge") return mergeCommand(args.mid(1), out, err);
-        if (command == "overlay") return overlayCommand(args.mid(1), out, err);
+        // Every command reads its DICOM inputs the same way.
+        QStringList rest = args.mid(1);
+        takeDicomWindow(rest);
+        if (command == "apply") return apply(rest, err);
+        if (command == "stats") return stats(rest, out);
+        if (command == "segment") return segmentCommand(rest, out, err);
+        if (command == "evaluate") return evaluateCommand(rest, out, err);
+        if (command == "train") return trainCommand(rest, out, err);
+        if (command == "merge") return mergeCommand(rest, out, err);
+        if (command == "overlay") return overlayCommand(rest, out, err);
         throw UsageError(QString("unknown command \"%1\" (try --help)").arg(command).toStdString());
     } catch (const UsageError &e) {
         err << "quendra-cli: usage error: " << e.what() << "\n";

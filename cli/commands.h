@@ -46,6 +46,10 @@ Image loadInput(const QString &path, Progress &progress, Channel channel = Chann
 // Takes --channel gray|red|green|blue out of args (gray when absent); UsageError otherwise.
 Channel takeChannel(QStringList &args);
 
+// Takes --dicom-window file|range out of args (file when absent; UsageError otherwise) and
+// makes it how loadInputFrames reads DICOM files for the rest of the command.
+void takeDicomWindow(QStringList &args);
+
 // The image files among inputs: files as given (FILE#N too), folders searched recursively
 // for image suffixes (.png .bmp .jpg .jpeg .tif .tiff .gif .pgm .ppm .cimg .dcm) and DICOM
 // files of any name, sorted by path within each folder. Files below exclude (a folder; may be empty) are left out of folder searches, so
