@@ -1,6 +1,3 @@
-#include <unistd.h>
-
-#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -19,7 +16,7 @@
 
 namespace {
 
-// How DICOM inputs give gray levels, set once per command by takeDicomWindow.
+// How DICOM inputs give gray levels, set for each command by useDicomWindow.
 DicomWindow inputDicomWindow = DicomWindow::File;
 
 // FILE#N names frame N of FILE, unless a file has that whole name.
@@ -34,6 +31,8 @@ bool splitFrame(const QString &path, QString *file, int *frame)
 }
 
 }  // namespace
+
+void useDicomWindow(DicomWindow window) { inputDicomWindow = window; }
 
 InputFrames loadInputFrames(const QString &path, Progress &progress, Channel channel)
 {
@@ -72,23 +71,6 @@ Image loadInput(const QString &path, Progress &progress, Channel channel)
 {
     InputFrames input = loadSingleInput(path, progress, channel);
     return std::move(input.frames[0]);
-}
-
-void takeDicomWindow(QStringList &args)
-{
-    const QString name = takeOption(args, "--dicom-window");
-    inputDicomWindow = DicomWindow::File;
-    if (!name.isEmpty() && !parseDicomWindow(name, &inputDicomWindow))
-        throw UsageError(QString("--dicom-window must be file or range, not \"%1\"").arg(name).toStdString());
-}
-
-Channel takeChannel(QStringList &args)
-{
-    const QString name = takeOption(args, "--channel");
-    Channel channel = Channel::Gray;
-    if (!name.isEmpty() && !parseChannel(name, &channel))
-        throw UsageError(QString("--channel must be gray, red, green or blue, not \"%1\"").arg(name).toStdString());
-    return channel;
 }
 
 bool isImageFile(const QString &path)
@@ -158,28 +140,6 @@ QString csvField(const QString &text)
 
 QString csvNumber(double v) { return std::isnan(v) ? QString("nan") : QString::number(v, 'g', 10); }
 
-QString takeOption(QStringList &args, const QString &option)
-{
-    const int i = args.indexOf(option);
-    if (i < 0) return {};
-    if (i + 1 >= args.size()) throw UsageError(QString("%1 needs a value").arg(option).toStdString());
-    const QString value = args[i + 1];
-    args.remove(i, 2);
-    if (args.contains(option)) throw UsageError(QString("%1 given twice").arg(option).toStdString());
-    return value;
-}
-
-int threadCount(QStringList &args)
-{
-    const QString text = takeOption(args, "--threads");
-    if (text.isEmpty()) return execution::threads();
-    bool ok = false;
-    const int n = text.toInt(&ok);
-    if (!ok || n < 1 || n > 256) throw UsageError(QString("--threads must be 1 to 256, not \"%1\"").arg(text).toStdString());
-    execution::setThreads(n);
-    return n;
-}
-
 void runParallel(int count, int threads, const std::function<void(int)> &work, const std::function<void(int)> &afterDone)
 {
     std::atomic<int> next{0};
@@ -200,30 +160,4 @@ void runParallel(int count, int threads, const std::function<void(int)> &work, c
     for (int t = 1; t < n; ++t) pool.emplace_back(worker);
     worker();
     for (std::thread &t : pool) t.join();
-}
-
-BatchProgress::BatchProgress(QTextStream &err, const QString &title, int total)
-    : err_(err), title_(title), total_(total), enabled_(isatty(STDERR_FILENO)), startMs_(QDateTime::currentMSecsSinceEpoch())
-{
-    update(0);
-}
-
-void BatchProgress::update(int done)
-{
-    if (!enabled_) return;
-    QString line = QString("%1: %2/%3 images").arg(title_).arg(done).arg(total_);
-    if (done > 0 && done < total_) {
-        const double elapsed = double(QDateTime::currentMSecsSinceEpoch() - startMs_) / 1000.0;
-        const double left = elapsed / done * (total_ - done);
-        line += left >= 90.0 ? QString(", about %1 min left").arg(qRound(left / 60.0))
-                             : QString(", about %1 s left").arg(qRound(left));
-    }
-    err_ << "\r\033[K" << line << Qt::flush;
-    drawn_ = true;
-}
-
-void BatchProgress::finish()
-{
-    if (enabled_ && drawn_) err_ << "\r\033[K" << Qt::flush;
-    drawn_ = false;
 }
