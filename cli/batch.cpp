@@ -19,6 +19,9 @@
 
 namespace {
 
+// How DICOM inputs give gray levels, set for each command by useDicomWindow.
+DicomWindow inputDicomWindow = DicomWindow::File;
+
 // The files below folder (links to files included), hidden ones and hidden folders left out,
 // with their names as the system holds them: std::filesystem keeps a name's bytes where
 // Qt's folder listing would replace those that are not UTF-8.
@@ -52,13 +55,15 @@ bool splitFrame(const QString &path, QString *file, int *frame)
 
 }  // namespace
 
+void useDicomWindow(DicomWindow window) { inputDicomWindow = window; }
+
 InputFrames loadInputFrames(const QString &path, Progress &progress, Channel channel)
 {
     QString file = path;
     int frame = 0;
     const bool oneFrame = splitFrame(path, &file, &frame);
     const ReadableName readable(file);
-    LoadResult loaded = loadAnyImage(readable.path(), progress, channel);
+    LoadResult loaded = loadAnyImage(readable.path(), progress, channel, inputDicomWindow);
     if (!loaded.ok()) throw LoadError(loaded.error.toStdString());
     InputFrames input;
     input.calibration = loaded.calibration;

@@ -40,6 +40,7 @@ CommandLine applyCommandLine()
               "also write every image the operation appended, as OUTPUT with .1, .2, ... before the suffix, and the "
               "reference image it worked from (hysteresis: the vessel enhancement) with .reference")
         .channelOption()
+        .dicomWindowOption()
         .threadsOption();
     QString operations = "Operations:\n  display        the input's display rendering\n";
     for (const OperationRow &row : operationTable()) {
@@ -64,7 +65,7 @@ CommandLine statsCommandLine()
     line.flag("binary", "the binary report and the vessel morphometry (the options below belong to it)")
         .pixelSizeOption("mm per pixel, overriding the pixel size the file states");
     addMorphometryOptions(line, false);
-    return line.flag("json", "print the figures as one JSON object").channelOption();
+    return line.flag("json", "print the figures as one JSON object").channelOption().dicomWindowOption();
 }
 
 // OUTPUT with ".tag" inserted before its suffix: out.png -> out.1.png, out.reference.png.
@@ -260,6 +261,7 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
             CommandLine line = c.commandLine();
             if (line.command() != command) continue;
             line.parse(args.mid(1));
+            useDicomWindow(line.dicomWindow());  // every command reads DICOM inputs the same way
             if (line.helpAsked()) {
                 out << line.help() << "\n" << kExitStatuses;
                 return kOk;

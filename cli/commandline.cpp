@@ -43,6 +43,13 @@ CommandLine &CommandLine::channelOption()
     return option("channel", "C", "the colour channel a colour picture is read as: gray (default), red, green or blue");
 }
 
+CommandLine &CommandLine::dicomWindowOption()
+{
+    return option("dicom-window", "W",
+                  "how DICOM files give gray levels: file (default: the file's first window, or the full range when "
+                  "it states none) or range (the full range the stored bits can hold)");
+}
+
 CommandLine &CommandLine::pixelSizeOption(const QString &help) { return option("pixel-size", "MM", help); }
 
 void CommandLine::parse(const QStringList &args)
@@ -87,6 +94,15 @@ int CommandLine::threads() const
         throw UsageError(QString("--threads must be 1 to %1, not \"%2\"").arg(execution::kMaxThreads).arg(text).toStdString());
     execution::setThreads(n);
     return n;
+}
+
+DicomWindow CommandLine::dicomWindow() const
+{
+    const QString name = value("dicom-window");
+    DicomWindow window = DicomWindow::File;
+    if (!name.isEmpty() && !parseDicomWindow(name, &window))
+        throw UsageError(QString("--dicom-window must be file or range, not \"%1\"").arg(name).toStdString());
+    return window;
 }
 
 Channel CommandLine::channel() const

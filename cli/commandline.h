@@ -25,6 +25,7 @@ public:
     // The options shared by several commands, declared and read in one place.
     CommandLine &threadsOption();
     CommandLine &channelOption();
+    CommandLine &dicomWindowOption();
     CommandLine &pixelSizeOption(const QString &help);
 
     // Reads args (without "quendra-cli COMMAND"); throws UsageError for an unknown option,
@@ -44,6 +45,8 @@ public:
     int threads() const;
     // --channel gray|red|green|blue, gray when absent.
     Channel channel() const;
+    // --dicom-window file|range, file when absent.
+    DicomWindow dicomWindow() const;
     // --pixel-size MM: millimetres from 1e-6 to 1000, 0 when absent.
     double pixelSize() const;
 

@@ -42,6 +42,9 @@ InputFrames loadInputFrames(const QString &path, Progress &progress, Channel cha
 // named with #N (LoadError otherwise, so that a batch reports it and goes on).
 InputFrames loadSingleInput(const QString &path, Progress &progress, Channel channel = Channel::Gray);
 
+// How loadInputFrames reads DICOM files from now on (the file's window unless set).
+void useDicomWindow(DicomWindow window);
+
 // The image of loadSingleInput.
 Image loadInput(const QString &path, Progress &progress, Channel channel = Channel::Gray);
 

@@ -46,6 +46,16 @@ QMap<QString, QString> indexByStem(const QString &folder, const QStringList &suf
 
 namespace {
 
+// The partner of a prediction in a folder's index: by its stem, else by the stem without
+// the DRIVE set's word (01_test.png pairs with 01_manual1.gif, whose key is 01).
+QString partnerOf(const QMap<QString, QString> &index, const QString &stem)
+{
+    if (index.contains(stem)) return index.value(stem);
+    for (const QString &set : {QStringLiteral("_test"), QStringLiteral("_training")})
+        if (stem.endsWith(set) && index.contains(stem.chopped(set.size()))) return index.value(stem.chopped(set.size()));
+    return {};
+}
+
 QString sizeText(const Image &image) { return QString("%1 x %2").arg(image.width()).arg(image.height()); }
 
 struct Pair {
@@ -68,7 +78,8 @@ CommandLine evaluateCommandLine()
     return CommandLine("evaluate", "--truth T [--mask M] [--csv FILE] PRED...",
                        "Compares each segmentation PRED with its ground truth T inside the field-of-view mask M. With "
                        "folders, predictions are paired with truths and masks by file name stem (\"-truth\" and "
-                       "\"-mask\", or \"_truth\" and \"_mask\", after the stem are understood). Writes TP, FP, TN, "
+                       "\"-mask\", or \"_truth\" and \"_mask\", after the stem are understood, and DRIVE's own names: "
+                       "01_test with 01_manual1 and 01_test_mask). Writes TP, FP, TN, "
                        "FN, sensitivity, specificity, accuracy, precision, Dice and Matthews correlation per image and "
                        "their mean to the CSV file, and prints a one-line summary.")
         .option("truth", "T", "the ground truth: a file, or a folder paired by stem")
@@ -104,7 +115,10 @@ int evaluateCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
             seen.insert(stem, pred);
         }
     }
-    const QMap<QString, QString> truths = truthFolder ? indexByStem(truthArg, {"-truth", "_truth"}) : QMap<QString, QString>();
+    // The data sets' own names count as well: DRIVE's 01_manual1 (its first observer; the
+    // second, 01_manual2, is left out), CHASE_DB1's Image_01L_1stHO, STARE's im0001.ah.
+    const QMap<QString, QString> truths =
+        truthFolder ? indexByStem(truthArg, {"-truth", "_truth", "_manual1", "_1stHO", ".ah"}) : QMap<QString, QString>();
     const QMap<QString, QString> masks = maskFolder ? indexByStem(maskArg, {"-mask", "_mask"}) : QMap<QString, QString>();
 
     QString csv = "file,truth,mask,tp,fp,tn,fn,sensitivity,specificity,accuracy,precision,dice,mcc,thresholded\n";
@@ -113,7 +127,7 @@ int evaluateCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
     NullProgress progress;
     for (const QString &pred : predictions) {
         const QString stem = QFileInfo(pred).completeBaseName();
-        Pair pair{pred, truthFolder ? truths.value(stem) : truthArg, maskFolder ? masks.value(stem) : maskArg};
+        Pair pair{pred, truthFolder ? partnerOf(truths, stem) : truthArg, maskFolder ? partnerOf(masks, stem) : maskArg};
         auto fail = [&](const QString &message) {
             err << "quendra-cli: " << message << ": skipped\n";
             ++failed;

@@ -34,7 +34,8 @@ CommandLine overlayCommandLine()
                        "points (yellow) over INPUT in gray, into the picture OUTPUT (.png, .bmp, .tif or .jpg).")
         .option("color-by", "WHAT",
                 "diameter or tortuosity: draw each skeleton segment in the colour of its mean diameter or its "
-                "tortuosity, with a legend, instead");
+                "tortuosity, with a legend, instead")
+        .dicomWindowOption();
 }
 
 int overlayCommand(const CommandLine &line, QTextStream &out, QTextStream &)

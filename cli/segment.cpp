@@ -336,6 +336,7 @@ CommandLine segmentCommandLine()
         .flag("probabilities", "classifier: also write the probability map as DIR/<stem>-probability.png")
         .pixelSizeOption("mm per pixel for the millimetre figures, overriding the file's own")
         .channelOption()
+        .dicomWindowOption()
         .threadsOption()
         .option("shard", "K/N",
                 "take only the K-th of N parts of the inputs (sorted by path), so N jobs cover every input once; "

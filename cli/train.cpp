@@ -116,6 +116,7 @@ CommandLine trainCommandLine()
         .option("pixels-per-image", "N",
                 QString("training pixels drawn from each photograph, 100 to 10000000 (default %1)").arg(kPixelsPerImage))
         .channelOption()
+        .dicomWindowOption()
         .threadsOption();
 }
 

@@ -913,6 +913,18 @@
         <source>The full stored range</source>
         <translation>Der ganze gespeicherte Wertebereich</translation>
     </message>
+    <message>
+        <source>Vessel image analysis</source>
+        <translation>Gefäßbildanalyse</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>RETINA  ·  SKIN GRAFTS  ·  CORONARY ANGIOGRAMS</source>
+        <translation>NETZHAUT  ·  HAUTTRANSPLANTATE  ·  KORONARANGIOGRAMME</translation>
+    </message>
 </context>
 <context>
     <name>OverlayViewer</name>
@@ -1451,6 +1463,18 @@
         <source>tortuosity</source>
         <translation>Tortuosität</translation>
     </message>
+    <message>
+        <source>Hysteresis thresholding needs an image of at least %1 by %1 pixels, not %2 by %3</source>
+        <translation>Die Hysterese-Schwellwertbildung braucht ein Bild von mindestens %1 mal %1 Pixeln, nicht %2 mal %3</translation>
+    </message>
+    <message>
+        <source>Hysteresis thresholding needs a disc size of at least 1, not %1</source>
+        <translation>Die Hysterese-Schwellwertbildung braucht eine Scheibengröße von mindestens 1, nicht %1</translation>
+    </message>
+    <message>
+        <source>Fuzzy clustering needs an image of at least %1 by %1 pixels, not %2 by %3</source>
+        <translation>Das Fuzzy-Clustering braucht ein Bild von mindestens %1 mal %1 Pixeln, nicht %2 mal %3</translation>
+    </message>
 </context>
 <context>
     <name>ScribblePanel</name>
@@ -1525,6 +1549,10 @@
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
+    <message>
+        <source>Structuring element</source>
+        <translation>Strukturelement</translation>
+    </message>
 </context>
 <context>
     <name>ThresholdDialog</name>
@@ -1562,6 +1590,65 @@
     <message>
         <source>Copy figures</source>
         <translation>Werte kopieren</translation>
+    </message>
+</context>
+<context>
+    <name>VesselModel</name>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a vessel model of Quendra Tool.</source>
+        <translation>%1 ist kein Gefäßmodell von Quendra Tool.</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: its description cannot be read.</source>
+        <translation>%1 ist beschädigt: seine Beschreibung kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>%1 was trained by Quendra Tool %2; this is version %3. Train the model again with this version.</source>
+        <translation>%1 wurde von Quendra Tool %2 trainiert; dies ist Version %3. Trainieren Sie das Modell mit dieser Version neu.</translation>
+    </message>
+    <message>
+        <source>of an unknown version</source>
+        <translation>einer unbekannten Version</translation>
+    </message>
+    <message>
+        <source>%1 was trained on other features than this program computes.</source>
+        <translation>%1 wurde mit anderen Merkmalen trainiert, als dieses Programm berechnet.</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: its contents do not match their checksum.</source>
+        <translation>%1 ist beschädigt: sein Inhalt passt nicht zu seiner Prüfsumme.</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: its channel or vessel polarity is unknown.</source>
+        <translation>%1 ist beschädigt: sein Farbkanal oder seine Gefäßpolarität ist unbekannt.</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: its threshold or smallest vessel region is out of range.</source>
+        <translation>%1 ist beschädigt: sein Schwellwert oder seine kleinste Gefäßregion liegt außerhalb des Bereichs.</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: its number of training pixels is out of range.</source>
+        <translation>%1 ist beschädigt: seine Zahl der Trainingspixel liegt außerhalb des Bereichs.</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: %2.</source>
+        <translation>%1 ist beschädigt: %2.</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: its trees expect another number of features.</source>
+        <translation>%1 ist beschädigt: seine Bäume erwarten eine andere Anzahl von Merkmalen.</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: its trees cannot be read.</source>
+        <translation>%1 ist beschädigt: seine Bäume können nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
     </message>
 </context>
 </TS>

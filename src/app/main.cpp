@@ -13,16 +13,25 @@
 
 namespace {
 
-// The splash picture with the version of this build written under the program's name.
+// The splash picture with its texts in the chosen language and the version of this build
+// under the program's name.
 QPixmap splashPicture()
 {
     QPixmap picture(":/images/splashscr.png");
     QPainter painter(&picture);
-    QFont font("DejaVu Sans");
-    font.setPixelSize(12);
-    painter.setFont(font);
-    painter.setPen(QColor(0x7f, 0x95, 0xb4));
-    painter.drawText(32, 236, QString("Version %1").arg(kVersionText));
+    const auto text = [&](int pixels, QColor colour, QRect box, int flags, const QString &words) {
+        QFont font("DejaVu Sans");
+        font.setPixelSize(pixels);
+        painter.setFont(font);
+        painter.setPen(colour);
+        painter.drawText(box, flags, words);
+    };
+    text(14, QColor(0x9f, 0xb3, 0xcf), QRect(32, 196, 220, 20), Qt::AlignLeft | Qt::AlignBottom,
+         QCoreApplication::translate("MainWindow", "Vessel image analysis"));
+    text(12, QColor(0x7f, 0x95, 0xb4), QRect(32, 222, 220, 18), Qt::AlignLeft | Qt::AlignBottom,
+         QCoreApplication::translate("MainWindow", "Version %1").arg(kVersionText));
+    text(11, QColor(0x8a, 0x9e, 0xc0), QRect(0, 344, picture.width(), 18), Qt::AlignHCenter | Qt::AlignBottom,
+         QCoreApplication::translate("MainWindow", "RETINA  ·  SKIN GRAFTS  ·  CORONARY ANGIOGRAMS"));
     return picture;
 }
 

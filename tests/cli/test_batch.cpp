@@ -288,6 +288,24 @@ private slots:
         QVERIFY(!QFile::exists(path("eval/clash.csv")));
     }
 
+    // DRIVE's own names pair without renaming: 01_test with 01_manual1 and 01_test_mask;
+    // the second observer's 01_manual2 is no truth.
+    void evaluatePairsDriveNames()
+    {
+        const QString pred = path("drive/pred"), truth = path("drive/truth"), mask = path("drive/mask");
+        for (const QString &d : {pred, truth, mask}) QVERIFY(QDir().mkpath(d));
+        Image p(4, 2, 1, 1, 0.0);
+        p(0, 0) = 255;
+        saveGray(p, pred + "/01_test.png");
+        saveGray(p, truth + "/01_manual1.png");
+        saveGray(Image(4, 2, 1, 1, 0.0), truth + "/01_manual2.png");
+        saveGray(Image(4, 2, 1, 1, 255.0), mask + "/01_test_mask.png");
+        QString out, err;
+        QCOMPARE(run({"evaluate", "--truth", truth, "--mask", mask, "--csv", path("drive/e.csv"), pred}, &out, &err), 0);
+        QVERIFY2(out.startsWith("evaluated 1 of 1 images: mean Dice 1"), qPrintable(out + err));
+        QVERIFY(readText(path("drive/e.csv")).contains(truth + "/01_manual1.png," + mask + "/01_test_mask.png,1,0,7,0"));
+    }
+
     void overlayColours()
     {
         Image seg(30, 11, 1, 1, 0.0);

@@ -115,7 +115,12 @@ private slots:
                                        << "100";
         QTest::newRow("calibrated DICOM") << QStringList{"stats", run + "#1", "--binary"} << 0 << "calibration"
                                           << "dicom-pixel-spacing";
-        QTest::newRow("uncalibrated DICOM") << QStringList{"stats", fixture("rgb8.dcm"), "--binary"} << 0
+        QTest::newRow("file's window") << QStringList{"stats", fixture("window12.dcm")} << 0 << "maximum" << "255";
+        QTest::newRow("full stored range") << QStringList{"stats", fixture("window12.dcm"), "--dicom-window", "range"} << 0
+                                           << "maximum" << QString::number(4072 * 255.0 / 4095.0, 'g', 17);
+        QTest::newRow("frame count no number") << QStringList{"stats", fixture("frames-abc.dcm")} << 3 << QString() << QString();
+        QTest::newRow("dicom-window unknown") << QStringList{"stats", run, "--dicom-window", "auto"} << 2 << QString() << QString();
+                QTest::newRow("uncalibrated DICOM") << QStringList{"stats", fixture("rgb8.dcm"), "--binary"} << 0
                                             << "pixel_size_mm" << QString();
     }
 
@@ -128,7 +133,7 @@ private slots:
         QString out, err;
         QCOMPARE(run(args, &out, &err), status);
         if (status != 0) {
-            QVERIFY2(err.contains("frame"), qPrintable(err));
+            QVERIFY2(err.contains(status == 2 ? "dicom-window" : "frame"), qPrintable(err));
             return;
         }
         QCOMPARE(statsFigures(out).value(figure), value);

@@ -1,5 +1,6 @@
 #include "ops/classify/vesselmodel.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
@@ -15,6 +16,11 @@
 #include "ops/morphology/components.h"
 
 namespace {
+
+// The messages of model files, translated in the window.
+struct ModelText {
+    Q_DECLARE_TR_FUNCTIONS(VesselModel)
+};
 
 const QByteArray kMagic = "QUENDRA VESSEL MODEL\n";
 
@@ -163,7 +169,7 @@ bool saveVesselModel(const VesselModel &model, const QString &path, QString *err
         {"trees_sha256", QString(QCryptographicHash::hash(trees, QCryptographicHash::Sha256).toHex())}};
     QString reason;
     if (!writeFileReplacing(path, kMagic + QJsonDocument(header).toJson(QJsonDocument::Compact) + '\n' + trees, &reason)) {
-        *error = QString("cannot write %1: %2").arg(path, reason);
+        *error = ModelText::tr("cannot write %1: %2").arg(path, reason);
         return false;
     }
     return true;
@@ -176,28 +182,28 @@ LoadedModel parseVesselModel(const QByteArray &bytes, const QString &name)
         loaded.error = why;
         return loaded;
     };
-    if (!bytes.startsWith(kMagic)) return refuse(QString("%1 is not a vessel model of Quendra Tool.").arg(name));
+    if (!bytes.startsWith(kMagic)) return refuse(ModelText::tr("%1 is not a vessel model of Quendra Tool.").arg(name));
     const qsizetype headerEnd = bytes.indexOf('\n', kMagic.size());
     QJsonParseError parseError;
     const QJsonDocument doc =
         headerEnd < 0 ? QJsonDocument() : QJsonDocument::fromJson(bytes.mid(kMagic.size(), headerEnd - kMagic.size()), &parseError);
-    if (!doc.isObject()) return refuse(QString("%1 is damaged: its description cannot be read.").arg(name));
+    if (!doc.isObject()) return refuse(ModelText::tr("%1 is damaged: its description cannot be read.").arg(name));
     const QJsonObject h = doc.object();
     VesselModel &m = loaded.model;
     m.version = h["version"].toString();
     if (m.version != QUENDRA_VERSION)
-        return refuse(QString("%1 was trained by Quendra Tool %2; this is version %3. Train the model again with this "
+        return refuse(ModelText::tr("%1 was trained by Quendra Tool %2; this is version %3. Train the model again with this "
                               "version.")
-                          .arg(name, m.version.isEmpty() ? QString("of an unknown version") : m.version, QUENDRA_VERSION));
+                          .arg(name, m.version.isEmpty() ? ModelText::tr("of an unknown version") : m.version, QUENDRA_VERSION));
     for (const QJsonValue &f : h["features"].toArray()) m.features << f.toString();
     if (m.features != vesselFeatureNames())
-        return refuse(QString("%1 was trained on other features than this program computes.").arg(name));
+        return refuse(ModelText::tr("%1 was trained on other features than this program computes.").arg(name));
     const QByteArray trees = bytes.mid(headerEnd + 1);
     if (h["trees_bytes"].toDouble(-1) != double(trees.size()) ||
         QCryptographicHash::hash(trees, QCryptographicHash::Sha256).toHex() != h["trees_sha256"].toString().toLatin1())
-        return refuse(QString("%1 is damaged: its contents do not match their checksum.").arg(name));
+        return refuse(ModelText::tr("%1 is damaged: its contents do not match their checksum.").arg(name));
     if (!parseChannel(h["channel"].toString(), &m.channel) || (h["vessels"] != "dark" && h["vessels"] != "bright"))
-        return refuse(QString("%1 is damaged: its channel or vessel polarity is unknown.").arg(name));
+        return refuse(ModelText::tr("%1 is damaged: its channel or vessel polarity is unknown.").arg(name));
     m.polarity = h["vessels"] == "dark" ? Polarity::Dark : Polarity::Bright;
     // Numbers must be numbers: toDouble and toInt give -1 for text, and toInt for anything
     // that is not a whole number an int can hold.
@@ -205,19 +211,20 @@ LoadedModel parseVesselModel(const QByteArray &bytes, const QString &name)
     m.threshold = threshold.isUndefined() ? 0.5 : threshold.toDouble(-1);
     m.smallestComponent = smallest.isUndefined() ? 0 : smallest.toInt(-1);
     if (!(m.threshold > 0.0 && m.threshold < 1.0) || m.smallestComponent < 0 || m.smallestComponent > 1000000)
-        return refuse(QString("%1 is damaged: its threshold or smallest vessel region is out of range.").arg(name));
+        return refuse(ModelText::tr("%1 is damaged: its threshold or smallest vessel region is out of range.").arg(name));
     if (!(pixels.toDouble(-1) >= 0.0 && pixels.toDouble() <= 1e15))
-        return refuse(QString("%1 is damaged: its number of training pixels is out of range.").arg(name));
+        return refuse(ModelText::tr("%1 is damaged: its number of training pixels is out of range.").arg(name));
     m.trainingPixels = (long long)pixels.toDouble();
     if (const QString fault = checkBoostedTrees(trees, int(m.features.size())); !fault.isEmpty())
-        return refuse(QString("%1 is damaged: %2.").arg(name, fault));
+        return refuse(ModelText::tr("%1 is damaged: %2.").arg(name, fault));
     try {
         auto parsed = std::make_shared<BoostedTrees>(BoostedTrees::fromBytes(trees));
         if (parsed->featureCount() != m.features.size())
-            return refuse(QString("%1 is damaged: its trees expect another number of features.").arg(name));
+            return refuse(ModelText::tr("%1 is damaged: its trees expect another number of features.").arg(name));
         m.trees = parsed;
-    } catch (const std::exception &e) {
-        return refuse(QString("%1 is damaged: %2").arg(name, QString::fromLocal8Bit(e.what())));
+    } catch (const std::exception &) {
+        // The library's own text is English and may carry addresses and raw bytes.
+        return refuse(ModelText::tr("%1 is damaged: its trees cannot be read.").arg(name));
     }
     return loaded;
 }
@@ -227,13 +234,13 @@ LoadedModel loadVesselModel(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         LoadedModel failed;
-        failed.error = QString("cannot read %1: %2").arg(path, file.errorString());
+        failed.error = ModelText::tr("cannot read %1: %2").arg(path, file.errorString());
         return failed;
     }
     // A model is a few megabytes; anything far larger is not one.
     if (file.size() > 256LL * 1024 * 1024) {
         LoadedModel failed;
-        failed.error = QString("%1 is not a vessel model of Quendra Tool.").arg(path);
+        failed.error = ModelText::tr("%1 is not a vessel model of Quendra Tool.").arg(path);
         return failed;
     }
     return parseVesselModel(file.readAll(), path);

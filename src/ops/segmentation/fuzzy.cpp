@@ -271,7 +271,7 @@ void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes)
         const Image &image = *read;
         if (image.width() < kMinimumSide || image.height() < kMinimumSide)
             throw std::runtime_error(
-                QString("Fuzzy clustering needs an image of at least %1 by %1 pixels, not %2 by %3")
+                ViewText::tr("Fuzzy clustering needs an image of at least %1 by %1 pixels, not %2 by %3")
                     .arg(kMinimumSide)
                     .arg(image.width())
                     .arg(image.height())

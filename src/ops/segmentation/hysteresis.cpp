@@ -43,14 +43,14 @@ HystCoverages hystPresetCoverages(HystPreset preset)
 void requirePreStepInput(const Image &current, int discSize)
 {
     if (current.width() < kMinimumSide || current.height() < kMinimumSide)
-        throw std::runtime_error(QString("Hysteresis thresholding needs an image of at least %1 by %1 pixels, not %2 by %3")
+        throw std::runtime_error(ViewText::tr("Hysteresis thresholding needs an image of at least %1 by %1 pixels, not %2 by %3")
                                      .arg(kMinimumSide)
                                      .arg(current.width())
                                      .arg(current.height())
                                      .toStdString());
     if (discSize < 1)
         throw std::runtime_error(
-            QString("Hysteresis thresholding needs a disc size of at least 1, not %1").arg(discSize).toStdString());
+            ViewText::tr("Hysteresis thresholding needs a disc size of at least 1, not %1").arg(discSize).toStdString());
 }
 
 Image hysteresisPreStep(Image current, int discSize, Progress &progress)
