@@ -17,17 +17,8 @@ QString shippedModelPath(const QString &name)
     return QDir(dataFolder("models")).filePath(name + ".qvm");
 }
 
-ClassifierSettings takeClassifierSettings(QStringList &args, bool classifier)
+std::shared_ptr<const VesselModel> loadNamedModel(const QString &model)
 {
-    ClassifierSettings s;
-    const QString model = takeOption(args, "--model");
-    s.probabilities = args.removeAll("--probabilities") > 0;
-    if (!classifier) {
-        if (!model.isEmpty() || s.probabilities)
-            throw UsageError("--model and --probabilities belong to --method classifier");
-        return s;
-    }
-    if (model.isEmpty()) throw UsageError("--method classifier needs --model MODEL (a model file, or retina)");
     // A bare name without a file of that name is one of the models installed with the program.
     const QString path = !QFileInfo::exists(model) && !model.contains('/') && !model.contains('.')
                              ? shippedModelPath(model)
@@ -36,19 +27,45 @@ ClassifierSettings takeClassifierSettings(QStringList &args, bool classifier)
         throw UsageError(QString("no model file %1%2").arg(path, path == model ? QString() : QString(" (the installed model \"%1\")").arg(model)).toStdString());
     LoadedModel loaded = loadVesselModel(path);
     if (!loaded.ok()) throw LoadError(loaded.error.toStdString());
-    s.model = std::make_shared<const VesselModel>(std::move(loaded.model));
+    return std::make_shared<const VesselModel>(std::move(loaded.model));
+}
+
+ClassifierSettings takeClassifierSettings(QStringList &args, bool classifier)
+{
+    ClassifierSettings s;
+    const QString model = takeOption(args, "--model");
+    const QString scale = takeOption(args, "--scale");
+    s.probabilities = args.removeAll("--probabilities") > 0;
+    if (!classifier) {
+        if (!model.isEmpty() || s.probabilities || !scale.isEmpty())
+            throw UsageError("--model, --scale and --probabilities belong to --method classifier");
+        return s;
+    }
+    if (model.isEmpty()) throw UsageError("--method classifier needs --model MODEL (a model file, or retina)");
+    if (!scale.isEmpty()) {
+        bool ok = false;
+        s.scale = scale.toDouble(&ok);
+        if (!ok || !(s.scale >= kSmallestFactor && s.scale <= kLargestFactor))
+            throw UsageError(QString("--scale must be a factor from 1/64 to 8, not \"%1\"").arg(scale).toStdString());
+    }
+    s.modelName = model;
+    s.model = loadNamedModel(model);
     return s;
 }
 
 ClassifierResult classifyFile(const ClassifierSettings &s, const QString &input)
 {
     NullProgress quiet;
-    const Image image = loadInput(input, quiet, s.model->channel);
+    const InputFrames frames = loadSingleInput(input, quiet, s.model->channel);
+    const Image &image = frames.frames[0];
     // The dark surround is found on the gray levels of all channels: a single channel (the
     // green one of a fundus photograph) can be too dark inside the rim to tell it apart.
     const Image gray = s.model->channel == Channel::Gray ? image : loadInput(input, quiet, Channel::Gray);
     ClassifierResult r;
-    r.classification = classifyVessels(*s.model, image, findFieldOfView(gray), execution::rowThreads());
+    ClassifyOptions options;
+    options.scale = s.scale;
+    options.pixelSizeMm = frames.calibration.pixelSizeMm;
+    r.classification = classifyVessels(*s.model, image, findFieldOfView(gray), execution::rowThreads(), options);
     r.fovArea = fieldOfViewArea(r.classification.fov);
     return r;
 }
@@ -61,4 +78,12 @@ void writeProbabilityPicture(const Image &probability, const QString &path)
         for (int x = 0; x < probability.width(); ++x) line[x] = uchar(std::lround(std::clamp(probability(x, y), 0.0, 1.0) * 255.0));
     }
     writePicture(picture, path);
+}
+
+QString classifierCsvHeader() { return ",model,model_sha256,model_scale"; }
+
+QString classifierCsvValues(const ClassifierSettings &s, double scale)
+{
+    if (!s.model) return ",,,";
+    return "," + csvField(s.modelName) + "," + s.model->checksum + "," + csvNumber(scale);
 }

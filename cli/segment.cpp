@@ -47,6 +47,7 @@ struct Outcome {
     QString output;           // the result picture
     Calibration calibration;  // the pixel size of the mm figures: --pixel-size, else the file's
     Morphometry morphometry;
+    double scale = 0.0;       // the classifier's resize factor
 };
 
 Settings parseSettings(QStringList &args)
@@ -159,6 +160,7 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
             o.measures = vesselMeasures(r.classification.segmentation, skeleton, s.pixelSize);
             o.morphometry = segmentMorphometry(s.morphometry, input, output, r.classification.segmentation, skeleton,
                                                nullptr, s.pixelSize, s.pixelSize > 0.0);
+            o.scale = r.classification.scale;
             o.measures.basic.coverage = r.fovArea > 0 ? double(o.measures.basic.area) * 100.0 / double(r.fovArea) : 0.0;
             o.ok = true;
             return o;
@@ -290,7 +292,7 @@ int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &
     progress.finish();
 
     // Rows, notes and failures in input order, whatever order the threads finished in.
-    QString csv = csvHeader() + morphometryCsvHeader(s.morphometry, s.pixelSize) + "\n";
+    QString csv = csvHeader() + morphometryCsvHeader(s.morphometry, s.pixelSize) + classifierCsvHeader() + "\n";
     int failed = 0, results = 0;
     for (int i = 0; i < inputs.size(); ++i) {
         const bool frames = outcomes[size_t(i)].size() > 1;
@@ -304,7 +306,8 @@ int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &
                 err << "quendra-cli: " << name << ": skipped: " << o.error << "\n";
                 continue;
             }
-            csv += csvRow(s, inputs[i], o, date) + morphometryCsvValues(o.morphometry) + "\n";
+            csv += csvRow(s, inputs[i], o, date) + morphometryCsvValues(o.morphometry) +
+                   classifierCsvValues(s.classifier, o.scale) + "\n";
         }
     }
     const QString csvPath = QDir(s.outDir).filePath("measurements.csv");

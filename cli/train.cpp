@@ -8,6 +8,7 @@
 #include "ops/classify/fieldofview.h"
 #include "ops/core/progress.h"
 #include "ops/classify/vesselmodel.h"
+#include "trainnetwork.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ struct TrainSettings {
     Polarity polarity = Polarity::Bright;
     int threads = 1;
     size_t pixelsPerImage = kPixelsPerImage;
+    NetworkOptions network;
+    bool wholeImage = false;  // --whole-image: no field of view to find (angiograms)
 };
 
 struct Example {
@@ -37,6 +40,9 @@ TrainSettings parseTrainSettings(QStringList &args)
     s.out = takeOption(args, "--out");
     const QString pixels = takeOption(args, "--pixels-per-image");
     s.polarity = args.removeAll("--dark-vessels") > 0 ? Polarity::Dark : Polarity::Bright;
+    s.network = takeNetworkOptions(args);
+    s.wholeImage = args.removeAll("--whole-image") > 0;
+    if (s.wholeImage && !s.mask.isEmpty()) throw UsageError("give --mask or --whole-image, not both");
     if (s.truth.isEmpty()) throw UsageError("train needs --truth T (the manual annotations)");
     if (s.out.isEmpty()) throw UsageError("train needs --out MODEL");
     if (!pixels.isEmpty()) {
@@ -79,25 +85,46 @@ std::vector<Example> pairExamples(const QStringList &images, const TrainSettings
     return examples;
 }
 
-// The training pixels of one photograph; the seed is its place in the list, so a run
-// draws the same pixels whatever the thread count.
-TrainingSamples samplesOf(const Example &e, const TrainSettings &s, uint32_t seed)
+// One photograph with its labels and field of view.
+TrainingImage loadExample(const Example &e, const TrainSettings &s)
 {
     NullProgress quiet;
-    const Image image = loadInput(e.image, quiet, s.channel);
+    const InputFrames input = loadSingleInput(e.image, quiet, s.channel);
+    const Image &image = input.frames[0];
     const Image truth = loadInput(e.truth, quiet);
     const Image mask = e.mask.isEmpty() ? Image() : loadInput(e.mask, quiet);
     for (const Image *other : {&truth, &mask})
         if (!other->is_empty() && (other->width() != image.width() || other->height() != image.height()))
             throw LoadError(QString("%1 and its annotation or mask differ in size").arg(e.image).toStdString());
     // Without a mask the surround is found on the gray levels, as segment does.
-    const Image fov = !mask.is_empty()                ? fieldOfViewFromMask(mask, image.width(), image.height())
+    const Image fov = s.wholeImage || !mask.is_empty() ? fieldOfViewFromMask(mask, image.width(), image.height())
                       : s.channel == Channel::Gray ? findFieldOfView(image)
                                                    : findFieldOfView(loadInput(e.image, quiet, Channel::Gray));
+    return {image, labelsFromTruth(truth, fov), fov, input.calibration.pixelSizeMm};
+}
+
+// The training pixels of one photograph; the seed is its place in the list, so a run
+// draws the same pixels whatever the thread count.
+TrainingSamples samplesOf(const Example &e, const TrainSettings &s, uint32_t seed)
+{
+    const TrainingImage t = loadExample(e, s);
     TrainingSamples samples;
-    addTrainingPixels(samples, computeVesselFeatures(image, fov, s.polarity), labelsFromTruth(truth, fov),
-                      s.pixelsPerImage, seed);
+    addTrainingPixels(samples, computeVesselFeatures(t.image, t.fov, s.polarity), t.labels, s.pixelsPerImage, seed);
     return samples;
+}
+
+// A network learns from whole photographs; they are loaded first, any failure stops it.
+VesselModel trainNetworkModel(const std::vector<Example> &examples, const TrainSettings &s, QTextStream &err)
+{
+    std::vector<TrainingImage> images;
+    for (const Example &e : examples) {
+        try {
+            images.push_back(loadExample(e, s));
+        } catch (const std::exception &x) {
+            throw LoadError(QString("%1: %2").arg(e.image, QString::fromLocal8Bit(x.what())).toStdString());
+        }
+    }
+    return trainNetworkFromImages(images, s.network, s.channel, s.polarity, s.threads, err);
 }
 
 }  // namespace
@@ -110,6 +137,15 @@ int trainCommand(const QStringList &arguments, QTextStream &out, QTextStream &er
     if (images.isEmpty()) throw UsageError("no image files among the inputs");
     const std::vector<Example> examples = pairExamples(images, s);
     const qint64 startMs = QDateTime::currentMSecsSinceEpoch();
+    if (s.network.network) {
+        const VesselModel model = trainNetworkModel(examples, s, err);
+        QString error;
+        if (!saveVesselModel(model, s.out, &error)) throw std::runtime_error(error.toStdString());
+        out << "trained the network " << s.out << " on " << model.trainingPixels << " labelled pixels of "
+            << examples.size() << " images in "
+            << QString::number(double(QDateTime::currentMSecsSinceEpoch() - startMs) / 1000.0, 'f', 1) << " s\n";
+        return kOk;
+    }
 
     // Features of several photographs at once; any failure stops the training, because a
     // model silently learned from fewer images than asked would mislead.
