@@ -51,13 +51,14 @@ NetworkOptions takeNetworkOptions(QStringList &args)
         throw UsageError(QString("--learner must be network or trees, not \"%1\"").arg(learner).toStdString());
     o.network = learner == "network";
     const bool stepsGiven = args.contains("--steps"), minutesGiven = args.contains("--minutes");
+    const bool others = args.contains("--from") || args.contains("--seed") || args.contains("--base-channels");
     o.from = takeOption(args, "--from");
     o.training.steps = intOption(args, "--steps", 1, 1000000, 1200);
     const QString minutes = takeOption(args, "--minutes");
     o.training.seed = uint64_t(intOption(args, "--seed", 0, 2147483647, 1));
     o.baseChannels = intOption(args, "--base-channels", 4, 64, 16);
-    if (!o.network && (!o.from.isEmpty() || stepsGiven || minutesGiven || args.contains("--seed")))
-        throw UsageError("--from, --steps, --minutes and --seed belong to --learner network");
+    if (!o.network && (stepsGiven || minutesGiven || others))
+        throw UsageError("--from, --steps, --minutes, --seed and --base-channels belong to --learner network");
     if (stepsGiven && minutesGiven) throw UsageError("give --steps or --minutes, not both");
     if (minutesGiven) {
         bool ok = false;

@@ -4,7 +4,7 @@
 # cardiologist's segmentation (dark vessels, the whole image; there is no field-of-view
 # mask). Starting from the retina network learned better than starting afresh. The same
 # build, seed, step count and thread count write the same file; on 2 cores it takes about
-# 15 minutes.
+# 10 minutes.
 #   scripts/train-coronary-network.sh [CORONARY_TRAIN_FOLDER] [QUENDRA_CLI] [STEPS]
 set -e
 # Threads that wait for one another sleep instead of spinning: on a machine shared with other
@@ -13,7 +13,7 @@ export OMP_WAIT_POLICY=${OMP_WAIT_POLICY:-PASSIVE}
 here=$(cd "$(dirname "$0")/.." && pwd)
 data=${1:-$here/../shared/data/coronary-train}
 cli=${2:-$here/build/quendra-cli}
-steps=${3:-600}
+steps=${3:-1000}
 "$cli" train --learner network --from "$here/models/retina-network.qvm" --steps "$steps" --seed 1 --threads 2 \
   --truth "$data/truth" --whole-image --dark-vessels \
   --out "$here/models/coronary-network.qvm" "$data/images"

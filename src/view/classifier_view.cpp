@@ -1,7 +1,9 @@
-// "Vessel classifier..." in the view: choose the shipped retina model or a model file, then
+// "Vessel classifier..." in the view: choose a shipped model or a model file, then
 // the working copy becomes the vessel probability map (0..255) and the 0/255 segmentation
 // is appended after it, ready for the binary report.
 #include <QDir>
+#include <utility>
+#include <vector>
 #include <stdexcept>
 
 #include "app/datafolders.h"
@@ -13,18 +15,28 @@
 
 namespace {
 
-// The model file chosen by the user, or empty when they cancelled.
+// The model file chosen by the user, or empty when they cancelled. The shipped models are
+// offered by what they are for; those not installed are left out.
 QString chooseModelFile(QWidget *parent)
 {
-    const QString shipped = PixmapWidget::tr("Shipped retina model (fundus photographs, green channel)");
+    const QDir models(dataFolder("models"));
+    const std::vector<std::pair<QString, QString>> shipped{
+        {PixmapWidget::tr("Retina photographs (network)"), "retina-network.qvm"},
+        {PixmapWidget::tr("Coronary angiograms (network)"), "coronary-network.qvm"},
+        {PixmapWidget::tr("Retina photographs (boosted trees)"), "retina.qvm"}};
+    QStringList items;
+    for (const auto &[label, file] : shipped)
+        if (models.exists(file)) items << label;
     const QString other = PixmapWidget::tr("Model file...");
+    items << other;
     bool ok = false;
-    const QString choice = dialogs().getItem(parent, PixmapWidget::tr("Vessel classifier"), PixmapWidget::tr("Model:"),
-                                             {shipped, other}, 0, &ok);
+    const QString choice =
+        dialogs().getItem(parent, PixmapWidget::tr("Vessel classifier"), PixmapWidget::tr("Model:"), items, 0, &ok);
     if (!ok) return {};
-    if (choice == shipped) return QDir(dataFolder("models")).filePath("retina.qvm");
+    for (const auto &[label, file] : shipped)
+        if (choice == label) return models.filePath(file);
     return dialogs().getOpenFileName(parent, PixmapWidget::tr("Open vessel model"), QString(),
-                                     PixmapWidget::tr("Vessel models (*.qvm)"));
+                                     PixmapWidget::tr("Vessel models (*.qvm *.pt)"));
 }
 
 }  // namespace

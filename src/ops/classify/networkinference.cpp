@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "ops/core/progress.h"
+#include "ops/core/viewtext.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ Image networkProbability(const VesselNetwork &network, const std::vector<float> 
         return probability;
     }
     const int across = (W + tiling.tile - 1) / tiling.tile, down = (H + tiling.tile - 1) / tiling.tile;
-    progress.start(QStringLiteral("Vessel network"), QStringLiteral("Classifying the image in tiles"), across * down);
+    progress.start(ViewText::tr("Vessel network"), ViewText::tr("Classifying the image in tiles ..."), across * down);
     std::vector<float> tile;
     for (int ty = 0; ty < down; ++ty)
         for (int tx = 0; tx < across; ++tx) {

@@ -9,6 +9,7 @@
 
 #include "ops/classify/vesselmodel.h"
 #include "ops/core/progress.h"
+#include "ops/core/viewtext.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ double fraction(const NetworkTrainingSettings &s, int steps, double seconds)
 QString timeText(double seconds)
 {
     const int s = int(std::lround(std::max(0.0, seconds)));
-    return s >= 60 ? QString("%1 min %2 s").arg(s / 60).arg(s % 60, 2, 10, QChar('0')) : QString("%1 s").arg(s);
+    return s >= 60 ? ViewText::tr("%1 min %2 s").arg(s / 60).arg(s % 60, 2, 10, QChar('0')) : ViewText::tr("%1 s").arg(s);
 }
 
 }  // namespace
@@ -127,7 +128,7 @@ NetworkTrainingResult trainNetwork(VesselNetwork &network, const std::vector<Net
     setNetworkThreads(s.threads);
     std::mt19937_64 random(s.seed);
     const int shown = s.steps > 0 ? s.steps : 1000;
-    progress.start(QStringLiteral("Training the vessel network"), QString(), shown);
+    progress.start(ViewText::tr("Training the vessel network"), QString(), shown);
     QElapsedTimer clock;
     clock.start();
     NetworkTrainingResult r;
@@ -145,11 +146,9 @@ NetworkTrainingResult trainNetwork(VesselNetwork &network, const std::vector<Net
         ++r.steps;
         const double now = double(clock.elapsed()) / 1000.0, done = fraction(s, r.steps, now);
         const double left = now / std::max(done, 1e-9) - now;
-        progress.setLabel(QString("step %1%2, loss %3, %4 left")
-                              .arg(r.steps)
-                              .arg(s.steps > 0 ? QString(" of %1").arg(s.steps) : QString())
-                              .arg(losses.back(), 0, 'f', 4)
-                              .arg(timeText(left)));
+        const QString loss = QString::number(losses.back(), 'f', 4);
+        progress.setLabel(s.steps > 0 ? ViewText::tr("step %1 of %2, loss %3, %4 left").arg(r.steps).arg(s.steps).arg(loss, timeText(left))
+                                      : ViewText::tr("step %1, loss %2, %3 left").arg(r.steps).arg(loss, timeText(left)));
         progress.setValue(std::min(shown, int(std::lround(std::min(1.0, done) * shown))));
         progress.processEvents();
     }
