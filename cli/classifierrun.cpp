@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "app/datafolders.h"
+#include "commandline.h"
 #include "commands.h"
 #include "ops/classify/fieldofview.h"
 #include "ops/core/progress.h"
@@ -30,18 +31,17 @@ std::shared_ptr<const VesselModel> loadNamedModel(const QString &model)
     return std::make_shared<const VesselModel>(std::move(loaded.model));
 }
 
-ClassifierSettings takeClassifierSettings(QStringList &args, bool classifier)
+ClassifierSettings classifierSettings(const CommandLine &line, bool classifier)
 {
     ClassifierSettings s;
-    const QString model = takeOption(args, "--model");
-    const QString scale = takeOption(args, "--scale");
-    s.probabilities = args.removeAll("--probabilities") > 0;
+    const QString model = line.value("model"), scale = line.value("scale");
+    s.probabilities = line.isSet("probabilities");
     if (!classifier) {
         if (!model.isEmpty() || s.probabilities || !scale.isEmpty())
             throw UsageError("--model, --scale and --probabilities belong to --method classifier");
         return s;
     }
-    if (model.isEmpty()) throw UsageError("--method classifier needs --model MODEL (a model file, or retina)");
+    if (model.isEmpty()) throw UsageError("--method classifier needs --model MODEL (a model file, or retina-network)");
     if (!scale.isEmpty()) {
         bool ok = false;
         s.scale = scale.toDouble(&ok);

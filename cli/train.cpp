@@ -4,10 +4,12 @@
 #include <QFileInfo>
 
 #include "cli.h"
+#include "commandline.h"
 #include "commands.h"
 #include "ops/classify/fieldofview.h"
 #include "ops/core/progress.h"
 #include "ops/classify/vesselmodel.h"
+#include "terminalprogress.h"
 #include "trainnetwork.h"
 
 namespace {
@@ -30,18 +32,18 @@ struct Example {
     QString image, truth, mask;  // mask empty: found automatically
 };
 
-TrainSettings parseTrainSettings(QStringList &args)
+TrainSettings parseTrainSettings(const CommandLine &line)
 {
     TrainSettings s;
-    s.threads = threadCount(args);
-    s.channel = takeChannel(args);
-    s.truth = takeOption(args, "--truth");
-    s.mask = takeOption(args, "--mask");
-    s.out = takeOption(args, "--out");
-    const QString pixels = takeOption(args, "--pixels-per-image");
-    s.polarity = args.removeAll("--dark-vessels") > 0 ? Polarity::Dark : Polarity::Bright;
-    s.network = takeNetworkOptions(args);
-    s.wholeImage = args.removeAll("--whole-image") > 0;
+    s.threads = line.threads();
+    s.channel = line.channel();
+    s.truth = line.value("truth");
+    s.mask = line.value("mask");
+    s.out = line.value("out");
+    const QString pixels = line.value("pixels-per-image");
+    s.polarity = line.isSet("dark-vessels") ? Polarity::Dark : Polarity::Bright;
+    s.network = networkOptions(line);
+    s.wholeImage = line.isSet("whole-image");
     if (s.wholeImage && !s.mask.isEmpty()) throw UsageError("give --mask or --whole-image, not both");
     if (s.truth.isEmpty()) throw UsageError("train needs --truth T (the manual annotations)");
     if (s.out.isEmpty()) throw UsageError("train needs --out MODEL");
@@ -52,9 +54,7 @@ TrainSettings parseTrainSettings(QStringList &args)
             throw UsageError(QString("--pixels-per-image must be 100 to 10000000, not \"%1\"").arg(pixels).toStdString());
         s.pixelsPerImage = size_t(n);
     }
-    for (const QString &a : args)
-        if (a.startsWith("--")) throw UsageError(QString("unknown option \"%1\"").arg(a).toStdString());
-    if (args.isEmpty()) throw UsageError("train needs at least one IMAGE file or folder");
+    if (line.positional().isEmpty()) throw UsageError("train needs at least one IMAGE file or folder");
     for (const QString &path : {s.truth, s.mask})
         if (!path.isEmpty() && !QFileInfo::exists(path))
             throw UsageError(QString("no such file or folder: %1").arg(path).toStdString());
@@ -98,8 +98,8 @@ TrainingImage loadExample(const Example &e, const TrainSettings &s)
             throw LoadError(QString("%1 and its annotation or mask differ in size").arg(e.image).toStdString());
     // Without a mask the surround is found on the gray levels, as segment does.
     const Image fov = s.wholeImage || !mask.is_empty() ? fieldOfViewFromMask(mask, image.width(), image.height())
-                      : s.channel == Channel::Gray ? findFieldOfView(image)
-                                                   : findFieldOfView(loadInput(e.image, quiet, Channel::Gray));
+                      : s.channel == Channel::Gray     ? findFieldOfView(image)
+                                                       : findFieldOfView(loadInput(e.image, quiet, Channel::Gray));
     return {image, labelsFromTruth(truth, fov), fov, input.calibration.pixelSizeMm};
 }
 
@@ -114,8 +114,9 @@ TrainingSamples samplesOf(const Example &e, const TrainSettings &s, uint32_t see
 }
 
 // A network learns from whole photographs; they are loaded first, any failure stops it.
-VesselModel trainNetworkModel(const std::vector<Example> &examples, const TrainSettings &s, QTextStream &err)
+int trainNetwork(const std::vector<Example> &examples, const TrainSettings &s, QTextStream &out, QTextStream &err)
 {
+    const qint64 startMs = QDateTime::currentMSecsSinceEpoch();
     std::vector<TrainingImage> images;
     for (const Example &e : examples) {
         try {
@@ -124,34 +125,53 @@ VesselModel trainNetworkModel(const std::vector<Example> &examples, const TrainS
             throw LoadError(QString("%1: %2").arg(e.image, QString::fromLocal8Bit(x.what())).toStdString());
         }
     }
-    return trainNetworkFromImages(images, s.network, s.channel, s.polarity, s.threads, err);
+    const VesselModel model = trainNetworkFromImages(images, s.network, s.channel, s.polarity, s.threads, err);
+    QString error;
+    if (!saveVesselModel(model, s.out, &error)) throw std::runtime_error(error.toStdString());
+    out << "trained the network " << s.out << " on " << model.trainingPixels << " labelled pixels of " << examples.size()
+        << " images in " << QString::number(double(QDateTime::currentMSecsSinceEpoch() - startMs) / 1000.0, 'f', 1)
+        << " s\n";
+    return kOk;
 }
 
 }  // namespace
 
-int trainCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+CommandLine trainCommandLine()
 {
-    QStringList args = arguments;
-    const TrainSettings s = parseTrainSettings(args);
-    const QStringList images = collectImages(args);
+    CommandLine line("train", "--truth T [options] --out MODEL IMAGES...",
+                       "Learns a vessel classifier from the photographs IMAGES and their manual annotations T (folders "
+                       "are paired by file name stem, as evaluate pairs them) inside the field-of-view masks M, and "
+                       "writes it to MODEL for segment --method classifier and the program's vessel classifier. The "
+                       "channel, the polarity and the scale (the field-of-view diameter, else the pixel size the files "
+                       "state) are stored in the model.");
+    line.option("truth", "T", "the annotations: a file, or a folder paired by stem")
+        .option("mask", "M", "the field of view: a file, or a folder paired by stem (default: found automatically)")
+        .flag("whole-image", "no field of view: learn from every pixel (angiograms)")
+        .option("out", "MODEL", "the model file to write")
+        .flag("dark-vessels", "the vessels are darker than their surround")
+        .option("pixels-per-image", "N",
+                QString("training pixels drawn from each photograph, 100 to 10000000 (default %1)").arg(kPixelsPerImage))
+        .channelOption()
+        .threadsOption();
+    addNetworkOptions(line);
+    return line;
+}
+
+int trainCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
+{
+    const TrainSettings s = parseTrainSettings(line);
+    const QStringList images = collectImages(line.positional());
     if (images.isEmpty()) throw UsageError("no image files among the inputs");
     const std::vector<Example> examples = pairExamples(images, s);
+    if (s.network.network) return trainNetwork(examples, s, out, err);
     const qint64 startMs = QDateTime::currentMSecsSinceEpoch();
-    if (s.network.network) {
-        const VesselModel model = trainNetworkModel(examples, s, err);
-        QString error;
-        if (!saveVesselModel(model, s.out, &error)) throw std::runtime_error(error.toStdString());
-        out << "trained the network " << s.out << " on " << model.trainingPixels << " labelled pixels of "
-            << examples.size() << " images in "
-            << QString::number(double(QDateTime::currentMSecsSinceEpoch() - startMs) / 1000.0, 'f', 1) << " s\n";
-        return kOk;
-    }
 
     // Features of several photographs at once; any failure stops the training, because a
     // model silently learned from fewer images than asked would mislead.
     std::vector<TrainingSamples> perImage(examples.size());
     std::vector<QString> failures(examples.size());
-    BatchProgress progress(err, "train", int(examples.size()));
+    TerminalProgress progress(err);
+    progress.start("train", QString("%1 images").arg(examples.size()), int(examples.size()));
     runParallel(int(examples.size()), s.threads,
                 [&](int i) {
                     try {
@@ -160,7 +180,7 @@ int trainCommand(const QStringList &arguments, QTextStream &out, QTextStream &er
                         failures[size_t(i)] = QString("%1: %2").arg(examples[size_t(i)].image, QString::fromLocal8Bit(e.what()));
                     }
                 },
-                [&](int done) { progress.update(done); });
+                [&](int done) { progress.setValue(done); });
     progress.finish();
     for (const QString &f : failures)
         if (!f.isEmpty()) throw LoadError(f.toStdString());

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 
 #include "classifierrun.h"
+#include "commandline.h"
 #include "commands.h"
 #include "ops/classify/networkinput.h"
 #include "ops/classify/networkmodel.h"
@@ -10,14 +11,14 @@
 
 namespace {
 
-int intOption(QStringList &args, const QString &name, int low, int high, int fallback)
+int intOption(const CommandLine &line, const QString &name, int low, int high, int fallback)
 {
-    const QString text = takeOption(args, name);
+    const QString text = line.value(name);
     if (text.isEmpty()) return fallback;
     bool ok = false;
     const int n = text.toInt(&ok);
     if (!ok || n < low || n > high)
-        throw UsageError(QString("%1 must be %2 to %3, not \"%4\"").arg(name).arg(low).arg(high).arg(text).toStdString());
+        throw UsageError(QString("--%1 must be %2 to %3, not \"%4\"").arg(name).arg(low).arg(high).arg(text).toStdString());
     return n;
 }
 
@@ -43,24 +44,34 @@ private:
 
 }  // namespace
 
-NetworkOptions takeNetworkOptions(QStringList &args)
+void addNetworkOptions(CommandLine &line)
+{
+    line.option("learner", "L", "trees (boosted trees on 20 filter responses, the default) or network (a U-Net)")
+        .option("from", "MODEL", "network: fine-tune this network model (a file or a shipped model's name)")
+        .option("steps", "N", "network: optimisation steps of 32 patches, 1 to 1000000 (default 1200)")
+        .option("minutes", "M", "network: train for M minutes instead of a number of steps")
+        .option("seed", "S", "network: draws the patches and the first weights, 0 to 2147483647 (default 1)")
+        .option("base-channels", "C", "network: channels of a new network's first block, 4 to 64 (default 16)");
+}
+
+NetworkOptions networkOptions(const CommandLine &line)
 {
     NetworkOptions o;
-    const QString learner = takeOption(args, "--learner");
+    const QString learner = line.value("learner");
     if (!learner.isEmpty() && learner != "network" && learner != "trees")
         throw UsageError(QString("--learner must be network or trees, not \"%1\"").arg(learner).toStdString());
     o.network = learner == "network";
-    const bool stepsGiven = args.contains("--steps"), minutesGiven = args.contains("--minutes");
-    const bool others = args.contains("--from") || args.contains("--seed") || args.contains("--base-channels");
-    o.from = takeOption(args, "--from");
-    o.training.steps = intOption(args, "--steps", 1, 1000000, 1200);
-    const QString minutes = takeOption(args, "--minutes");
-    o.training.seed = uint64_t(intOption(args, "--seed", 0, 2147483647, 1));
-    o.baseChannels = intOption(args, "--base-channels", 4, 64, 16);
+    const bool stepsGiven = line.isSet("steps"), minutesGiven = line.isSet("minutes");
+    const bool others = line.isSet("from") || line.isSet("seed") || line.isSet("base-channels");
     if (!o.network && (stepsGiven || minutesGiven || others))
         throw UsageError("--from, --steps, --minutes, --seed and --base-channels belong to --learner network");
     if (stepsGiven && minutesGiven) throw UsageError("give --steps or --minutes, not both");
+    o.from = line.value("from");
+    o.training.steps = intOption(line, "steps", 1, 1000000, 1200);
+    o.training.seed = uint64_t(intOption(line, "seed", 0, 2147483647, 1));
+    o.baseChannels = intOption(line, "base-channels", 4, 64, 16);
     if (minutesGiven) {
+        const QString minutes = line.value("minutes");
         bool ok = false;
         o.training.minutes = minutes.toDouble(&ok);
         if (!ok || !(o.training.minutes > 0.0 && o.training.minutes <= 10000.0))

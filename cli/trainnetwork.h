@@ -15,9 +15,11 @@ struct NetworkOptions {
     int baseChannels = 16;  // --base-channels C (a new network only)
 };
 
-// Takes --learner, --from, --steps, --minutes, --seed and --base-channels out of args.
-// With the trees learner, the network options are refused.
-NetworkOptions takeNetworkOptions(QStringList &args);
+class CommandLine;
+// Declares --learner, --from, --steps, --minutes, --seed and --base-channels.
+void addNetworkOptions(CommandLine &line);
+// Reads them; with the trees learner, the network options are refused.
+NetworkOptions networkOptions(const CommandLine &line);
 
 // One photograph for a network, as train loads it.
 struct TrainingImage {

@@ -3,8 +3,8 @@
 # (models/retina-network.qvm) fine-tuned on the 40 X-ray coronary angiograms with their
 # cardiologist's segmentation (dark vessels, the whole image; there is no field-of-view
 # mask). Starting from the retina network learned better than starting afresh. The same
-# build, seed, step count and thread count write the same file; on 2 cores it takes about
-# 10 minutes.
+# build, seed, step count and thread count write the same file; on 2 cores shared with other
+# work it took 24 minutes.
 #   scripts/train-coronary-network.sh [CORONARY_TRAIN_FOLDER] [QUENDRA_CLI] [STEPS]
 set -e
 # Threads that wait for one another sleep instead of spinning: on a machine shared with other

@@ -2,7 +2,7 @@
 # Trains the vessel network shipped as models/retina-network.qvm: a U-Net on the 20 DRIVE
 # training photographs (green channel, dark vessels) with their first observer's
 # annotations, inside the data set's field-of-view masks. The same build, seed, step count
-# and thread count write the same file; on 2 cores it takes about 35 minutes.
+# and thread count write the same file; on 2 cores shared with other work it took 26 minutes.
 #   scripts/train-retina-network.sh [DRIVE_TRAIN_FOLDER] [QUENDRA_CLI] [STEPS]
 set -e
 # Threads that wait for one another sleep instead of spinning: on a machine shared with other

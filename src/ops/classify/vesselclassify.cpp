@@ -34,7 +34,7 @@ VesselClassification classifyVessels(const VesselModel &model, const Image &imag
     } else {
         const Image scaled = resizedByFactor(image, c.scale, kFeatureMinimumSide);
         const Image scaledFov = resizedMask(c.fov, scaled.width(), scaled.height());
-        c.probability = modelProbability(model, scaled, scaledFov, threads, progress).get_resize(image.width(), image.height(), 1, 1, 3);
+        c.probability = resizedBack(modelProbability(model, scaled, scaledFov, threads, progress), image.width(), image.height());
         cimg_forXY(c.probability, x, y) if (c.fov(x, y) != kWhite) c.probability(x, y) = 0.0;
     }
     // The smallest vessel region is counted at the model's scale.

@@ -35,5 +35,10 @@ double segmentationFactor(const ModelScale &trained, const Image &fov, double pi
 // The image resized by factor with the library's linear interpolation (an area average when
 // shrinking), at least minimumSide pixels on each side.
 Image resizedByFactor(const Image &image, double factor, int minimumSide);
+// Probabilities computed on an image resized by resizedByFactor, brought back to width x
+// height: enlarged by linear interpolation between pixel centres (the library's linear
+// enlargement aligns the corners instead, which shifts thin vessels by up to half a pixel
+// against the area average that shrank the image), shrunk by the library's area average.
+Image resizedBack(const Image &probability, int width, int height);
 // A field-of-view mask resized to width x height and made binary again (255 from half way).
 Image resizedMask(const Image &mask, int width, int height);

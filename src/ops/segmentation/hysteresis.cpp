@@ -41,7 +41,6 @@ HystCoverages hystPresetCoverages(HystPreset preset)
     return {0.87, 0.06};
 }
 
-// Throws std::runtime_error for an image the pre-step refuses, before anything is changed.
 void requirePreStepInput(const Image &current, int discSize)
 {
     if (current.width() < kMinimumSide || current.height() < kMinimumSide)
