@@ -1,6 +1,8 @@
 // The vessel classifier on a DRIVE-sized photograph (565 x 584): the features, the trees'
 // prediction and the whole classification (field of view, features, prediction, threshold),
-// with the shipped retina model. The photograph is DRIVE training image 21 when the data
+// with the shipped retina model; the shipped retina network on the same photograph and on
+// the photograph enlarged to 3504 x 2336 (an HRF-sized image: resized to the network's scale,
+// and at its own size in tiles). The photograph is DRIVE training image 21 when the data
 // folder beside the repository holds it (QUENDRA_DRIVE_IMAGE names another), else a
 // synthetic fundus of that size. QUENDRA_THREADS sets the thread count (2 by default).
 #include <benchmark/benchmark.h>
@@ -29,9 +31,9 @@ int benchThreads()
 
 // Read for each benchmark, not kept in a static: the learning library's own statics may be
 // gone by the time a static model would be freed at exit.
-VesselModel shippedModel()
+VesselModel shippedModel(const char *file = "models/retina.qvm")
 {
-    const LoadedModel loaded = loadVesselModel(QString::fromStdString((kSourceRoot / "models/retina.qvm").string()));
+    const LoadedModel loaded = loadVesselModel(QString::fromStdString((kSourceRoot / file).string()));
     if (!loaded.ok()) throw std::runtime_error(loaded.error.toStdString());
     return loaded.model;
 }
@@ -86,6 +88,21 @@ void BM_VesselClassification(benchmark::State &state)
     for (auto _ : state) benchmark::DoNotOptimize(classifyVessels(model, p.green, p.fov, benchThreads()));
 }
 BENCHMARK(BM_VesselClassification)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The network on the photograph, and on it enlarged to 3504 x 2336 with the scale rule
+// (scale 0) or at its own size (scale 1, in tiles).
+void BM_NetworkClassification(benchmark::State &state)
+{
+    const Photograph &p = photograph();
+    const bool large = state.range(0) > 0;
+    const Image green = large ? p.green.get_resize(3504, 2336, 1, 1, 3) : p.green;
+    const Image fov = large ? resizedMask(p.fov, 3504, 2336) : p.fov;
+    const VesselModel model = shippedModel("models/retina-network.qvm");
+    ClassifyOptions options;
+    options.scale = double(state.range(1));
+    for (auto _ : state) benchmark::DoNotOptimize(classifyVessels(model, green, fov, benchThreads(), options));
+}
+BENCHMARK(BM_NetworkClassification)->Args({0, 0})->Args({1, 0})->Args({1, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -55,6 +55,7 @@ struct Outcome {
     Calibration calibration;  // the pixel size of the mm figures: --pixel-size, else the file's
     Morphometry morphometry;
     long long fovArea = -1;   // the classifier's field of view in pixels; -1 for other methods
+    double scale = 0.0;       // the classifier's resize factor
 };
 
 Settings parseSettings(const CommandLine &line)
@@ -112,6 +113,7 @@ Settings parseSettings(const CommandLine &line)
             throw UsageError(QString("the model was trained on the %1 channel").arg(channelName(s.classifier.model->channel)).toStdString());
         s.channel = s.classifier.model->channel;
         s.params.set("model", s.classifier.path);
+        if (s.classifier.scale > 0.0) s.params.set("scale", s.classifier.scale);
     }
     s.pixelSize = line.pixelSize();
     s.morphometry = morphometryArgs(line, true);
@@ -162,12 +164,18 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
         if (s.darkVessels) run(OpCode::Invert, Params());
         Params params = s.params;
         // The classifier finds the field of view on the file's gray levels, as the window does.
-        if (s.row->code == OpCode::VesselClassifier && oneFrame) params.set("source", input);
+        if (s.row->code == OpCode::VesselClassifier) {
+            if (oneFrame) params.set("source", input);
+            params.set("pixelsize", calibration.pixelSizeMm);
+        }
         run(s.row->code, params);
         const Image &result = model.current();
         writePicture(binaryPicture(result), output);
         if (s.row->code == OpCode::VesselClassifier) {
             o.fovArea = fieldOfViewArea(model.referenceImage);
+            o.scale = s.classifier.scale > 0.0 ? s.classifier.scale
+                                               : segmentationFactor(s.classifier.model->scale, model.referenceImage,
+                                                                    calibration.pixelSizeMm);
             if (s.classifier.probabilities)
                 writeProbabilityPicture(*model.image(model.count() - 2),
                                         QString(output).replace(QRegularExpression("\\.png$"), "-probability.png"));
@@ -332,7 +340,12 @@ CommandLine segmentCommandLine()
         .option("out", "DIR", "the folder of the results and measurements.csv (made when missing)");
     for (const ParamInfo &p : hyst.params) line.option(p.name, paramValueName(p), "hysteresis: " + paramHelp(p));
     line.flag("dark-vessels", "invert each image first, for vessels darker than their surround (hysteresis, fuzzy)")
-        .option("model", "MODEL", "classifier: a model file, or retina for the shipped model of fundus photographs")
+        .option("model", "MODEL",
+                "classifier: a model file (.qvm, or a TorchScript .pt with its side file), or a shipped model: "
+                "retina-network, coronary-network or retina (boosted trees); measurements.csv names it and its checksum")
+        .option("scale", "F",
+                "classifier: resize each image by F (1/64 to 8) before classifying it, instead of to the scale the "
+                "model was trained at")
         .flag("probabilities", "classifier: also write the probability map as DIR/<stem>-probability.png")
         .pixelSizeOption("mm per pixel for the millimetre figures, overriding the file's own")
         .channelOption()
@@ -375,7 +388,7 @@ int segmentCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
     progress.finish();
 
     // Rows, notes and failures in input order, whatever order the threads finished in.
-    QString csv = csvHeader() + morphometryCsvHeader(s.morphometry, s.pixelSize) + fovCsvHeader() + "\n";
+    QString csv = csvHeader() + morphometryCsvHeader(s.morphometry, s.pixelSize) + fovCsvHeader() + classifierCsvHeader() + "\n";
     int failed = 0, results = 0;
     for (int i = 0; i < inputs.size(); ++i) {
         const bool frames = outcomes[size_t(i)].size() > 1;
@@ -389,7 +402,8 @@ int segmentCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
                 err << "quendra-cli: " << name << ": skipped: " << o.error << "\n";
                 continue;
             }
-            csv += csvRow(s, inputs[i], o, date) + morphometryCsvValues(o.morphometry) + fovCsvValues(o) + "\n";
+            csv += csvRow(s, inputs[i], o, date) + morphometryCsvValues(o.morphometry) + fovCsvValues(o) +
+                   classifierCsvValues(s.classifier, o.scale) + "\n";
         }
     }
     writeTextFile(csvPath, csv);

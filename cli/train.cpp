@@ -10,6 +10,7 @@
 #include "ops/core/progress.h"
 #include "ops/classify/vesselmodel.h"
 #include "terminalprogress.h"
+#include "trainnetwork.h"
 
 namespace {
 
@@ -23,6 +24,8 @@ struct TrainSettings {
     Polarity polarity = Polarity::Bright;
     int threads = 1;
     size_t pixelsPerImage = kPixelsPerImage;
+    NetworkOptions network;
+    bool wholeImage = false;  // --whole-image: no field of view to find (angiograms)
 };
 
 struct Example {
@@ -39,6 +42,9 @@ TrainSettings parseTrainSettings(const CommandLine &line)
     s.out = line.value("out");
     const QString pixels = line.value("pixels-per-image");
     s.polarity = line.isSet("dark-vessels") ? Polarity::Dark : Polarity::Bright;
+    s.network = networkOptions(line);
+    s.wholeImage = line.isSet("whole-image");
+    if (s.wholeImage && !s.mask.isEmpty()) throw UsageError("give --mask or --whole-image, not both");
     if (s.truth.isEmpty()) throw UsageError("train needs --truth T (the manual annotations)");
     if (s.out.isEmpty()) throw UsageError("train needs --out MODEL");
     if (!pixels.isEmpty()) {
@@ -79,38 +85,68 @@ std::vector<Example> pairExamples(const QStringList &images, const TrainSettings
     return examples;
 }
 
-// The training pixels of one photograph; the seed is its place in the list, so a run
-// draws the same pixels whatever the thread count.
-TrainingSamples samplesOf(const Example &e, const TrainSettings &s, uint32_t seed)
+// One photograph with its labels and field of view.
+TrainingImage loadExample(const Example &e, const TrainSettings &s)
 {
     NullProgress quiet;
-    const Image image = loadInput(e.image, quiet, s.channel);
+    const InputFrames input = loadSingleInput(e.image, quiet, s.channel);
+    const Image &image = input.frames[0];
     const Image truth = loadInput(e.truth, quiet);
     const Image mask = e.mask.isEmpty() ? Image() : loadInput(e.mask, quiet);
     for (const Image *other : {&truth, &mask})
         if (!other->is_empty() && (other->width() != image.width() || other->height() != image.height()))
             throw LoadError(QString("%1 and its annotation or mask differ in size").arg(e.image).toStdString());
     // Without a mask the surround is found on the gray levels, as segment does.
-    const Image fov = !mask.is_empty()                ? fieldOfViewFromMask(mask, image.width(), image.height())
-                      : s.channel == Channel::Gray ? findFieldOfView(image)
-                                                   : findFieldOfView(loadInput(e.image, quiet, Channel::Gray));
+    const Image fov = s.wholeImage || !mask.is_empty() ? fieldOfViewFromMask(mask, image.width(), image.height())
+                      : s.channel == Channel::Gray     ? findFieldOfView(image)
+                                                       : findFieldOfView(loadInput(e.image, quiet, Channel::Gray));
+    return {image, labelsFromTruth(truth, fov), fov, input.calibration.pixelSizeMm};
+}
+
+// The training pixels of one photograph; the seed is its place in the list, so a run
+// draws the same pixels whatever the thread count.
+TrainingSamples samplesOf(const Example &e, const TrainSettings &s, uint32_t seed)
+{
+    const TrainingImage t = loadExample(e, s);
     TrainingSamples samples;
-    addTrainingPixels(samples, computeVesselFeatures(image, fov, s.polarity), labelsFromTruth(truth, fov),
-                      s.pixelsPerImage, seed);
+    addTrainingPixels(samples, computeVesselFeatures(t.image, t.fov, s.polarity), t.labels, s.pixelsPerImage, seed);
     return samples;
+}
+
+// A network learns from whole photographs; they are loaded first, any failure stops it.
+int trainNetwork(const std::vector<Example> &examples, const TrainSettings &s, QTextStream &out, QTextStream &err)
+{
+    const qint64 startMs = QDateTime::currentMSecsSinceEpoch();
+    std::vector<TrainingImage> images;
+    for (const Example &e : examples) {
+        try {
+            images.push_back(loadExample(e, s));
+        } catch (const std::exception &x) {
+            throw LoadError(QString("%1: %2").arg(e.image, QString::fromLocal8Bit(x.what())).toStdString());
+        }
+    }
+    const VesselModel model = trainNetworkFromImages(images, s.network, s.channel, s.polarity, s.threads, err);
+    QString error;
+    if (!saveVesselModel(model, s.out, &error)) throw std::runtime_error(error.toStdString());
+    out << "trained the network " << s.out << " on " << model.trainingPixels << " labelled pixels of " << examples.size()
+        << " images in " << QString::number(double(QDateTime::currentMSecsSinceEpoch() - startMs) / 1000.0, 'f', 1)
+        << " s\n";
+    return kOk;
 }
 
 }  // namespace
 
 CommandLine trainCommandLine()
 {
-    return CommandLine("train", "--truth T [options] --out MODEL IMAGES...",
+    CommandLine line("train", "--truth T [options] --out MODEL IMAGES...",
                        "Learns a vessel classifier from the photographs IMAGES and their manual annotations T (folders "
                        "are paired by file name stem, as evaluate pairs them) inside the field-of-view masks M, and "
                        "writes it to MODEL for segment --method classifier and the program's vessel classifier. The "
-                       "channel and the polarity are stored in the model.")
-        .option("truth", "T", "the annotations: a file, or a folder paired by stem")
+                       "channel, the polarity and the scale (the field-of-view diameter, else the pixel size the files "
+                       "state) are stored in the model.");
+    line.option("truth", "T", "the annotations: a file, or a folder paired by stem")
         .option("mask", "M", "the field of view: a file, or a folder paired by stem (default: found automatically)")
+        .flag("whole-image", "no field of view: learn from every pixel (angiograms)")
         .option("out", "MODEL", "the model file to write")
         .flag("dark-vessels", "the vessels are darker than their surround")
         .option("pixels-per-image", "N",
@@ -118,6 +154,8 @@ CommandLine trainCommandLine()
         .channelOption()
         .dicomWindowOption()
         .threadsOption();
+    addNetworkOptions(line);
+    return line;
 }
 
 int trainCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
@@ -126,6 +164,7 @@ int trainCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
     const QStringList images = collectImages(line.positional());
     if (images.isEmpty()) throw UsageError("no image files among the inputs");
     const std::vector<Example> examples = pairExamples(images, s);
+    if (s.network.network) return trainNetwork(examples, s, out, err);
     const qint64 startMs = QDateTime::currentMSecsSinceEpoch();
 
     // Features of several photographs at once; any failure stops the training, because a

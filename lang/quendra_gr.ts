@@ -948,8 +948,16 @@
 <context>
     <name>PixmapWidget</name>
     <message>
-        <source>Shipped retina model (fundus photographs, green channel)</source>
-        <translation>Mitgeliefertes Netzhautmodell (Fundusfotos, Grünkanal)</translation>
+        <source>Retina photographs (network)</source>
+        <translation>Netzhautfotos (Netz)</translation>
+    </message>
+    <message>
+        <source>Coronary angiograms (network)</source>
+        <translation>Koronarangiogramme (Netz)</translation>
+    </message>
+    <message>
+        <source>Retina photographs (boosted trees)</source>
+        <translation>Netzhautfotos (Entscheidungsbäume)</translation>
     </message>
     <message>
         <source>Model file...</source>
@@ -966,6 +974,10 @@
     <message>
         <source>Open vessel model</source>
         <translation>Gefäßmodell öffnen</translation>
+    </message>
+    <message>
+        <source>Vessel models (*.qvm *.pt)</source>
+        <translation>Gefäßmodelle (*.qvm *.pt)</translation>
     </message>
     <message>
         <source>Vessel models (*.qvm)</source>
@@ -1454,6 +1466,34 @@
     <message>
         <source>Vessel model saved to %1</source>
         <translation>Gefäßmodell gespeichert unter %1</translation>
+    </message>
+    <message>
+        <source>Training the vessel network</source>
+        <translation>Gefäßnetz wird trainiert</translation>
+    </message>
+    <message>
+        <source>step %1 of %2, loss %3, %4 left</source>
+        <translation>Schritt %1 von %2, Verlust %3, noch %4</translation>
+    </message>
+    <message>
+        <source>step %1, loss %2, %3 left</source>
+        <translation>Schritt %1, Verlust %2, noch %3</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>Vessel network</source>
+        <translation>Gefäßnetz</translation>
+    </message>
+    <message>
+        <source>Classifying the image in tiles ...</source>
+        <translation>Bild wird in Kacheln klassifiziert ...</translation>
     </message>
     <message>
         <source>mean diameter</source>

@@ -1,9 +1,13 @@
-// "Vessel classifier..." in the view: choose the shipped retina model or a model file, read
-// the image in the model's channel when the document holds another, then run the table's
-// classifier row on a thread of its own: the working copy becomes the vessel probability
-// map (0..255) and the 0/255 segmentation is appended after it, ready for the binary report.
+// "Vessel classifier..." in the view: choose a shipped model (offered by what it is for) or a
+// model file, read the image in the model's channel when the document holds another, then
+// run the table's classifier row on a thread of its own: the working copy becomes the vessel
+// probability map (0..255) and the 0/255 segmentation is appended after it, ready for the
+// binary report.
+#include <QDir>
 #include <QFileInfo>
 #include <new>
+#include <utility>
+#include <vector>
 #include <stdexcept>
 
 #include "dialogs/userdialogs.h"
@@ -16,18 +20,28 @@
 
 namespace {
 
-// The model file chosen by the user, or empty when they cancelled.
+// The model file chosen by the user, or empty when they cancelled. The shipped models are
+// offered by what they are for; those not installed are left out.
 QString chooseModelFile(QWidget *parent)
 {
-    const QString shipped = PixmapWidget::tr("Shipped retina model (fundus photographs, green channel)");
+    const QDir models(dataFolder("models"));
+    const std::vector<std::pair<QString, QString>> shipped{
+        {PixmapWidget::tr("Retina photographs (network)"), "retina-network.qvm"},
+        {PixmapWidget::tr("Coronary angiograms (network)"), "coronary-network.qvm"},
+        {PixmapWidget::tr("Retina photographs (boosted trees)"), "retina.qvm"}};
+    QStringList items;
+    for (const auto &[label, file] : shipped)
+        if (models.exists(file)) items << label;
     const QString other = PixmapWidget::tr("Model file...");
+    items << other;
     bool ok = false;
-    const QString choice = dialogs().getItem(parent, PixmapWidget::tr("Vessel classifier"), PixmapWidget::tr("Model:"),
-                                             {shipped, other}, 0, &ok);
+    const QString choice =
+        dialogs().getItem(parent, PixmapWidget::tr("Vessel classifier"), PixmapWidget::tr("Model:"), items, 0, &ok);
     if (!ok) return {};
-    if (choice == shipped) return shippedModelPath("retina");
+    for (const auto &[label, file] : shipped)
+        if (choice == label) return models.filePath(file);
     return dialogs().getOpenFileName(parent, PixmapWidget::tr("Open vessel model"), QString(),
-                                     PixmapWidget::tr("Vessel models (*.qvm)"));
+                                     PixmapWidget::tr("Vessel models (*.qvm *.pt)"));
 }
 
 QString channelText(Channel channel)

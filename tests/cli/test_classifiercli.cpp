@@ -11,6 +11,7 @@
 #include "gui/scripteddialogs.h"
 #include "ops/io/imageio.h"
 #include "ops/core/progress.h"
+#include "ops/classify/vesselmodel.h"
 #include "ops/syntheticfundus.h"
 #include "ops/table/operations.h"
 #include "view/pixmapwidget.h"
@@ -24,6 +25,7 @@ private slots:
     void initTestCase();
     void segmentsUnseenPhotographs();
     void trainsTheSameModelWithAnyThreadCount();
+    void trainsAndSegmentsWithANetwork();
     void refuses_data();
     void refuses();
     void windowAndCommandLineAgree();
@@ -74,6 +76,27 @@ void TestClassifierCli::trainsTheSameModelWithAnyThreadCount()
     QVERIFY(a.readAll() == b.readAll());
 }
 
+void TestClassifierCli::trainsAndSegmentsWithANetwork()
+{
+    const QString network = dir.filePath("n.qvm"), out = dir.filePath("net-seg");
+    QString text, err;
+    QCOMPARE(run({"train", "--learner", "network", "--steps", "30", "--base-channels", "4", "--truth", truth,
+                  "--dark-vessels", "--threads", "2", "--out", network, images},
+                 &text, &err),
+             0);
+    QVERIFY2(text.contains("trained the network"), qPrintable(text + err));
+    QCOMPARE(run({"segment", "--method", "classifier", "--model", network, "--scale", "1.5", "--out", out,
+                  dir.filePath("unseen")},
+                 &text, &err),
+             0);
+    const LoadedModel loaded = loadVesselModel(network);
+    QVERIFY(loaded.ok() && loaded.model.learner == Learner::Network);
+    QFile csv(out + "/measurements.csv");
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QString table = csv.readAll();
+    QVERIFY2(table.contains("," + network + "," + loaded.model.checksum + ",1.5\n"), qPrintable(table));
+}
+
 void TestClassifierCli::refuses_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -93,6 +116,14 @@ void TestClassifierCli::refuses_data()
         << 2 << "gray channel";
     QTest::newRow("damaged model")
         << QStringList{"segment", "--method", "classifier", "--model", "DAMAGED", "--out", "OUT", "IMAGES"} << 3 << "damaged";
+    QTest::newRow("network options with trees")
+        << QStringList{"train", "--steps", "5", "--truth", "TRUTH", "--out", "x.qvm", "IMAGES"} << 2 << "--learner network";
+    QTest::newRow("trees fine-tuned") << QStringList{"train", "--learner", "network", "--from", "MODEL", "--truth", "TRUTH",
+                                                     "--out", "x.qvm", "IMAGES"}
+                                      << 2 << "--from needs a network model";
+    QTest::newRow("scale out of range")
+        << QStringList{"segment", "--method", "classifier", "--model", "MODEL", "--scale", "0", "--out", "OUT", "IMAGES"}
+        << 2 << "--scale";
     QTest::newRow("missing model")
         << QStringList{"segment", "--method", "classifier", "--model", "nomodel.qvm", "--out", "OUT", "IMAGES"} << 2
         << "no model file";

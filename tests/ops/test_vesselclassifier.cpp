@@ -265,7 +265,7 @@ void TestVesselClassifier::refusesDamagedAndForeignModels_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("flipped byte in the trees") << "flip" << "damaged";
     QTest::newRow("cut short") << "truncate" << "damaged";
-    QTest::newRow("another program version") << "version" << "was trained by Quendra Tool 0.0.9";
+    QTest::newRow("newer model format") << "format" << "model format 3";
     QTest::newRow("other features") << "features" << "other features";
     QTest::newRow("not a model") << "foreign" << "not a vessel model";
     QTest::newRow("empty file") << "empty" << "not a vessel model";
@@ -289,7 +289,7 @@ void TestVesselClassifier::refusesDamagedAndForeignModels()
     QByteArray bytes = good;
     if (change == "flip") bytes[bytes.size() - 10] = char(bytes[bytes.size() - 10] ^ 0x20);
     else if (change == "truncate") bytes.chop(100);
-    else if (change == "version") bytes.replace("\"version\":\"" QUENDRA_VERSION "\"", "\"version\":\"0.0.9\"");
+    else if (change == "format") bytes.replace("\"format\":2", "\"format\":3");
     else if (change == "features") bytes.replace("ridge_s2", "ridge_s3");
     else if (change == "foreign") bytes = "P5\n2 2\n255\nabcd";
     else if (change == "empty") bytes.clear();

@@ -14,6 +14,8 @@
 #include "ops/classify/treecheck.h"
 #include "ops/io/filewrite.h"
 #include "ops/morphology/components.h"
+#include "ops/classify/networkinput.h"
+#include "ops/classify/networkmodel.h"
 
 namespace {
 
@@ -25,6 +27,23 @@ struct ModelText {
 const QByteArray kMagic = "QUENDRA VESSEL MODEL\n";
 
 QString polarityName(Polarity p) { return p == Polarity::Dark ? "dark" : "bright"; }
+
+// The header keys of the learned bytes: "trees_bytes" and "trees_sha256" as in format 1.
+QString payloadKey(Learner learner) { return learner == Learner::Trees ? "trees" : "network"; }
+
+QString scaleKindName(ModelScale::Kind kind)
+{
+    return kind == ModelScale::Kind::FieldOfView ? "field_of_view_px"
+           : kind == ModelScale::Kind::PixelSize ? "pixel_size_mm"
+                                                 : "none";
+}
+
+bool parseScaleKind(const QString &name, ModelScale::Kind *kind)
+{
+    for (const ModelScale::Kind k : {ModelScale::Kind::None, ModelScale::Kind::FieldOfView, ModelScale::Kind::PixelSize})
+        if (scaleKindName(k) == name) return *kind = k, true;
+    return false;
+}
 
 // k distinct members of pool drawn by a partial Fisher-Yates shuffle, in ascending order.
 std::vector<size_t> draw(std::vector<size_t> pool, size_t k, std::mt19937 &generator)
@@ -135,40 +154,40 @@ Image vesselSegmentation(const Image &probability, const VesselModel &model)
     return vesselSegmentation(probability, model.threshold, model.smallestComponent);
 }
 
-VesselClassification classifyVessels(const VesselModel &model, const Image &image, const Image &mask, int threads)
+QString learnerName(Learner learner)
 {
-    VesselClassification c;
-    if (!mask.is_empty() && (mask.width() != image.width() || mask.height() != image.height()))
-        throw std::runtime_error("The field-of-view mask and the image differ in size.");
-    c.fov = mask.is_empty() ? findFieldOfView(image) : fieldOfViewFromMask(mask, image.width(), image.height());
-    c.probability = vesselProbability(model, image, c.fov, threads);
-    c.segmentation = vesselSegmentation(c.probability, model);
-    return c;
+    return learner == Learner::Trees ? "trees" : learner == Learner::Network ? "network" : "torchscript";
 }
 
 bool saveVesselModel(const VesselModel &model, const QString &path, QString *error)
 {
-    QByteArray trees;
+    QByteArray payload;
     try {
-        trees = model.trees->toBytes();
+        if (model.learner == Learner::TorchScript) throw std::runtime_error("A TorchScript network is used where it is, not written again.");
+        payload = model.learner == Learner::Trees ? model.trees->toBytes() : model.network->toBytes();
     } catch (const std::exception &e) {
         *error = QString::fromLocal8Bit(e.what());
         return false;
     }
-    const QJsonObject header{
+    const QString key = payloadKey(model.learner);
+    QJsonObject header{
         {"program", "Quendra Tool"},
+        {"format", kModelFormat},
         {"version", model.version},
-        {"learner", "xgboost"},
+        {"learner", model.learner == Learner::Trees ? "xgboost" : "unet"},
         {"features", QJsonArray::fromStringList(model.features)},
         {"channel", channelName(model.channel)},
         {"vessels", polarityName(model.polarity)},
         {"threshold", model.threshold},
         {"smallest_component", model.smallestComponent},
         {"training_pixels", double(model.trainingPixels)},
-        {"trees_bytes", double(trees.size())},
-        {"trees_sha256", QString(QCryptographicHash::hash(trees, QCryptographicHash::Sha256).toHex())}};
+        {"scale_kind", scaleKindName(model.scale.kind)},
+        {"scale", model.scale.value},
+        {key + "_bytes", double(payload.size())},
+        {key + "_sha256", QString(QCryptographicHash::hash(payload, QCryptographicHash::Sha256).toHex())}};
+    if (model.network) header["base_channels"] = model.network->baseChannels();
     QString reason;
-    if (!writeFileReplacing(path, kMagic + QJsonDocument(header).toJson(QJsonDocument::Compact) + '\n' + trees, &reason)) {
+    if (!writeFileReplacing(path, kMagic + QJsonDocument(header).toJson(QJsonDocument::Compact) + '\n' + payload, &reason)) {
         *error = ModelText::tr("cannot write %1: %2").arg(path, reason);
         return false;
     }
@@ -191,17 +210,29 @@ LoadedModel parseVesselModel(const QByteArray &bytes, const QString &name)
     const QJsonObject h = doc.object();
     VesselModel &m = loaded.model;
     m.version = h["version"].toString();
-    if (m.version != QUENDRA_VERSION)
-        return refuse(ModelText::tr("%1 was trained by Quendra Tool %2; this is version %3. Train the model again with this "
-                              "version.")
-                          .arg(name, m.version.isEmpty() ? ModelText::tr("of an unknown version") : m.version, QUENDRA_VERSION));
+    // Files written before formats were numbered are format 1.
+    const int format = h["format"].toInt(1);
+    if (format > kModelFormat || format < 1)
+        return refuse(ModelText::tr("%1 is of model format %2, which this program does not know (it reads formats 1 to %3); "
+                              "a newer Quendra Tool wrote it.")
+                          .arg(name)
+                          .arg(format)
+                          .arg(kModelFormat));
+    const QString learner = h["learner"].toString("xgboost");
+    if (learner != "xgboost" && learner != "unet")
+        return refuse(ModelText::tr("%1 holds a learner this program does not know (\"%2\").").arg(name, learner));
+    m.learner = learner == "xgboost" ? Learner::Trees : Learner::Network;
     for (const QJsonValue &f : h["features"].toArray()) m.features << f.toString();
-    if (m.features != vesselFeatureNames())
+    if (m.features != (m.learner == Learner::Trees ? vesselFeatureNames() : networkInputNames()))
         return refuse(ModelText::tr("%1 was trained on other features than this program computes.").arg(name));
-    const QByteArray trees = bytes.mid(headerEnd + 1);
-    if (h["trees_bytes"].toDouble(-1) != double(trees.size()) ||
-        QCryptographicHash::hash(trees, QCryptographicHash::Sha256).toHex() != h["trees_sha256"].toString().toLatin1())
+    const QString key = payloadKey(m.learner);
+    const QByteArray payload = bytes.mid(headerEnd + 1);
+    m.checksum = QString(QCryptographicHash::hash(payload, QCryptographicHash::Sha256).toHex());
+    if (h[key + "_bytes"].toDouble(-1) != double(payload.size()) || m.checksum != h[key + "_sha256"].toString())
         return refuse(ModelText::tr("%1 is damaged: its contents do not match their checksum.").arg(name));
+    if (!parseScaleKind(h["scale_kind"].toString("none"), &m.scale.kind) || !(h["scale"].toDouble(0.0) >= 0.0))
+        return refuse(ModelText::tr("%1 is damaged: its scale is unknown.").arg(name));
+    m.scale.value = h["scale"].toDouble(0.0);
     if (!parseChannel(h["channel"].toString(), &m.channel) || (h["vessels"] != "dark" && h["vessels"] != "bright"))
         return refuse(ModelText::tr("%1 is damaged: its channel or vessel polarity is unknown.").arg(name));
     m.polarity = h["vessels"] == "dark" ? Polarity::Dark : Polarity::Bright;
@@ -215,10 +246,17 @@ LoadedModel parseVesselModel(const QByteArray &bytes, const QString &name)
     if (!(pixels.toDouble(-1) >= 0.0 && pixels.toDouble() <= 1e15))
         return refuse(ModelText::tr("%1 is damaged: its number of training pixels is out of range.").arg(name));
     m.trainingPixels = (long long)pixels.toDouble();
-    if (const QString fault = checkBoostedTrees(trees, int(m.features.size())); !fault.isEmpty())
-        return refuse(ModelText::tr("%1 is damaged: %2.").arg(name, fault));
+    if (m.learner == Learner::Trees)
+        if (const QString fault = checkBoostedTrees(payload, int(m.features.size())); !fault.isEmpty())
+            return refuse(ModelText::tr("%1 is damaged: %2.").arg(name, fault));
     try {
-        auto parsed = std::make_shared<BoostedTrees>(BoostedTrees::fromBytes(trees));
+        if (m.learner == Learner::Network) {
+            const int channels = h["base_channels"].toInt(0);
+            if (channels < 1 || channels > 256) return refuse(ModelText::tr("%1 is damaged: its network's size is out of range.").arg(name));
+            m.network = std::make_shared<VesselNetwork>(VesselNetwork::fromBytes(payload, channels));
+            return loaded;
+        }
+        auto parsed = std::make_shared<BoostedTrees>(BoostedTrees::fromBytes(payload));
         if (parsed->featureCount() != m.features.size())
             return refuse(ModelText::tr("%1 is damaged: its trees expect another number of features.").arg(name));
         m.trees = parsed;
@@ -243,5 +281,6 @@ LoadedModel loadVesselModel(const QString &path)
         failed.error = ModelText::tr("%1 is not a vessel model of Quendra Tool.").arg(path);
         return failed;
     }
-    return parseVesselModel(file.readAll(), path);
+    const QByteArray bytes = file.readAll();
+    return isTorchScript(bytes) ? loadTorchScriptModel(bytes, path) : parseVesselModel(bytes, path);
 }

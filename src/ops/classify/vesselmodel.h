@@ -1,7 +1,7 @@
-// A trained vessel classifier: the boosted trees together with everything needed to use
-// them again the same way (feature list, colour channel, vessel polarity, threshold,
-// program version), learning from labelled pixels, predicting vessel probabilities, and
-// the model file.
+// A trained vessel classifier, boosted trees or a network, together with everything needed
+// to use it again the same way (learner, feature list, colour channel, vessel polarity,
+// scale, threshold), learning trees from labelled pixels, predicting vessel probabilities,
+// and the model file.
 #pragma once
 #include <QString>
 #include <QStringList>
@@ -13,6 +13,8 @@
 #include "ops/core/image.h"
 #include "ops/core/channel.h"
 #include "ops/classify/vesselfeatures.h"
+#include "ops/classify/vesselnetwork.h"
+#include "ops/classify/vesselscale.h"
 
 class Progress;
 
@@ -21,9 +23,18 @@ inline constexpr double kVesselLabel = 255.0;
 inline constexpr double kBackgroundLabel = 0.0;
 inline constexpr double kNoLabel = -1.0;
 
+// Trees learn from per-pixel features; a network from the input plane (networkInput); a
+// TorchScript network is one exported from PyTorch elsewhere and only segments.
+enum class Learner { Trees, Network, TorchScript };
+
+// The model file format this program writes and the newest it reads. Format 1 (no format
+// field) holds trees only; format 2 adds the learner's kind, the scale and networks.
+inline constexpr int kModelFormat = 2;
+
 struct VesselModel {
-    QString version;          // the program version that trained it
-    QStringList features;     // vesselFeatureNames() of that version
+    QString version;          // the program version that trained it (informative only)
+    Learner learner = Learner::Trees;
+    QStringList features;     // vesselFeatureNames() or networkInputNames() when trained
     Channel channel = Channel::Gray;
     Polarity polarity = Polarity::Dark;
     // Probability at and above which a pixel is vessel: under one half, because at 0.4 the
@@ -35,8 +46,15 @@ struct VesselModel {
     // written before this setting existed).
     int smallestComponent = 10;
     long long trainingPixels = 0;
+    ModelScale scale;         // the scale of the training images
     std::shared_ptr<const BoostedTrees> trees;
+    std::shared_ptr<const VesselNetwork> network;
+    QString checksum;         // SHA-256 (hex) of the trees' or network's bytes in the file
 };
+
+// The name of a learner in a model file and on the command line: "trees", "network",
+// "torchscript".
+QString learnerName(Learner learner);
 
 // Training pixels gathered from one or more images: feature rows and 0/1 labels.
 struct TrainingSamples {
@@ -76,17 +94,30 @@ Image vesselSegmentation(const Image &probability, const VesselModel &model);
 // One photograph through a model: its field of view (the mask when one is given, 255
 // inside; else found automatically), the vessel probability and the 0/255 segmentation
 // at the model's threshold.
+// The image is first resized by the model's scale rule (segmentationFactor) or by
+// options.scale, classified, and its probabilities resized back to the image's size.
 struct VesselClassification {
     Image fov, probability, segmentation;
+    double scale = 1.0;  // the factor the image was resized by
 };
-VesselClassification classifyVessels(const VesselModel &model, const Image &image, const Image &mask, int threads);
+struct ClassifyOptions {
+    double scale = 0.0;        // resize factor; 0: the model's rule
+    double pixelSizeMm = 0.0;  // the image's pixel size when its file states one
+    Progress *progress = nullptr;
+};
+VesselClassification classifyVessels(const VesselModel &model, const Image &image, const Image &mask, int threads,
+                                     const ClassifyOptions &options = ClassifyOptions());
+// The probability of image at its own size inside fov, by whichever learner the model has.
+Image modelProbability(const VesselModel &model, const Image &image, const Image &fov, int threads, Progress &progress);
 
 // Writes the model file through a temporary file; false and a message on failure.
 bool saveVesselModel(const VesselModel &model, const QString &path, QString *error);
 
 // Reads a model file. Refuses, with a message in plain words, a file that is not a vessel
-// model, one that is damaged (its checksum does not match), and one trained by another
-// program version or on another feature list.
+// model, one that is damaged (its checksum does not match), one of a newer format than
+// this program reads, and one trained on another feature list; the program version that
+// wrote it does not matter. A TorchScript file (a zip archive) is read with its side file
+// (torchScriptSideFile).
 struct LoadedModel {
     VesselModel model;
     QString error;

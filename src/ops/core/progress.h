@@ -3,6 +3,7 @@
 // terminal line, tests and benchmarks ignore it. Algorithms never see a widget.
 #pragma once
 #include <QString>
+#include <stdexcept>
 
 namespace cimg_library {
 template <typename T>
@@ -23,6 +24,15 @@ public:
     // A result on the way worth showing (an iteration's segmentation, a thinning cycle):
     // the view shows it live, everyone else ignores it.
     virtual void intermediate(const cimg_library::CImg<double> &image) { (void)image; }
+    // Whether the user asked the run to stop. Long runs that can stop cleanly (training,
+    // tiled inference) ask between steps and then throw Cancelled.
+    virtual bool cancelled() const { return false; }
+};
+
+// Thrown by a run that stopped because its progress was cancelled; nothing was changed.
+class Cancelled : public std::runtime_error {
+public:
+    Cancelled() : std::runtime_error("cancelled") {}
 };
 
 // Progress that goes nowhere.

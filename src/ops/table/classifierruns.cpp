@@ -67,7 +67,10 @@ void runVesselClassifier(ImageModel &model, const ParamValues &values, Progress 
     Image fov = findFieldOfView(fieldOfViewSource(values.text("source"), image));
     progress.setLabel(ViewText::tr("Classifying the pixels ..."));
     progress.setValue(2);
-    VesselClassification c = classifyVessels(*vessels, image, fov, execution::rowThreads());
+    ClassifyOptions options;
+    options.scale = values.number("scale");
+    options.pixelSizeMm = values.number("pixelsize");
+    VesselClassification c = classifyVessels(*vessels, image, fov, execution::rowThreads(), options);
     progress.setValue(3);
     model.replaceCurrent(c.probability * 255.0);
     model.append(std::move(c.segmentation));

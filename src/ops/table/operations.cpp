@@ -117,7 +117,9 @@ std::vector<OperationRow> buildTable()
         // line it is segment --method classifier.
         {C::VesselClassifier, "f_vesselclassifier", QT_TRANSLATE_NOOP("MainWindow", "Vessel classifier..."), true, P::Edit, "",
          {{"model", "", K::Text, 0, 0, "", "the model file"},
-          {"source", "", K::Text, 0, 0, "", "the file the image was read from (its gray levels give the field of view)"}},
+          {"source", "", K::Text, 0, 0, "", "the file the image was read from (its gray levels give the field of view)"},
+          {"scale", "", K::Number, 0, 8, "0", "resize factor before classifying; 0: the model's own rule"},
+          {"pixelsize", "", K::Number, 0, 1000, "0", "the image's pixel size in mm, 0 when unknown"}},
          runVesselClassifier, "vessel segmentation by a trained classifier",
          A::Own, "", {M::Vessel, 7, true}, {}, "", "", false, tool::Normal, "opVesselClassifier", "classifier"},
         // Asks what to colour by and shows the picture in a window of its own.
