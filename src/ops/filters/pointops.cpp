@@ -142,39 +142,3 @@ Image powerImage(const Image &image, double p, Notes &notes)
     normalizeTo255(out);
     return out;
 }
-
-double exponentParam(const Params &params)
-{
-    const double p = params.number("exponent", 2.0);
-    if (p < 0.0 || p > 100.0)
-        throw std::invalid_argument(QString("exponent= must lie between 0 and 100, not %1").arg(p).toStdString());
-    return p;
-}
-
-void runInvert(ImageModel &model, const Params &, Progress &, Notes &)
-{
-    model.replaceCurrent(getInverted(model.current(), false));
-}
-
-void runNormalize(ImageModel &model, const Params &, Progress &, Notes &notes)
-{
-    model.replaceCurrent(normalizedImage(model.current(), notes));
-}
-
-void runLog(ImageModel &model, const Params &, Progress &, Notes &notes)
-{
-    model.replaceCurrent(logImage(model.current(), notes));
-}
-
-void runSqrt(ImageModel &model, const Params &, Progress &, Notes &notes)
-{
-    model.replaceCurrent(sqrtImage(model.current(), notes));
-}
-
-void runPower(ImageModel &model, const Params &params, Progress &, Notes &notes)
-{
-    const double p = exponentParam(params);
-    model.replaceCurrent(powerImage(model.current(), p, notes));
-}
-
-void runNothing(ImageModel &, const Params &, Progress &, Notes &) {}

@@ -1,7 +1,8 @@
 // Point operations: every value is mapped on its own, then (except for invert) the result
 // is stretched to 0..255 with normalizeTo255.
 #pragma once
-#include "ops/table/operations.h"
+#include "ops/core/image.h"
+#include "ops/core/notes.h"
 
 // Natural logarithm of every value, normalized. Values of 0 or below (and NaN) have no
 // logarithm: they take the lowest logarithm found in the image, so they show black; a note
@@ -16,15 +17,3 @@ Image sqrtImage(const Image &image, Notes &notes);
 Image powerImage(const Image &image, double exponent, Notes &notes);
 // normalizeTo255 of a copy; NaN and infinite values are first replaced (see above) with a note.
 Image normalizedImage(const Image &image, Notes &notes);
-
-// The exponent of params (exponent=, default 2); throws std::invalid_argument outside 0..100.
-double exponentParam(const Params &params);
-
-// Headless runs for the operation table.
-void runInvert(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
-void runNormalize(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
-void runLog(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
-void runSqrt(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
-void runPower(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
-// Leaves the working copy as it is (the table's placeholder for "Gaussian blur").
-void runNothing(ImageModel &model, const Params &params, Progress &progress, Notes &notes);

@@ -1,7 +1,7 @@
 // Gray-level morphology with a flat structuring element: erosion, dilation and their
 // compositions (opening, closing, white top-hat, morphological gradient).
 #pragma once
-#include "ops/table/operations.h"
+#include "ops/core/image.h"
 #include "ops/core/progress.h"
 
 // Structuring element. A cell takes part when its value is > 0 or exactly -1; its origin is
@@ -30,14 +30,3 @@ Image dilateImage(const Image &image, const Image &element, Progress &progress);
 Image topHatImage(const Image &image, const Image &element, Progress &progress);
 // Morphological gradient: dilate(image) - erode(image).
 Image gradientImage(const Image &image, const Image &element, Progress &progress);
-
-// Headless runs for the operation table (parameter size=, the disc size 1..999).
-void runErode(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
-void runDilate(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
-void runOpen(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
-void runClose(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
-void runTopHat(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
-void runGradient(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
-
-// The disc size of params (size=, default 3); throws std::invalid_argument outside 1..999.
-int discSizeParam(const Params &params);

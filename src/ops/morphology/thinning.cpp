@@ -239,16 +239,3 @@ Image skeletonizeImage(const Image &image, const std::function<void(const Image 
     }
     return work;
 }
-
-void runSkeletonize(ImageModel &model, const Params &, Progress &progress, Notes &)
-{
-    model.replaceCurrent(skeletonizeImage(model.current(), [&progress](const Image &cycle) {
-        progress.intermediate(cycle);
-        progress.processEvents();
-    }));
-}
-
-void runZhangSuen(ImageModel &model, const Params &, Progress &, Notes &)
-{
-    model.replaceCurrent(zhangSuenThin(model.current()));
-}

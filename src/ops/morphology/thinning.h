@@ -2,7 +2,7 @@
 #pragma once
 #include <functional>
 
-#include "ops/table/operations.h"
+#include "ops/core/image.h"
 
 // Parallel thinning after Zhang and Suen (1984) in two sub-iterations, with the neighbour
 // count bound 3 <= B <= 6 of the Lue-Wang variant. A pixel takes part when it equals 255;
@@ -22,7 +22,3 @@ Image zhangSuenThin(const Image &image);
 // given, receives the working image after each cycle (the view shows it live).
 // After the first cycle only pixels next to a removed one are examined again.
 Image skeletonizeImage(const Image &image, const std::function<void(const Image &)> &onCycle = {});
-
-// Headless runs for the operation table.
-void runSkeletonize(ImageModel &model, const Params &params, Progress &progress, Notes &notes);
-void runZhangSuen(ImageModel &model, const Params &params, Progress &progress, Notes &notes);

@@ -262,11 +262,6 @@ Image connectedRefinement(const Image &segmentation, const GrowState &mask)
 
 ImageList fuzzyFeatures(const Image &image, Progress &progress) { return featuresReusing(image, progress, Image()); }
 
-void runFuzzy(ImageModel &model, const Params &, Progress &progress, Notes &notes)
-{
-    fuzzyClustering(model, progress, notes);
-}
-
 void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes)
 {
     GrowState mask;

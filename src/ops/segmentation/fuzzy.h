@@ -10,7 +10,8 @@
 
 #include "ops/segmentation/growing.h"
 #include "ops/core/image.h"
-#include "ops/table/operations.h"
+#include "ops/core/imagemodel.h"
+#include "ops/core/notes.h"
 #include "ops/core/packedbinary.h"
 
 class Progress;
@@ -78,6 +79,3 @@ Image connectedRefinement(const Image &segmentation, const GrowState &mask);
 // result is appended (as doubles) and made current. Needs at least 8 x 8 pixels; throws std::runtime_error before
 // any change otherwise.
 void fuzzyClustering(ImageModel &model, Progress &progress, Notes &notes);
-
-// The operation table's run: fuzzyClustering.
-void runFuzzy(ImageModel &model, const Params &params, Progress &progress, Notes &notes);

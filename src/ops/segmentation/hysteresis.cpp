@@ -163,18 +163,3 @@ HystCoverages hysteresisCoverages(const Params &params)
                                         .toStdString());
     return {background / 100.0, vessel / 100.0};
 }
-
-void runHysteresis(ImageModel &model, const Params &params, Progress &progress, Notes &)
-{
-    const int disc = hysteresisDiscSize(params);
-    const HystCoverages coverages = hysteresisCoverages(params);
-    // The working copy is overwritten by the result below: until then the pre-step may
-    // use its buffer.
-    requirePreStepInput(model.current(), disc);
-    model.referenceImage = hysteresisPreStep(std::move(model.current()), disc, progress);
-    model.previewImage = hysteresisCalculate(model.referenceImage, coverages.weakb, coverages.hardb, progress);
-    // The calculation writes its result into the last image, the working copy (into its
-    // buffer, without a new one); "Close" after a calculation writes the same result there
-    // once more.
-    model.edit(model.count() - 1) = model.previewImage;
-}

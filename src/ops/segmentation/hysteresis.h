@@ -8,7 +8,7 @@
 // such pixels.
 #pragma once
 #include "ops/core/image.h"
-#include "ops/table/operations.h"
+#include "ops/core/params.h"
 
 class Params;
 class Progress;
@@ -49,8 +49,3 @@ Image hysteresisCalculate(const Image &reference, double weakb, double hardb, Pr
 // Throws std::invalid_argument for a value out of range or an unknown preset.
 int hysteresisDiscSize(const Params &params);
 HystCoverages hysteresisCoverages(const Params &params);
-
-// The operation table's run: pre-step on the working copy, one calculation, and the
-// result kept in the working copy as "Close" keeps it. The reference image stays in the
-// model's referenceImage.
-void runHysteresis(ImageModel &model, const Params &params, Progress &progress, Notes &notes);

@@ -26,20 +26,3 @@ Image thresholdImage(const Image &image, double border, bool invert)
     for (size_t i = 0; i < n; ++i) dst[i] = src[i] <= border ? low : high;
     return out;
 }
-
-int borderParam(const Params &params)
-{
-    const int border = params.integer("border", 0);
-    if (border < 0 || border > 255)
-        throw std::invalid_argument(QString("border= must lie between 0 and 255, not %1").arg(border).toStdString());
-    return border;
-}
-
-void runThreshold(ImageModel &model, const Params &params, Progress &, Notes &)
-{
-    const int border = borderParam(params);
-    const bool invert = params.flag("invert", false);
-    if (model.current().is_empty()) throw std::runtime_error("Thresholding: the image is empty");
-    model.previewImage = thresholdImage(model.current(), border, invert);
-    model.replaceCurrent(model.previewImage);
-}

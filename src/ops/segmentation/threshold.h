@@ -2,7 +2,7 @@
 #pragma once
 #include <array>
 
-#include "ops/table/operations.h"
+#include "ops/core/image.h"
 
 // The coverage table of a 256-bin histogram: entry t is the integer part of the percentage
 // of counted pixels in bins 0..t, i.e. of the pixels that thresholding at t turns black
@@ -14,10 +14,3 @@ std::array<int, 256> coverageTable(const Image &histogram);
 // the pixels counted by the coverage become white. Values outside 0..255 are thresholded
 // like any other. The result has the input's size.
 Image thresholdImage(const Image &image, double border, bool invert);
-
-// The threshold border of params (border=, default 0); throws std::invalid_argument
-// outside 0..255.
-int borderParam(const Params &params);
-
-// Headless run for the operation table: border= and invert=. Throws for an empty image.
-void runThreshold(ImageModel &model, const Params &params, Progress &progress, Notes &notes);

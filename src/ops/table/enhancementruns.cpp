@@ -1,4 +1,4 @@
-#include "ops/table/enhancementruns.h"
+#include "ops/table/runs.h"
 
 #include "ops/filters/fourier.h"
 #include "ops/filters/hessian.h"

@@ -5,13 +5,7 @@
 
 #include "ops/core/progress.h"
 
-#include "ops/table/enhancementruns.h"
-#include "ops/segmentation/fuzzy.h"
-#include "ops/segmentation/hysteresis.h"
-#include "ops/morphology/morphology.h"
-#include "ops/filters/pointops.h"
-#include "ops/morphology/thinning.h"
-#include "ops/segmentation/threshold.h"
+#include "ops/table/runs.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ops/core/imagemodel.h"
+#include "ops/core/notes.h"
 #include "ops/core/params.h"
 
 class Progress;
@@ -70,8 +71,6 @@ struct Place {
     bool separatorBefore = false;
 };
 
-// Notes a run leaves for the user (values it had to handle specially, and the like).
-using Notes = QStringList;
 
 // Runs the operation on the model's current image (the working copy) and may append
 // images. Throws on failure; the caller rolls the model back.
