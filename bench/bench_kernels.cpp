@@ -12,6 +12,7 @@
 #include "ops/core/execution.h"
 #include "ops/filters/fourier.h"
 #include "ops/segmentation/fuzzy.h"
+#include "ops/table/runs.h"
 #include "ops/core/imagemodel.h"
 #include "ops/morphology/morphology.h"
 #include "ops/core/params.h"

@@ -13,6 +13,7 @@
 
 #include "ops/core/execution.h"
 #include "ops/segmentation/fuzzy.h"
+#include "ops/table/runs.h"
 #include "ops/segmentation/growing.h"
 #include "ops/segmentation/hysteresis.h"
 #include "ops/core/imagemodel.h"

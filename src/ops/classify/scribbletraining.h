@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "ops/core/image.h"
-#include "ops/io/imageio.h"
+#include "ops/core/channel.h"
 #include "ops/classify/vesselmodel.h"
 
 // The most stroke pixels one training learns from; more are drawn evenly from each class

@@ -11,7 +11,7 @@
 
 #include "ops/classify/boostedtrees.h"
 #include "ops/core/image.h"
-#include "ops/io/imageio.h"
+#include "ops/core/channel.h"
 #include "ops/classify/vesselfeatures.h"
 
 class Progress;

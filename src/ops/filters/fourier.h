@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ops/core/image.h"
+#include "ops/filters/complex.h"
 #include "ops/filters/separable.h"
 #include "ops/core/simd.h"
 
@@ -34,11 +35,6 @@ Image inverseSpectrum(const Image &image);
 
 namespace fast {
 
-// A complex value laid out as FFTW's (re, im) pair; trivial, so big arrays of it are
-// not zero-filled before use.
-struct Complex {
-    double re, im;
-};
 using HalfSpectrum = std::vector<Complex, BigAllocator<Complex>>;
 
 // The half spectrum of a real image: F(u, v) for u = 0 .. w/2, row-major, h rows of

@@ -1,7 +1,7 @@
 // ln(1 + |F|) over rows of a half spectrum, the compression step of the magnitude
 // spectrum, built for every vector path (ops/simd.h).
 #pragma once
-#include "ops/filters/fourier.h"
+#include "ops/filters/complex.h"
 #include "ops/core/simd.h"
 
 namespace fast {

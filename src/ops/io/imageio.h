@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "ops/io/calibration.h"
+#include "ops/core/channel.h"
 #include "ops/core/image.h"
 
 class Progress;
@@ -22,13 +23,6 @@ struct LoadResult {
     ImageList takeFrames();
 };
 
-// Which values of a colour picture become the gray levels: the weighted gray of the three
-// channels, or one channel alone (fundus photographs carry the vessel contrast in green).
-// Gray pictures give the same values whatever the choice.
-enum class Channel { Gray, Red, Green, Blue };
-// "gray", "red", "green", "blue"; parseChannel returns false for any other text.
-QString channelName(Channel channel);
-bool parseChannel(const QString &name, Channel *channel);
 
 // Reads any picture the image readers recognise and converts it to gray levels with
 // (11 r + 16 g + 5 b) / 32 (or takes the chosen channel), reporting progress once per

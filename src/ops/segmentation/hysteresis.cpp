@@ -41,9 +41,6 @@ HystCoverages hystPresetCoverages(HystPreset preset)
     return {0.87, 0.06};
 }
 
-namespace {
-
-// Throws std::runtime_error for an image the pre-step refuses, before anything is changed.
 void requirePreStepInput(const Image &current, int discSize)
 {
     if (current.width() < kMinimumSide || current.height() < kMinimumSide)
@@ -56,8 +53,6 @@ void requirePreStepInput(const Image &current, int discSize)
         throw std::runtime_error(
             QString("Hysteresis thresholding needs a disc size of at least 1, not %1").arg(discSize).toStdString());
 }
-
-}  // namespace
 
 Image hysteresisPreStep(Image current, int discSize, Progress &progress)
 {

@@ -29,6 +29,8 @@ HystCoverages hystPresetCoverages(HystPreset preset);
 // Throws std::runtime_error for an empty or too small image or a disc size below 1.
 // A current image passed as a temporary is normalised in its own buffer.
 Image hysteresisPreStep(Image current, int discSize, Progress &progress);
+// Throws std::runtime_error for an image the pre-step refuses, before anything is changed.
+void requirePreStepInput(const Image &current, int discSize);
 
 // The number of lowest histogram bins whose counts first reach `coverage` of `total`
 // (at most 256): k = 0, sum = 0; while sum / total < coverage and k < 256 add bin k.
