@@ -33,8 +33,12 @@ QString usageText()
         "                      [--threads N] --out DIR INPUT...\n"
         "  quendra-cli train --truth T [--mask M] [--channel C] [--dark-vessels] [--threads N] --out MODEL IMAGES...\n"
         "  quendra-cli segment ... [--mask M|DIR] [--segments] [--diameter-classes A,B,...] (vessel morphometry)\n"
+        "  quendra-cli segment ... --curve FILE.png (vessel area and length per frame of a run, as a plot)\n"
         "  quendra-cli evaluate --truth T [--mask M] [--csv FILE] PRED...\n"
         "  quendra-cli overlay INPUT SEGMENTATION OUTPUT [--color-by diameter|tortuosity]\n"
+        "  quendra-cli stenosis IMAGE --segmentation SEG --from X,Y --to X,Y [--pixel-size MM |\n"
+        "                       --catheter X1,Y1,X2,Y2 --catheter-size 6F|2mm] [--diameters gray|segmentation]\n"
+        "                       [--json] [--profile FILE.csv] [--picture FILE.png]\n"
         "  quendra-cli merge OUT.csv IN.csv...\n"
         "  quendra-cli --help | --version\n\n"
         "INPUT is an image file (read as gray levels; --channel red, green or blue reads that channel\n"
@@ -75,7 +79,13 @@ QString usageText()
         "segment --shard K/N takes only the K-th of N parts of the inputs (sorted by path), so N jobs\n"
         "cover every input once; merge joins their measurements.csv (or evaluation.csv) files in the\n"
         "order given into OUT.csv, refusing files whose columns or run parameters differ, and\n"
-        "computes the mean row again.\n\n"
+        "computes the mean row again.\n"
+        "stenosis follows the vessel of SEG from the --from point to the --to point along its centre,\n"
+        "measures its diameter every 0.5 pixel (from IMAGE's gray levels, or --diameters segmentation)\n"
+        "and prints the minimal lumen diameter, the interpolated reference diameter, the percent\n"
+        "diameter and area stenosis and the lesion length; in mm with the file's pixel size, --pixel-size,\n"
+        "or a catheter of known size marked between two points of its centre line (1F = 1/3 mm).\n"
+        "--profile writes the profile as CSV, --picture the path over IMAGE and the profile plot.\n\n"
         "Operations:\n"
         "  display        the input's display rendering\n";
     for (const OperationRow &row : operationTable()) {
@@ -270,6 +280,7 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
         if (command == "train") return trainCommand(args.mid(1), out, err);
         if (command == "merge") return mergeCommand(args.mid(1), out, err);
         if (command == "overlay") return overlayCommand(args.mid(1), out, err);
+        if (command == "stenosis") return stenosisCommand(args.mid(1), out, err);
         throw UsageError(QString("unknown command \"%1\" (try --help)").arg(command).toStdString());
     } catch (const UsageError &e) {
         err << "quendra-cli: usage error: " << e.what() << "\n";

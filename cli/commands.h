@@ -109,3 +109,4 @@ int evaluateCommand(const QStringList &args, QTextStream &out, QTextStream &err)
 int trainCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int mergeCommand(const QStringList &args, QTextStream &out, QTextStream &err);
 int overlayCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+int stenosisCommand(const QStringList &args, QTextStream &out, QTextStream &err);

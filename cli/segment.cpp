@@ -12,6 +12,7 @@
 #include <numeric>
 
 #include "classifierrun.h"
+#include "ops/measure/runcurve.h"
 #include "commands.h"
 #include "morphometryoutput.h"
 #include "ops/morphology/thinning.h"
@@ -273,6 +274,7 @@ QString csvRow(const Settings &s, const QString &input, const Outcome &o, const 
 int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QStringList args = arguments;
+    const QString curvePath = takeOption(args, "--curve");
     const Settings s = parseSettings(args);
     if (!QDir().mkpath(s.outDir)) throw std::runtime_error(QString("cannot make the folder %1").arg(s.outDir).toStdString());
     QStringList inputs = collectImages(args, s.outDir);
@@ -292,6 +294,7 @@ int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &
     // Rows, notes and failures in input order, whatever order the threads finished in.
     QString csv = csvHeader() + morphometryCsvHeader(s.morphometry, s.pixelSize) + "\n";
     int failed = 0, results = 0;
+    std::vector<RunCurvePoint> curve;
     for (int i = 0; i < inputs.size(); ++i) {
         const bool frames = outcomes[size_t(i)].size() > 1;
         for (const Outcome &o : outcomes[size_t(i)]) {
@@ -305,8 +308,11 @@ int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &
                 continue;
             }
             csv += csvRow(s, inputs[i], o, date) + morphometryCsvValues(o.morphometry) + "\n";
+            // A run's frames by their numbers; several inputs one after another.
+            curve.push_back({inputs.size() == 1 ? o.frame : results, double(o.measures.basic.area), o.measures.skeleton.stepLength});
         }
     }
+    if (!curvePath.isEmpty()) writePicture(runCurvePicture(curve), curvePath);
     const QString csvPath = QDir(s.outDir).filePath("measurements.csv");
     QSaveFile file(csvPath);
     if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())

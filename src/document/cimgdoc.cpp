@@ -21,6 +21,7 @@ CImgDoc::CImgDoc(QWidget *parent, CImgDoc *source) : QScrollArea(parent)
     channel = source->channel;
     view = new PixmapWidget(*source->view->pixmap, imageNumber, this);
     view->calibration = source->view->calibration;
+    view->frameTimeMs = source->view->frameTimeMs;
     wireView();
 }
 

@@ -48,6 +48,7 @@ PixmapWidget::PixmapWidget(const QString &fileName, int number, QWidget *parent,
         loaded.image.assign(1, 1, 1, 1, 0.0);
     }
     calibration = loaded.calibration;
+    frameTimeMs = loaded.frameTimeMs;
     const int w = loaded.image.width(), h = loaded.image.height();
     // The frames of a run in order, the first one shown; the navigation dialog pages through them.
     model = ImageModel(loaded.takeFrames());

@@ -67,6 +67,8 @@ public:
     int shapePixels = 0;
     // The pixel size the opened file states, for the binary report's millimetre figures.
     Calibration calibration;
+    // The time between the frames of a cine run as its file states it; 0 when it does not.
+    double frameTimeMs = 0.0;
     static QString calibrationSourceText(CalibrationSource source);
     // The hysteresis dialog this view has open, if any.
     QPointer<QWidget> hystDialog;
@@ -125,6 +127,7 @@ public:
     void opGrayStats();
     void opBwStats();
     void opMorphometryOverlay();
+    void opVesselStenosis();
     // --- operations: enhancement and frequency-domain filters ---
     void opFft();
     void opInvFft();

@@ -15,6 +15,7 @@ ViewHandler viewHandler(OpCode code)
         {OpCode::Erase, &PixmapWidget::startErase},
         {OpCode::VesselClassifier, &PixmapWidget::opVesselClassifier},
         {OpCode::MorphometryOverlay, &PixmapWidget::opMorphometryOverlay},
+        {OpCode::VesselStenosis, &PixmapWidget::opVesselStenosis},
         {OpCode::ScribbleClassifier, &PixmapWidget::startScribbles},
     };
     const auto it = handlers.find(code);

@@ -48,6 +48,14 @@ private slots:
                                                  .arg(t.curved ? "curved" : "straight").arg(t.eccentric ? "eccentric" : "symmetric")))
                         << t;
                 }
+        // Segmented by a global threshold: tight narrowings lose their edges in the
+        // segmentation, which the gray levels still measure.
+        for (double size : {2.0, 3.0, 5.0})
+            for (double narrowing : {0.4, 0.6, 0.8}) {
+                Tube t;
+                t.diameterMm = size, t.stenosis = narrowing, t.thresholded = true, t.seed = seed++;
+                QTest::newRow(qPrintable(QStringLiteral("%1 mm %2 %% thresholded").arg(size).arg(narrowing * 100))) << t;
+            }
     }
     void phantoms()
     {
@@ -61,7 +69,7 @@ private slots:
         const double slack = tube.diameterMm < 2 ? 2.0 : 1.0;
         if (a.mldMm > phantoms::kMmPerPixel) QVERIFY(std::abs(gray.percent - tube.stenosis * 100) <= 5.0 * slack);
         QVERIFY(std::abs(gray.mldMm - a.mldMm) <= 0.1 * slack);
-        QVERIFY(std::abs(binary.percent - tube.stenosis * 100) <= 10.0);
+        if (!tube.thresholded) QVERIFY(std::abs(binary.percent - tube.stenosis * 100) <= 10.0);
     }
 
     // From the trunk of a Y into its upper branch, the path never enters the lower branch.

@@ -180,6 +180,17 @@ Calibration dicomCalibration(DcmDataset &ds)
     return {};
 }
 
+// The time between frames of a cine run: Frame Time in milliseconds, else Cine Rate in
+// frames per second; 0 when the file states neither.
+double dicomFrameTimeMs(DcmDataset &ds)
+{
+    Float64 frameTime = 0.0;
+    if (ds.findAndGetFloat64(DCM_FrameTime, frameTime).good() && frameTime > 0 && std::isfinite(frameTime)) return frameTime;
+    Sint32 cineRate = 0;
+    if (ds.findAndGetSint32(DCM_CineRate, cineRate).good() && cineRate > 0) return 1000.0 / cineRate;
+    return 0.0;
+}
+
 QString conditionText(const OFCondition &condition) { return QString::fromLocal8Bit(condition.text()); }
 
 LoadResult refuse(const QString &path, const QString &why)
@@ -255,6 +266,7 @@ LoadResult loadDicomImage(const QString &path, Progress &progress, Channel chann
         const std::vector<double> table = valueTable(f);
         LoadResult result;
         result.calibration = dicomCalibration(ds);
+        result.frameTimeMs = dicomFrameTimeMs(ds);
         progress.start(ImageIO::tr("Open image"), ImageIO::tr("Open & convert to grayscale ..."), f.frames);
         for (int k = 0; k < f.frames; ++k) {
             Image frame(f.columns, f.rows, 1, 1);

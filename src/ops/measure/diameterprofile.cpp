@@ -16,36 +16,54 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-// Where the bilinear segmentation falls below half white going from the centre along
+double binaryAt(const Image &seg, const ProfileSample &p, double t)
+{
+    return seg.linear_atXY(float(p.x + t * p.nx), float(p.y + t * p.ny), 0, 0, 0.0) / kWhite;
+}
+
+// Where along the normal the vessel is: 0 when the centre-line point is inside, else the
+// nearest offset within 3 pixels that is (smoothing can cut the inside of a tight bend).
+double insideOffset(const Image &seg, const ProfileSample &p)
+{
+    for (double t = 0.0; t <= 3.0; t += 0.25)
+        for (double signed_t : {t, -t})
+            if (binaryAt(seg, p, signed_t) >= 0.5) return signed_t;
+    return 0.0;
+}
+
+// Where the bilinear segmentation falls below half white going from offset `from` along
 // direction sign * normal; the offset t, sub-step by linear interpolation.
-double binaryEdge(const Image &seg, const ProfileSample &p, int sign)
+double binaryEdge(const Image &seg, const ProfileSample &p, double from, int sign)
 {
     const double reach = seg.width() + seg.height();
-    auto at = [&](double t) { return seg.linear_atXY(float(p.x + t * p.nx), float(p.y + t * p.ny), 0, 0, 0.0) / kWhite; };
-    double previous = at(0.0);
-    if (previous < 0.5) return 0.0;
+    double previous = binaryAt(seg, p, from);
+    if (previous < 0.5) return from;
     for (double t = kChordStep; t < reach; t += kChordStep) {
-        const double v = at(sign * t);
-        if (v < 0.5) return sign * (t - kChordStep + kChordStep * (previous - 0.5) / (previous - v));
+        const double v = binaryAt(seg, p, from + sign * t);
+        if (v < 0.5) return from + sign * (t - kChordStep + kChordStep * (previous - 0.5) / (previous - v));
         previous = v;
     }
-    return sign * reach;
+    return from + sign * reach;
 }
 
 // The gray reading across one sample: the darkness against the background integrated
 // across the vessel (gray level times pixels) and its centroid along the normal.
 struct GrayReading {
-    double integral = 0.0, centre = 0.0;
+    double integral = 0.0, peak = 0.0, centre = 0.0;
 };
 
-GrayReading readGray(const Image &gray, const ProfileSample &p, double polarity)
+// The vessel is read over `halfWidth` pixels either side of the segmentation's chord middle
+// (at least the chord), plus 3 pixels for the blur, and its background beyond.
+GrayReading readGray(const Image &gray, const ProfileSample &p, double polarity, double halfWidth)
 {
-    const double r0 = std::max(1.0, 0.5 * p.diameter), inner = r0 + 3.0, reach = std::max(2.0 * r0 + 4.0, r0 + 8.0);
+    // Centred on the middle of the segmentation's chord.
+    const double middle = 0.5 * (p.near + p.far);
+    const double r0 = std::max({1.0, 0.5 * p.diameter, halfWidth}), inner = r0 + 3.0, reach = std::max(2.0 * r0 + 4.0, r0 + 8.0);
     const int n = int(reach / kGrayStep);
     std::vector<double> t(2 * n + 1), v(2 * n + 1);
     for (int i = -n; i <= n; ++i) {
         t[i + n] = i * kGrayStep;
-        v[i + n] = gray.linear_atXY(float(p.x + t[i + n] * p.nx), float(p.y + t[i + n] * p.ny));
+        v[i + n] = gray.linear_atXY(float(p.x + (middle + t[i + n]) * p.nx), float(p.y + (middle + t[i + n]) * p.ny));
     }
     // Background on each side, joined by a straight line.
     double sumL = 0, sumR = 0;
@@ -63,8 +81,15 @@ GrayReading readGray(const Image &gray, const ProfileSample &p, double polarity)
         const double deficit = polarity * (left + (right - left) * (t[i] - tl) / (tr - tl) - v[i]);
         r.integral += deficit * kGrayStep;
         moment += deficit * t[i] * kGrayStep;
+        // The peak from the middle of the vessel, averaged over 0.75 pixel against noise.
+        if (std::abs(t[i]) <= r0) {
+            double local = 0;
+            for (int j = -1; j <= 1; ++j)
+                local += polarity * (left + (right - left) * (t[i + j] - tl) / (tr - tl) - v[i + j]) / 3;
+            r.peak = std::max(r.peak, local);
+        }
     }
-    r.centre = r.integral > 0 ? std::clamp(moment / r.integral, -r0, r0) : 0.0;
+    r.centre = middle + (r.integral > 0 ? std::clamp(moment / r.integral, -r0, r0) : 0.0);
     return r;
 }
 
@@ -82,24 +107,23 @@ double vesselPolarity(const Image &gray, const std::vector<ProfileSample> &sampl
 }
 
 // A round vessel of diameter D whose contrast darkens by k gray levels per pixel of path
-// through it has the integrated darkness k * pi * D^2 / 4 across it, whatever the blur.
-// k is learnt on the wider half of the samples (by the segmentation's chords), where the
-// segmentation's chord is a good measure of D; the narrowings are then measured by their
-// integral alone.
+// through it has the peak darkness k * D and the integrated darkness k * pi * D^2 / 4
+// across it, whatever the blur. k = pi * peak^2 / (4 * integral) is learnt on the wider half
+// of the samples (by the segmentation's chords), where blur leaves the peak alone, so the
+// diameters do not depend on where the segmentation put the vessel's edges; narrowings are
+// then measured by their integral alone.
 void grayDiameters(const Image &gray, std::vector<ProfileSample> &samples)
 {
     const double polarity = vesselPolarity(gray, samples);
     std::vector<GrayReading> readings;
     std::vector<double> chords;
-    for (const auto &p : samples) {
-        readings.push_back(readGray(gray, p, polarity));
-        chords.push_back(p.diameter);
-    }
+    for (const auto &p : samples) chords.push_back(p.diameter);
     const double wide = median(chords);
+    for (const auto &p : samples) readings.push_back(readGray(gray, p, polarity, 0.5 * wide));
     std::vector<double> perPixel;
     for (size_t i = 0; i < samples.size(); ++i)
         if (samples[i].diameter >= wide && readings[i].integral > 0)
-            perPixel.push_back(readings[i].integral / (std::numbers::pi / 4 * samples[i].diameter * samples[i].diameter));
+            perPixel.push_back(std::numbers::pi * readings[i].peak * readings[i].peak / (4 * readings[i].integral));
     const double k = median(perPixel);
     for (size_t i = 0; i < samples.size(); ++i) {
         const double d = k > 0 ? std::sqrt(std::max(0.0, readings[i].integral) / (std::numbers::pi / 4 * k)) : 0.0;
@@ -144,7 +168,8 @@ DiameterProfile diameterProfile(const Image &segmentation, const Image *gray, co
         ProfileSample p;
         p.arc = arc, p.x = line[i].x, p.y = line[i].y;
         p.nx = len > 0 ? -(b.y - a.y) / len : 0.0, p.ny = len > 0 ? (b.x - a.x) / len : 1.0;
-        p.near = binaryEdge(segmentation, p, -1), p.far = binaryEdge(segmentation, p, +1);
+        const double inside = insideOffset(segmentation, p);
+        p.near = binaryEdge(segmentation, p, inside, -1), p.far = binaryEdge(segmentation, p, inside, +1);
         p.diameter = p.far - p.near;
         profile.samples.push_back(p);
     }

@@ -32,8 +32,8 @@ struct DiameterProfile {
 // level is taken beside the vessel on both sides and joined by a straight line, the vessel's
 // difference from it (darker or brighter, the polarity taken from the whole line) is
 // integrated across the vessel, and a round vessel's integral grows with the square of its
-// diameter. The integral per squared diameter is learnt on the line's wider half, against
-// the segmentation's chords there (see grayDiameters). Blur spreads the
+// diameter. The integral per squared diameter is learnt on the line's wider half from the
+// peak difference there (see grayDiameters). Blur spreads the
 // difference but keeps its integral, so narrowings far below the blur's width are measured
 // true; the edges drawn are the diameter placed about the difference's centroid.
 // Finally the profile is smoothed along the line (a Gaussian of half a pixel of arc length).

@@ -1,6 +1,7 @@
 #include "ops/measure/stenosispicture.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -50,14 +51,15 @@ void drawVesselPath(QPainter &painter, const VesselMeasurement &m)
     painter.restore();
 }
 
-void drawProfilePlot(QPainter &painter, const QRect &area, const VesselMeasurement &m, double mmPerPixel)
+std::vector<PlotLabel> drawProfilePlot(QPainter &painter, const QRect &area, const VesselMeasurement &m, double mmPerPixel)
 {
     const auto &s = m.profile.samples;
+    std::vector<PlotLabel> labels;
     painter.save();
     painter.fillRect(area, Qt::white);
     if (s.size() < 2) {
         painter.restore();
-        return;
+        return labels;
     }
     const double unit = mmPerPixel > 0 ? mmPerPixel : 1.0;
     const QString unitName = mmPerPixel > 0 ? PlotText::tr("mm") : PlotText::tr("px");
@@ -65,9 +67,10 @@ void drawProfilePlot(QPainter &painter, const QRect &area, const VesselMeasureme
     for (const auto &p : s) top = std::max({top, p.diameter, m.figures.referenceAt(p.arc)});
     top *= 1.15 * unit;
     const double length = s.back().arc * unit;
-    const QFontMetrics fm(painter.font());
-    const QRect plot = area.adjusted(fm.horizontalAdvance(QStringLiteral("00.00")) + 8, fm.height() / 2 + 4, -10,
-                                     -2 * fm.height() - 6);
+    // Without a GUI application there are no fonts: the labels are then left to the caller.
+    const bool fonts = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+    const int lineHeight = fonts ? QFontMetrics(painter.font()).height() : 13;
+    const QRect plot = area.adjusted(6 * lineHeight / 2 + 8, lineHeight / 2 + 4, -10, -2 * lineHeight - 6);
     auto at = [&](double arc, double d) {
         return QPointF(plot.left() + arc * unit / length * plot.width(), plot.bottom() - d * unit / top * plot.height());
     };
@@ -78,15 +81,14 @@ void drawProfilePlot(QPainter &painter, const QRect &area, const VesselMeasureme
     for (int k = 0; k <= 4; ++k) {
         const double d = top * k / 4;
         const QPointF p = at(0, d / unit);
-        painter.drawText(QRectF(area.left(), p.y() - fm.height() / 2.0, plot.left() - area.left() - 4, fm.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, QString::number(d, 'f', top < 10 ? 2 : 1));
+        labels.push_back({QRect(area.left(), int(p.y()) - lineHeight / 2, plot.left() - area.left() - 4, lineHeight),
+                          int(Qt::AlignRight | Qt::AlignVCenter), QString::number(d, 'f', top < 10 ? 2 : 1)});
     }
-    painter.drawText(QRect(plot.left(), plot.bottom() + 2, plot.width(), fm.height()), Qt::AlignLeft, QStringLiteral("0"));
-    painter.drawText(QRect(plot.left(), plot.bottom() + 2, plot.width(), fm.height()), Qt::AlignRight,
-                     QString::number(length, 'f', 1));
-    painter.setPen(Qt::black);
-    painter.drawText(QRect(plot.left(), plot.bottom() + 2 + fm.height(), plot.width(), fm.height()), Qt::AlignCenter,
-                     PlotText::tr("Diameter (%1) along the vessel (%1)").arg(unitName));
+    const QRect below(plot.left(), plot.bottom() + 2, plot.width(), lineHeight);
+    labels.push_back({below, int(Qt::AlignLeft), QStringLiteral("0")});
+    labels.push_back({below, int(Qt::AlignRight), QString::number(length, 'f', 1)});
+    labels.push_back({below.translated(0, lineHeight), int(Qt::AlignHCenter),
+                      PlotText::tr("Diameter (%1) along the vessel (%1)").arg(unitName)});
     painter.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
     painter.drawLine(at(s.front().arc, m.figures.referenceAt(s.front().arc)), at(s.back().arc, m.figures.referenceAt(s.back().arc)));
     QPainterPath curve;
@@ -97,7 +99,32 @@ void drawProfilePlot(QPainter &painter, const QRect &area, const VesselMeasureme
     const QPointF mld = at(m.figures.mldArc, m.figures.mld);
     painter.drawLine(mld + QPointF(-4, -4), mld + QPointF(4, 4));
     painter.drawLine(mld + QPointF(-4, 4), mld + QPointF(4, -4));
+    if (fonts) {
+        painter.setPen(Qt::black);
+        for (const PlotLabel &l : labels) painter.drawText(l.box, l.alignment, l.text);
+        labels.clear();
+    }
     painter.restore();
+    return labels;
+}
+
+void writeLabels(QImage &picture, const std::vector<PlotLabel> &labels)
+{
+    if (labels.empty()) return;
+    cimg_library::CImg<unsigned char> rgb(picture.width(), picture.height(), 1, 3);
+    cimg_forXY(rgb, x, y) {
+        const QRgb c = picture.pixel(x, y);
+        rgb(x, y, 0, 0) = uchar(qRed(c)), rgb(x, y, 0, 1) = uchar(qGreen(c)), rgb(x, y, 0, 2) = uchar(qBlue(c));
+    }
+    const unsigned char black[] = {0, 0, 0};
+    for (const PlotLabel &l : labels) {
+        const QByteArray text = l.text.toLatin1();
+        const int width = 7 * int(text.size());
+        const int x = l.alignment & Qt::AlignRight ? l.box.right() - width
+                      : l.alignment & Qt::AlignHCenter ? l.box.center().x() - width / 2 : l.box.left();
+        rgb.draw_text(x, l.box.top(), "%s", black, 0, 1.0f, 13, text.constData());
+    }
+    cimg_forXY(rgb, x, y) picture.setPixel(x, y, qRgb(rgb(x, y, 0, 0), rgb(x, y, 0, 1), rgb(x, y, 0, 2)));
 }
 
 QImage stenosisPicture(const Image &image, const VesselMeasurement &m, double mmPerPixel)
@@ -115,6 +142,8 @@ QImage stenosisPicture(const Image &image, const VesselMeasurement &m, double mm
     painter.translate(0.5, 0.5);
     drawVesselPath(painter, m);
     painter.restore();
-    drawProfilePlot(painter, QRect(0, h, picture.width(), plotHeight), m, mmPerPixel);
+    const auto labels = drawProfilePlot(painter, QRect(0, h, picture.width(), plotHeight), m, mmPerPixel);
+    painter.end();
+    writeLabels(picture, labels);
     return picture;
 }

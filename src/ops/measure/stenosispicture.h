@@ -3,6 +3,8 @@
 #pragma once
 #include <QImage>
 #include <QRect>
+#include <QString>
+#include <vector>
 
 #include "ops/measure/stenosis.h"
 
@@ -14,10 +16,22 @@ class QPainter;
 // when the caller translates by half a pixel).
 void drawVesselPath(QPainter &painter, const VesselMeasurement &m);
 
+// A text of the plot: its box, alignment (Qt::Alignment flags) and words.
+struct PlotLabel {
+    QRect box;
+    int alignment = 0;
+    QString text;
+};
+
 // Plots the profile in `area`: diameter (blue) against arc length, the reference line
 // (dashed gray), the lesion shaded and the minimal lumen diameter marked. In millimetres
-// when mmPerPixel > 0, else in pixels.
-void drawProfilePlot(QPainter &painter, const QRect &area, const VesselMeasurement &m, double mmPerPixel);
+// when mmPerPixel > 0, else in pixels. The axis labels are drawn too when the program has
+// fonts (a GUI application); otherwise they are returned for the caller to write.
+std::vector<PlotLabel> drawProfilePlot(QPainter &painter, const QRect &area, const VesselMeasurement &m, double mmPerPixel);
+
+// Writes labels into picture with the image library's own font, which needs no GUI
+// application (the command-line tool has none).
+void writeLabels(QImage &picture, const std::vector<PlotLabel> &labels);
 
 // The image's display rendering with the path drawn over it and the profile plot below,
 // as `quendra-cli stenosis --picture` writes it.
