@@ -1,6 +1,3 @@
-#include <unistd.h>
-
-#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -71,15 +68,6 @@ Image loadInput(const QString &path, Progress &progress, Channel channel)
     return std::move(input.frames[0]);
 }
 
-Channel takeChannel(QStringList &args)
-{
-    const QString name = takeOption(args, "--channel");
-    Channel channel = Channel::Gray;
-    if (!name.isEmpty() && !parseChannel(name, &channel))
-        throw UsageError(QString("--channel must be gray, red, green or blue, not \"%1\"").arg(name).toStdString());
-    return channel;
-}
-
 bool isImageFile(const QString &path)
 {
     static const QStringList suffixes = {"png", "bmp", "jpg", "jpeg", "tif", "tiff", "gif", "pgm", "ppm", "cimg", "dcm"};
@@ -147,28 +135,6 @@ QString csvField(const QString &text)
 
 QString csvNumber(double v) { return std::isnan(v) ? QString("nan") : QString::number(v, 'g', 10); }
 
-QString takeOption(QStringList &args, const QString &option)
-{
-    const int i = args.indexOf(option);
-    if (i < 0) return {};
-    if (i + 1 >= args.size()) throw UsageError(QString("%1 needs a value").arg(option).toStdString());
-    const QString value = args[i + 1];
-    args.remove(i, 2);
-    if (args.contains(option)) throw UsageError(QString("%1 given twice").arg(option).toStdString());
-    return value;
-}
-
-int threadCount(QStringList &args)
-{
-    const QString text = takeOption(args, "--threads");
-    if (text.isEmpty()) return execution::threads();
-    bool ok = false;
-    const int n = text.toInt(&ok);
-    if (!ok || n < 1 || n > 256) throw UsageError(QString("--threads must be 1 to 256, not \"%1\"").arg(text).toStdString());
-    execution::setThreads(n);
-    return n;
-}
-
 void runParallel(int count, int threads, const std::function<void(int)> &work, const std::function<void(int)> &afterDone)
 {
     std::atomic<int> next{0};
@@ -189,30 +155,4 @@ void runParallel(int count, int threads, const std::function<void(int)> &work, c
     for (int t = 1; t < n; ++t) pool.emplace_back(worker);
     worker();
     for (std::thread &t : pool) t.join();
-}
-
-BatchProgress::BatchProgress(QTextStream &err, const QString &title, int total)
-    : err_(err), title_(title), total_(total), enabled_(isatty(STDERR_FILENO)), startMs_(QDateTime::currentMSecsSinceEpoch())
-{
-    update(0);
-}
-
-void BatchProgress::update(int done)
-{
-    if (!enabled_) return;
-    QString line = QString("%1: %2/%3 images").arg(title_).arg(done).arg(total_);
-    if (done > 0 && done < total_) {
-        const double elapsed = double(QDateTime::currentMSecsSinceEpoch() - startMs_) / 1000.0;
-        const double left = elapsed / done * (total_ - done);
-        line += left >= 90.0 ? QString(", about %1 min left").arg(qRound(left / 60.0))
-                             : QString(", about %1 s left").arg(qRound(left));
-    }
-    err_ << "\r\033[K" << line << Qt::flush;
-    drawn_ = true;
-}
-
-void BatchProgress::finish()
-{
-    if (enabled_ && drawn_) err_ << "\r\033[K" << Qt::flush;
-    drawn_ = false;
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "app/datafolders.h"
+#include "commandline.h"
 #include "commands.h"
 #include "ops/classify/fieldofview.h"
 #include "ops/core/progress.h"
@@ -17,11 +18,11 @@ QString shippedModelPath(const QString &name)
     return QDir(dataFolder("models")).filePath(name + ".qvm");
 }
 
-ClassifierSettings takeClassifierSettings(QStringList &args, bool classifier)
+ClassifierSettings classifierSettings(const CommandLine &line, bool classifier)
 {
     ClassifierSettings s;
-    const QString model = takeOption(args, "--model");
-    s.probabilities = args.removeAll("--probabilities") > 0;
+    const QString model = line.value("model");
+    s.probabilities = line.isSet("probabilities");
     if (!classifier) {
         if (!model.isEmpty() || s.probabilities)
             throw UsageError("--model and --probabilities belong to --method classifier");

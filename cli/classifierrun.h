@@ -16,10 +16,11 @@ struct ClassifierSettings {
 // found where the catalogue and the manual are found.
 QString shippedModelPath(const QString &name);
 
-// Takes --model and --probabilities out of args. With classifier false they are refused;
-// with it, --model is required and the model is read at once (LoadError when it is
-// refused, so nothing is segmented with a damaged or foreign model).
-ClassifierSettings takeClassifierSettings(QStringList &args, bool classifier);
+// Reads --model and --probabilities. With classifier false they are refused; with it,
+// --model is required and the model is read at once (LoadError when it is refused, so
+// nothing is segmented with a damaged or foreign model).
+class CommandLine;
+ClassifierSettings classifierSettings(const CommandLine &line, bool classifier);
 
 struct ClassifierResult {
     VesselClassification classification;

@@ -1,4 +1,5 @@
 #include "cli.h"
+#include "commandline.h"
 #include "commands.h"
 
 #include <QFileInfo>
@@ -20,84 +21,50 @@
 
 namespace {
 
-QString usageText()
+const char *const kExitStatuses =
+    "Exit status: 0 success, 1 some inputs failed, 2 usage error, 3 unreadable input, 4 operation failed.\n";
+
+const char *const kInputs =
+    "INPUT is an image file (read as gray levels), a DICOM file (.dcm, or any name starting with the DICOM "
+    "preamble) or a .cimg file of doubles. 16-bit pictures and DICOM pixels are mapped onto 0..255 as doubles. "
+    "Frame N (from 1) of a file of several frames (DICOM run, multi-page TIFF) is FILE#N; segment takes FILE for "
+    "every frame. Options may stand anywhere among the arguments; -- ends them, so a file name may start with -.";
+
+CommandLine applyCommandLine()
 {
-    QString text =
-        "Usage:\n"
-        "  quendra-cli apply OPERATION INPUT OUTPUT [NAME=VALUE ...] [--all] [--threads N] [--channel C]\n"
-        "  quendra-cli stats INPUT [--binary [--pixel-size MM] [--mask M] [--gray G] [--segments FILE.csv]\n"
-        "                   [--diameter-classes A,B,...]] [--json] [--channel C]\n"
-        "  quendra-cli segment --method hysteresis|fuzzy [--preset retina|skin|coronary | --vessel P --background P]\n"
-        "                      [--disc N] [--dark-vessels] [--pixel-size MM] [--threads N] [--channel C] --out DIR INPUT...\n"
-        "  quendra-cli segment --method classifier --model MODEL|retina [--probabilities] [--pixel-size MM]\n"
-        "                      [--threads N] --out DIR INPUT...\n"
-        "  quendra-cli train --truth T [--mask M] [--channel C] [--dark-vessels] [--threads N] --out MODEL IMAGES...\n"
-        "  quendra-cli segment ... [--mask M|DIR] [--segments] [--diameter-classes A,B,...] (vessel morphometry)\n"
-        "  quendra-cli segment ... --curve FILE.png (vessel area and length per frame of a run, as a plot)\n"
-        "  quendra-cli evaluate --truth T [--mask M] [--csv FILE] PRED...\n"
-        "  quendra-cli overlay INPUT SEGMENTATION OUTPUT [--color-by diameter|tortuosity]\n"
-        "  quendra-cli stenosis IMAGE --segmentation SEG --from X,Y --to X,Y [--pixel-size MM |\n"
-        "                       --catheter X1,Y1,X2,Y2 --catheter-size 6F|2mm] [--diameters gray|segmentation]\n"
-        "                       [--json] [--profile FILE.csv] [--picture FILE.png]\n"
-        "  quendra-cli merge OUT.csv IN.csv...\n"
-        "  quendra-cli --help | --version\n\n"
-        "INPUT is an image file (read as gray levels; --channel red, green or blue reads that channel\n"
-        "of a colour picture instead), a DICOM file (.dcm, or any name starting with the DICOM\n"
-        "preamble) or a .cimg file of doubles. 16-bit pictures and DICOM pixels are mapped onto 0..255\n"
-        "as doubles. A file of several frames (DICOM run, multi-page TIFF) is FILE#N for frame N\n"
-        "(from 1); segment takes FILE for every frame. A .cimg OUTPUT holds\n"
-        "the values losslessly; .png, .bmp, .tif and .jpg hold the 8-bit display rendering. --all also\n"
-        "writes every image the operation appended, as OUTPUT with .1, .2, ... before the suffix, and\n"
-        "the reference image it worked from (hysteresis: the vessel enhancement) with .reference.\n"
-        "--threads N sets how many threads apply and segment use (default: the number of cores).\n\n"
-        "segment runs hysteresis thresholding or fuzzy clustering on every INPUT (files, or folders\n"
-        "searched recursively) on all cores; --dark-vessels inverts each image first. Each result is\n"
-        "DIR/<input stem>.png (0/255); DIR/measurements.csv has one row per image. Unreadable images are\n"
-        "reported and skipped; a file of several frames gives one row and one result per frame.\n"
-        "Lengths in mm and the length density use the pixel size the file states (DICOM Pixel\n"
-        "Spacing or Imager Pixel Spacing, TIFF resolution, PNG pHYs); --pixel-size (mm per pixel)\n"
-        "overrides it. The calibration column or figure says where the pixel size came from.\n"
-        "segment --method classifier runs a trained vessel classifier (MODEL, or retina for the shipped\n"
-        "model of fundus photographs) inside the automatically found field of view, in the model's channel;\n"
-        "the coverage is the share of the field of view. --probabilities also writes DIR/<stem>-probability.png.\n"
-        "train learns a classifier from IMAGES and their annotations T (folders paired by stem like\n"
-        "evaluate) inside the masks M (else found automatically); --dark-vessels for vessels darker\n"
-        "than their surround; the channel and polarity are stored in MODEL.\n"
-        "evaluate compares PRED with the ground truth T inside the mask M (folders are paired by file\n"
-        "name stem; \"-truth\" and \"-mask\" after the stem are understood) and writes the CSV to FILE,\n"
-        "stats --binary also gives the vessel morphometry: area fraction, length and junction densities,\n"
-        "diameters (from the distance to the border) and their classes (--diameter-classes, px or mm\n"
-        "with a pixel size; default 3,6), tortuosity, fractal dimension and lacunarity; --mask takes the\n"
-        "densities inside the mask, --segments writes one CSV row per skeleton segment, --gray names the\n"
-        "picture whose mean gray level each segment row gives.\n"
-        "segment appends the same figures to measurements.csv (--mask: one mask for all, or a folder of\n"
-        "masks named like the inputs, optionally with -mask or _mask; --segments writes\n"
-        "DIR/<stem>-segments.csv). overlay --color-by draws each skeleton segment in the colour of its\n"
-        "mean diameter or tortuosity, with a legend.\n"
-        "by default evaluation.csv beside PRED. overlay draws the outline (green), skeleton (red), end\n"
-        "points (blue) and branch points (yellow) over INPUT.\n"
-        "segment --shard K/N takes only the K-th of N parts of the inputs (sorted by path), so N jobs\n"
-        "cover every input once; merge joins their measurements.csv (or evaluation.csv) files in the\n"
-        "order given into OUT.csv, refusing files whose columns or run parameters differ, and\n"
-        "computes the mean row again.\n"
-        "stenosis follows the vessel of SEG from the --from point to the --to point along its centre,\n"
-        "measures its diameter every 0.5 pixel (from IMAGE's gray levels, or --diameters segmentation)\n"
-        "and prints the minimal lumen diameter, the interpolated reference diameter, the percent\n"
-        "diameter and area stenosis and the lesion length; in mm with the file's pixel size, --pixel-size,\n"
-        "or a catheter of known size marked between two points of its centre line (1F = 1/3 mm).\n"
-        "--profile writes the profile as CSV, --picture the path over IMAGE and the profile plot.\n\n"
-        "Operations:\n"
-        "  display        the input's display rendering\n";
+    CommandLine line("apply", "OPERATION INPUT OUTPUT [NAME=VALUE ...] [options]",
+                     "Runs OPERATION on INPUT, as a document window does, and writes the result to OUTPUT: a .cimg "
+                     "OUTPUT holds the values losslessly, .png, .bmp, .tif and .jpg hold the 8-bit display rendering. "
+                     "NAME=VALUE sets a parameter of the operation; the others keep their defaults.");
+    line.flag("all",
+              "also write every image the operation appended, as OUTPUT with .1, .2, ... before the suffix, and the "
+              "reference image it worked from (hysteresis: the vessel enhancement) with .reference")
+        .channelOption()
+        .threadsOption();
+    QString operations = "Operations:\n  display        the input's display rendering\n";
     for (const OperationRow &row : operationTable()) {
         if (!*row.cliName || !row.run) continue;
-        QString line = QString("  %1 %2").arg(QString(row.cliName).leftJustified(14), row.summary);
+        operations += QString("  %1 %2\n").arg(QString(row.cliName).leftJustified(14), row.summary);
         for (const ParamInfo &p : row.params)
-            line += QString("\n  %1 %2=%3 (%4)").arg(QString().leftJustified(14), p.name,
-                                                     *p.defaultValue ? p.defaultValue : "-", p.help);
-        text += line + "\n";
+            operations += QString("  %1 %2=%3: %4\n").arg(QString().leftJustified(14), p.name, paramValueName(p), paramHelp(p));
     }
-    text += "\nExit status: 0 success, 1 some inputs failed, 2 usage error, 3 unreadable input, 4 operation failed.\n";
-    return text;
+    operations.chop(1);
+    return line.note(operations);
+}
+
+CommandLine statsCommandLine()
+{
+    CommandLine line("stats", "INPUT [--binary [options]] [--json]",
+                     "Prints the gray-level statistics of INPUT (size, minimum, maximum, mean, population variance), "
+                     "one NAME: VALUE line each. With --binary it prints the binary report instead: area, length and "
+                     "white coverage, end points, branch points, segments, skeleton length and mean width (in mm "
+                     "too when the pixel size is known), and the vessel morphometry: area fraction, length and "
+                     "junction densities, diameters from the distance to the border and their classes, tortuosity, "
+                     "fractal dimension and lacunarity.");
+    line.flag("binary", "the binary report and the vessel morphometry (the options below belong to it)")
+        .pixelSizeOption("mm per pixel, overriding the pixel size the file states");
+    addMorphometryOptions(line, false);
+    return line.flag("json", "print the figures as one JSON object").channelOption();
 }
 
 // OUTPUT with ".tag" inserted before its suffix: out.png -> out.1.png, out.reference.png.
@@ -145,12 +112,12 @@ Params parseParams(const OperationRow *row, const QStringList &pairs)
     return params;
 }
 
-int apply(const QStringList &args, QTextStream &err)
+int apply(const CommandLine &line, QTextStream &, QTextStream &err)
 {
-    QStringList rest = args;
-    const bool all = rest.removeAll("--all") > 0;
-    threadCount(rest);
-    const Channel channel = takeChannel(rest);
+    const QStringList rest = line.positional();
+    const bool all = line.isSet("all");
+    line.threads();
+    const Channel channel = line.channel();
     if (rest.size() < 3) throw UsageError("apply needs OPERATION INPUT OUTPUT");
     const QString name = rest[0], input = rest[1], output = rest[2];
     const OperationRow *row = name == "display" ? nullptr : findOperation(name);
@@ -177,26 +144,17 @@ int apply(const QStringList &args, QTextStream &err)
     return kOk;
 }
 
-int stats(const QStringList &args, QTextStream &out)
+int stats(const CommandLine &line, QTextStream &out, QTextStream &)
 {
-    QStringList rest = args;
-    const bool binary = rest.removeAll("--binary") > 0;
-    const bool json = rest.removeAll("--json") > 0;
-    const Channel channel = takeChannel(rest);
-    const MorphometryArgs morphometryArgs = takeMorphometryArgs(rest, false);
-    if (morphometryArgs.given && !binary)
-        throw UsageError("--mask, --gray, --segments and --diameter-classes belong to stats --binary");
-    const QString pixelSizeText = takeOption(rest, "--pixel-size");
-    if (!pixelSizeText.isEmpty() && !binary) throw UsageError("--pixel-size belongs to stats --binary");
-    double pixelSize = 0.0;
-    if (!pixelSizeText.isEmpty()) {
-        bool ok = false;
-        pixelSize = pixelSizeText.toDouble(&ok);
-        if (!ok || !(pixelSize > 0.0) || !std::isfinite(pixelSize))
-            throw UsageError(QString("--pixel-size must be a positive number of millimetres, not \"%1\"")
-                                 .arg(pixelSizeText)
-                                 .toStdString());
-    }
+    const QStringList rest = line.positional();
+    const bool binary = line.isSet("binary");
+    const bool json = line.isSet("json");
+    const Channel channel = line.channel();
+    const MorphometryArgs morphometry = morphometryArgs(line, false);
+    if (morphometry.given && !binary)
+        throw UsageError("--mask, --gray, --segments-csv and --diameter-classes belong to stats --binary");
+    if (line.isSet("pixel-size") && !binary) throw UsageError("--pixel-size belongs to stats --binary");
+    const double pixelSize = line.pixelSize();
     if (rest.size() != 1) throw UsageError("stats needs exactly one INPUT");
     NullProgress progress;
     const InputFrames input = loadSingleInput(rest[0], progress, channel);
@@ -232,16 +190,16 @@ int stats(const QStringList &args, QTextStream &out)
             figures["calibration"] = calibrationSourceName(calibration.source);
             order << "pixel_size_mm" << "calibration" << "skeleton_length_mm" << "mean_width_mm" << "length_density_mm_per_mm2";
         }
-        const Image gray = morphometryArgs.gray.isEmpty() ? Image() : loadInput(morphometryArgs.gray, progress, channel);
-        const Image mask = morphometryArgs.mask.isEmpty() ? Image() : loadInput(morphometryArgs.mask, progress);
+        const Image gray = morphometry.gray.isEmpty() ? Image() : loadInput(morphometry.gray, progress, channel);
+        const Image mask = morphometry.mask.isEmpty() ? Image() : loadInput(morphometry.mask, progress);
         const Morphometry m = measureMorphometry(image, &skeleton, gray.is_empty() ? nullptr : &gray,
-                                                 mask.is_empty() ? nullptr : &mask, morphometryArgs, calibration.pixelSizeMm);
+                                                 mask.is_empty() ? nullptr : &mask, morphometry, calibration.pixelSizeMm);
         for (const auto &[name, value] : morphometryFigures(m)) {
             if (!calibration.known() && name.contains("_mm")) continue;  // millimetres only when known
             figures[name] = value;
             order << name;
         }
-        if (!morphometryArgs.segments.isEmpty()) writeTextFile(morphometryArgs.segments, segmentsCsv(m));
+        if (!morphometry.segments.isEmpty()) writeTextFile(morphometry.segments, segmentsCsv(m));
     } else {
         const GrayStats s = grayStatistics(image);
         figures = {{"width", s.width}, {"height", s.height}, {"minimum", s.minimum}, {"maximum", s.maximum},
@@ -260,27 +218,55 @@ int stats(const QStringList &args, QTextStream &out)
 
 }  // namespace
 
+struct Command {
+    CommandLine (*commandLine)();
+    int (*run)(const CommandLine &line, QTextStream &out, QTextStream &err);
+};
+
+// In the order of the help: one image, many images, learning, judging, looking, joining.
+const Command kCommands[] = {
+    {applyCommandLine, apply},
+    {statsCommandLine, stats},
+    {segmentCommandLine, segmentCommand},
+    {trainCommandLine, trainCommand},
+    {evaluateCommandLine, evaluateCommand},
+    {overlayCommandLine, overlayCommand},
+    {stenosisCommandLine, stenosisCommand},
+    {mergeCommandLine, mergeCommand},
+};
+
+QString programHelp()
+{
+    QString text = "Usage: quendra-cli COMMAND [ARGUMENTS]   (quendra-cli COMMAND --help: that command alone)\n"
+                   "       quendra-cli --help | --version\n\n" +
+                   wrapText(kInputs, 0) + "\n\n";
+    for (const Command &c : kCommands) text += c.commandLine().help() + "\n";
+    return text + kExitStatuses;
+}
+
 int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     try {
         if (args.isEmpty()) throw UsageError("no command given (try --help)");
         const QString command = args[0];
         if (command == "--help" || command == "-h") {
-            out << usageText();
+            out << programHelp();
             return kOk;
         }
         if (command == "--version") {
             out << QUENDRA_VERSION << "\n";
             return kOk;
         }
-        if (command == "apply") return apply(args.mid(1), err);
-        if (command == "stats") return stats(args.mid(1), out);
-        if (command == "segment") return segmentCommand(args.mid(1), out, err);
-        if (command == "evaluate") return evaluateCommand(args.mid(1), out, err);
-        if (command == "train") return trainCommand(args.mid(1), out, err);
-        if (command == "merge") return mergeCommand(args.mid(1), out, err);
-        if (command == "overlay") return overlayCommand(args.mid(1), out, err);
-        if (command == "stenosis") return stenosisCommand(args.mid(1), out, err);
+        for (const Command &c : kCommands) {
+            CommandLine line = c.commandLine();
+            if (line.command() != command) continue;
+            line.parse(args.mid(1));
+            if (line.helpAsked()) {
+                out << line.help() << "\n" << kExitStatuses;
+                return kOk;
+            }
+            return c.run(line, out, err);
+        }
         throw UsageError(QString("unknown command \"%1\" (try --help)").arg(command).toStdString());
     } catch (const UsageError &e) {
         err << "quendra-cli: usage error: " << e.what() << "\n";

@@ -11,6 +11,7 @@
 #include "ops/core/image.h"
 #include "ops/io/imageio.h"
 
+class CommandLine;
 class Progress;
 
 // A wrong command line: reported as a usage error (exit status 2).
@@ -43,9 +44,6 @@ InputFrames loadSingleInput(const QString &path, Progress &progress, Channel cha
 // The image of loadSingleInput.
 Image loadInput(const QString &path, Progress &progress, Channel channel = Channel::Gray);
 
-// Takes --channel gray|red|green|blue out of args (gray when absent); UsageError otherwise.
-Channel takeChannel(QStringList &args);
-
 // The image files among inputs: files as given (FILE#N too), folders searched recursively
 // for image suffixes (.png .bmp .jpg .jpeg .tif .tiff .gif .pgm .ppm .cimg .dcm) and DICOM
 // files of any name, sorted by path within each folder. Files below exclude (a folder; may be empty) are left out of folder searches, so
@@ -68,33 +66,10 @@ QString csvField(const QString &text);
 // A number for CSV: 'g' with 10 digits; NaN as "nan".
 QString csvNumber(double v);
 
-// The number of threads to use: --threads N when given (N >= 1), else the number of cores.
-// Given, it also becomes the program's thread setting for row passes.
-int threadCount(QStringList &args);
-
 // Runs work(i) for i in 0..count-1 on `threads` threads in all, each index once: up to
 // `threads` indices at a time, their row passes sharing the rest. afterDone(done) is
 // called (under a lock) each time an index finishes. work must not throw.
 void runParallel(int count, int threads, const std::function<void(int)> &work, const std::function<void(int)> &afterDone);
-
-// "segment: 3/20 images, about 12 s left" rewritten in place on a terminal, nothing otherwise.
-class BatchProgress {
-public:
-    BatchProgress(QTextStream &err, const QString &title, int total);
-    void update(int done);
-    void finish();
-
-private:
-    QTextStream &err_;
-    QString title_;
-    int total_;
-    bool enabled_;
-    qint64 startMs_;
-    bool drawn_ = false;
-};
-
-// Takes the value after option (e.g. --out DIR) out of args; empty when absent.
-QString takeOption(QStringList &args, const QString &option);
 
 // A folder's images by file name stem, for pairing with other images of the same stem
 // (evaluate's predictions, train's photographs). When some stems carry one of the role's
@@ -104,9 +79,16 @@ QMap<QString, QString> indexByStem(const QString &folder, const QStringList &suf
 // Throws UsageError naming both files that share a stem.
 void refuseStemClash(const QString &stem, const QString &first, const QString &second);
 
-int segmentCommand(const QStringList &args, QTextStream &out, QTextStream &err);
-int evaluateCommand(const QStringList &args, QTextStream &out, QTextStream &err);
-int trainCommand(const QStringList &args, QTextStream &out, QTextStream &err);
-int mergeCommand(const QStringList &args, QTextStream &out, QTextStream &err);
-int overlayCommand(const QStringList &args, QTextStream &out, QTextStream &err);
-int stenosisCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+// The sub-commands: each declares its command line (options and help) and runs on it.
+CommandLine segmentCommandLine();
+int segmentCommand(const CommandLine &line, QTextStream &out, QTextStream &err);
+CommandLine evaluateCommandLine();
+int evaluateCommand(const CommandLine &line, QTextStream &out, QTextStream &err);
+CommandLine trainCommandLine();
+int trainCommand(const CommandLine &line, QTextStream &out, QTextStream &err);
+CommandLine mergeCommandLine();
+int mergeCommand(const CommandLine &line, QTextStream &out, QTextStream &err);
+CommandLine overlayCommandLine();
+int overlayCommand(const CommandLine &line, QTextStream &out, QTextStream &err);
+CommandLine stenosisCommandLine();
+int stenosisCommand(const CommandLine &line, QTextStream &out, QTextStream &err);

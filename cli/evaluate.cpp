@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <cmath>
 
+#include "commandline.h"
 #include "commands.h"
 #include "ops/measure/evaluation.h"
 #include "ops/core/progress.h"
@@ -63,14 +64,25 @@ double meanOf(const std::vector<double> &values)
 
 }  // namespace
 
-int evaluateCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+CommandLine evaluateCommandLine()
 {
-    QStringList args = arguments;
-    const QString truthArg = takeOption(args, "--truth"), maskArg = takeOption(args, "--mask");
-    QString csvPath = takeOption(args, "--csv");
+    return CommandLine("evaluate", "--truth T [--mask M] [--csv FILE] PRED...",
+                       "Compares each segmentation PRED with its ground truth T inside the field-of-view mask M. With "
+                       "folders, predictions are paired with truths and masks by file name stem (\"-truth\" and "
+                       "\"-mask\", or \"_truth\" and \"_mask\", after the stem are understood). Writes TP, FP, TN, "
+                       "FN, sensitivity, specificity, accuracy, precision, Dice and Matthews correlation per image and "
+                       "their mean to the CSV file, and prints a one-line summary.")
+        .option("truth", "T", "the ground truth: a file, or a folder paired by stem")
+        .option("mask", "M", "the field of view: a file, or a folder paired by stem (default: the whole image)")
+        .option("csv", "FILE", "where the table goes (default: evaluation.csv beside the first PRED)");
+}
+
+int evaluateCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
+{
+    const QStringList args = line.positional();
+    const QString truthArg = line.value("truth"), maskArg = line.value("mask");
+    QString csvPath = line.value("csv");
     if (truthArg.isEmpty()) throw UsageError("evaluate needs --truth T");
-    for (const QString &a : args)
-        if (a.startsWith("--")) throw UsageError(QString("unknown option \"%1\"").arg(a).toStdString());
     if (args.isEmpty()) throw UsageError("evaluate needs a PRED file or folder");
     const QStringList predictions = collectImages(args);
     if (predictions.isEmpty()) throw UsageError("no image files among the predictions");

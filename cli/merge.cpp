@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <cmath>
 
+#include "commandline.h"
 #include "commands.h"
 
 namespace {
@@ -125,11 +126,18 @@ QStringList meanRow(const QList<QStringList> &rows, const QStringList &header)
 
 }  // namespace
 
-int mergeCommand(const QStringList &args, QTextStream &out, QTextStream &)
+CommandLine mergeCommandLine()
 {
+    return CommandLine("merge", "OUT.csv IN.csv...",
+                       "Joins the measurements.csv (or evaluation.csv) files of several runs, for example the shards "
+                       "of one segment run, in the order given into OUT.csv, and computes the mean row again. Files "
+                       "whose columns or run parameters differ are refused.");
+}
+
+int mergeCommand(const CommandLine &line, QTextStream &out, QTextStream &)
+{
+    const QStringList args = line.positional();
     if (args.size() < 2) throw UsageError("merge needs OUT.csv and at least one IN.csv");
-    for (const QString &a : args)
-        if (a.startsWith("--")) throw UsageError(QString("unknown option \"%1\"").arg(a).toStdString());
     const QString outPath = args.first();
     QList<Table> tables;
     for (const QString &path : args.mid(1)) {

@@ -7,6 +7,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "commandline.h"
 #include "commands.h"
 #include "ops/core/progress.h"
 
@@ -16,11 +17,9 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 QString boundText(double v) { return QString::number(v, 'g', 6); }
 
-}  // namespace
-
-std::vector<double> takeDiameterClasses(QStringList &args)
+// --diameter-classes A,B,...: ascending positive bounds; {3, 6} when absent.
+std::vector<double> diameterClasses(const QString &text)
 {
-    const QString text = takeOption(args, "--diameter-classes");
     if (text.isEmpty()) return {3.0, 6.0};
     std::vector<double> bounds;
     for (const QString &part : text.split(',')) {
@@ -34,20 +33,39 @@ std::vector<double> takeDiameterClasses(QStringList &args)
     return bounds;
 }
 
-MorphometryArgs takeMorphometryArgs(QStringList &args, bool segmentsIsFlag)
+}  // namespace
+
+void addMorphometryOptions(CommandLine &line, bool batch)
+{
+    if (batch)
+        line.option("mask", "M|DIR",
+                    "take every density and fraction inside the mask M, or inside the mask of a folder DIR named like the "
+                    "input (optionally with -mask or _mask after the stem)");
+    else
+        line.option("mask", "M", "take every density and fraction inside the mask M");
+    line.option("diameter-classes", "A,B,...",
+                "the bounds of the diameter classes, ascending (default 3,6 px; in mm with a pixel size)");
+    if (batch) {
+        line.flag("segments", "also write one CSV row per skeleton segment into DIR/<stem>-segments.csv");
+    } else {
+        line.option("segments-csv", "FILE", "also write one CSV row per skeleton segment into FILE");
+        line.option("gray", "G", "the picture the segmentation came from, for each segment's mean gray level");
+    }
+}
+
+MorphometryArgs morphometryArgs(const CommandLine &line, bool batch)
 {
     MorphometryArgs a;
-    a.given = args.contains("--mask") || args.contains("--gray") || args.contains("--segments") ||
-              args.contains("--diameter-classes");
-    a.mask = takeOption(args, "--mask");
-    if (!segmentsIsFlag) {
-        a.gray = takeOption(args, "--gray");
-        a.segments = takeOption(args, "--segments");
-    } else if (args.removeAll("--segments") > 0) {
-        a.segments = "yes";
+    a.mask = line.value("mask");
+    if (batch) {
+        if (line.isSet("segments")) a.segments = "yes";
+    } else {
+        a.gray = line.value("gray");
+        a.segments = line.value("segments-csv");
     }
-    a.classesGiven = args.contains("--diameter-classes");
-    a.diameterClasses = takeDiameterClasses(args);
+    a.classesGiven = line.isSet("diameter-classes");
+    a.diameterClasses = diameterClasses(line.value("diameter-classes"));
+    a.given = !a.mask.isEmpty() || !a.gray.isEmpty() || !a.segments.isEmpty() || a.classesGiven;
     return a;
 }
 

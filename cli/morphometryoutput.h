@@ -13,25 +13,24 @@ struct MorphometryArgs {
     bool given = false;      // any of the options below was given
     QString mask;            // --mask FILE (segment: FILE, or a FOLDER paired by name stem)
     QString gray;            // --gray FILE (stats): the picture the segmentation came from
-    QString segments;        // --segments FILE (stats); "yes" for segment's --segments flag
+    QString segments;        // --segments-csv FILE (stats); "yes" for segment's --segments
     std::vector<double> diameterClasses{3.0, 6.0};
     bool classesGiven = false;  // --diameter-classes was given
 };
 // The class bounds to use: as given; by default 3 and 6 px, in mm (times the pixel size)
 // when the classes are in mm (pixelSizeMm > 0).
 std::vector<double> classBounds(const MorphometryArgs &args, double pixelSizeMm);
-// Takes the options out of args. segmentsIsFlag: --segments takes no value (segment writes
-// DIR/<stem>-segments.csv itself). Throws UsageError for malformed values.
-MorphometryArgs takeMorphometryArgs(QStringList &args, bool segmentsIsFlag);
+// Declares the options on line: --mask and --diameter-classes for both commands; stats'
+// --gray and --segments-csv FILE, or segment's --segments (a table beside each result).
+class CommandLine;
+void addMorphometryOptions(CommandLine &line, bool batch);
+// Reads them; throws UsageError for malformed values.
+MorphometryArgs morphometryArgs(const CommandLine &line, bool batch);
 
 // The figures of binary: mask and gray are read from the files the options name (LoadError
 // when unreadable), skeleton is zhangSuenThin(binary) when at hand.
 Morphometry measureMorphometry(const Image &binary, const Image *skeleton, const Image *gray, const Image *mask,
                                const MorphometryArgs &args, double pixelSizeMm);
-
-// Takes --diameter-classes A,B,... (ascending positive bounds, px or mm with a pixel size)
-// out of args; {3, 6} when absent. Throws UsageError for a malformed list.
-std::vector<double> takeDiameterClasses(QStringList &args);
 
 // The network figures in a fixed order, as (name, value) pairs: names are CSV column names
 // and stats keys. Values that do not exist are NaN; the millimetre figures are NaN without

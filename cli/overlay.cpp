@@ -2,6 +2,7 @@
 // the skeleton's end and branch points drawn in colour, for looking at a result.
 #include <QFileInfo>
 
+#include "commandline.h"
 #include "commands.h"
 #include "ops/measure/morphometryoverlay.h"
 #include "ops/core/progress.h"
@@ -26,10 +27,20 @@ void mark(QImage &picture, int cx, int cy, QRgb colour)
 
 }  // namespace
 
-int overlayCommand(const QStringList &arguments, QTextStream &out, QTextStream &)
+CommandLine overlayCommandLine()
 {
-    QStringList args = arguments;
-    const QString colorBy = takeOption(args, "--color-by");
+    return CommandLine("overlay", "[--color-by diameter|tortuosity] INPUT SEGMENTATION OUTPUT",
+                       "Draws the outline of SEGMENTATION (green), its skeleton (red), end points (blue) and branch "
+                       "points (yellow) over INPUT in gray, into the picture OUTPUT (.png, .bmp, .tif or .jpg).")
+        .option("color-by", "WHAT",
+                "diameter or tortuosity: draw each skeleton segment in the colour of its mean diameter or its "
+                "tortuosity, with a legend, instead");
+}
+
+int overlayCommand(const CommandLine &line, QTextStream &out, QTextStream &)
+{
+    const QStringList args = line.positional();
+    const QString colorBy = line.value("color-by");
     if (!colorBy.isEmpty() && colorBy != "diameter" && colorBy != "tortuosity")
         throw UsageError(QString("--color-by must be diameter or tortuosity, not \"%1\"").arg(colorBy).toStdString());
     if (args.size() != 3) throw UsageError("overlay needs INPUT SEGMENTATION OUTPUT");

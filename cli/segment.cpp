@@ -13,6 +13,7 @@
 
 #include "classifierrun.h"
 #include "ops/measure/runcurve.h"
+#include "commandline.h"
 #include "commands.h"
 #include "morphometryoutput.h"
 #include "ops/morphology/thinning.h"
@@ -20,6 +21,7 @@
 #include "ops/table/operations.h"
 #include "ops/core/progress.h"
 #include "ops/measure/vesselmeasure.h"
+#include "terminalprogress.h"
 
 namespace {
 
@@ -50,18 +52,16 @@ struct Outcome {
     Morphometry morphometry;
 };
 
-Settings parseSettings(QStringList &args)
+Settings parseSettings(const CommandLine &line)
 {
     Settings s;
-    s.threads = threadCount(args);
-    const bool channelGiven = args.contains("--channel");
-    s.channel = takeChannel(args);
-    s.method = takeOption(args, "--method");
-    const QString preset = takeOption(args, "--preset"), vessel = takeOption(args, "--vessel"),
-                  background = takeOption(args, "--background"), disc = takeOption(args, "--disc"),
-                  pixelSize = takeOption(args, "--pixel-size");
-    s.outDir = takeOption(args, "--out");
-    if (const QString shard = takeOption(args, "--shard"); !shard.isEmpty()) {
+    s.threads = line.threads();
+    s.channel = line.channel();
+    s.method = line.value("method");
+    const QString preset = line.value("preset"), vessel = line.value("vessel"), background = line.value("background"),
+                  disc = line.value("disc");
+    s.outDir = line.value("out");
+    if (const QString shard = line.value("shard"); !shard.isEmpty()) {
         const QStringList parts = shard.split('/');
         bool okK = false, okN = false;
         if (parts.size() == 2) {
@@ -71,10 +71,10 @@ Settings parseSettings(QStringList &args)
         if (!okK || !okN || s.shards < 1 || s.shard < 1 || s.shard > s.shards)
             throw UsageError(QString("--shard must be K/N with 1 <= K <= N, not \"%1\"").arg(shard).toStdString());
     }
-    s.darkVessels = args.removeAll("--dark-vessels") > 0;
+    s.darkVessels = line.isSet("dark-vessels");
     if (s.method.isEmpty()) throw UsageError("segment needs --method hysteresis, fuzzy or classifier");
     if (s.outDir.isEmpty()) throw UsageError("segment needs --out DIR");
-    s.classifier = takeClassifierSettings(args, s.method == "classifier");
+    s.classifier = classifierSettings(line, s.method == "classifier");
     if (s.method == "hysteresis") {
         if (!preset.isEmpty() && (!vessel.isEmpty() || !background.isEmpty()))
             throw UsageError("give either --preset or --vessel and --background, not both");
@@ -98,24 +98,15 @@ Settings parseSettings(QStringList &args)
         if (!preset.isEmpty() || !vessel.isEmpty() || !background.isEmpty() || !disc.isEmpty() || s.darkVessels)
             throw UsageError("--preset, --vessel, --background, --disc and --dark-vessels do not apply to --method "
                              "classifier: the model knows its polarity");
-        if (channelGiven && s.channel != s.classifier.model->channel)
+        if (line.isSet("channel") && s.channel != s.classifier.model->channel)
             throw UsageError(QString("the model was trained on the %1 channel").arg(channelName(s.classifier.model->channel)).toStdString());
         s.channel = s.classifier.model->channel;
     } else {
         throw UsageError(QString("--method must be hysteresis, fuzzy or classifier, not \"%1\"").arg(s.method).toStdString());
     }
-    if (!pixelSize.isEmpty()) {
-        bool ok = false;
-        s.pixelSize = pixelSize.toDouble(&ok);
-        if (!ok || !(s.pixelSize > 0.0) || !std::isfinite(s.pixelSize))
-            throw UsageError(QString("--pixel-size must be a positive number of millimetres, not \"%1\"")
-                                 .arg(pixelSize)
-                                 .toStdString());
-    }
-    s.morphometry = takeMorphometryArgs(args, true);
-    for (const QString &a : args)
-        if (a.startsWith("--")) throw UsageError(QString("unknown option \"%1\"").arg(a).toStdString());
-    if (args.isEmpty()) throw UsageError("segment needs at least one INPUT file or folder");
+    s.pixelSize = line.pixelSize();
+    s.morphometry = morphometryArgs(line, true);
+    if (line.positional().isEmpty()) throw UsageError("segment needs at least one INPUT file or folder");
     return s;
 }
 
@@ -271,11 +262,45 @@ QString csvRow(const Settings &s, const QString &input, const Outcome &o, const 
 
 }  // namespace
 
-int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+CommandLine segmentCommandLine()
 {
-    QStringList args = arguments;
-    const QString curvePath = takeOption(args, "--curve");
-    const Settings s = parseSettings(args);
+    const OperationRow &hyst = operationRow(OpCode::HystThres), &fuzzy = operationRow(OpCode::FuzzyClust);
+    CommandLine line(
+        "segment", "--method M [options] --out DIR INPUT...",
+        "Segments every INPUT (files, or folders searched recursively) on all cores, as the program's tool does, and "
+        "measures each result. Each result is DIR/<input stem>.png (0/255), and DIR/measurements.csv has one row per "
+        "image: the parameters, area, length and white coverage, end points, branch points, segments, the skeleton "
+        "length (diagonal steps counted as sqrt 2), the mean vessel width, and the vessel morphometry (area fraction, "
+        "length and junction densities, diameters and their classes, tortuosity, fractal dimension, lacunarity). A "
+        "file of several frames gives one result and one row per frame (<stem>.frameN.png). Unreadable images are "
+        "reported and skipped, and the exit status is then 1. Lengths in mm use the pixel size the file states "
+        "(DICOM Pixel Spacing or Imager Pixel Spacing, TIFF resolution, PNG pHYs) unless --pixel-size is given; the "
+        "calibration column says which was used.");
+    line.option("method", "M",
+                QString("hysteresis (%1), fuzzy (%2) or classifier (a trained vessel classifier inside the automatically "
+                        "found field of view, in the model's channel; the coverage is the share of the field of view)")
+                    .arg(hyst.summary, fuzzy.summary))
+        .option("out", "DIR", "the folder of the results and measurements.csv (made when missing)");
+    for (const ParamInfo &p : hyst.params) line.option(p.name, paramValueName(p), "hysteresis: " + paramHelp(p));
+    line.flag("dark-vessels", "invert each image first, for vessels darker than their surround (hysteresis, fuzzy)")
+        .option("model", "MODEL", "classifier: a model file, or retina for the shipped model of fundus photographs")
+        .flag("probabilities", "classifier: also write the probability map as DIR/<stem>-probability.png")
+        .pixelSizeOption("mm per pixel for the millimetre figures, overriding the file's own")
+        .channelOption()
+        .threadsOption()
+        .option("shard", "K/N",
+                "take only the K-th of N parts of the inputs (sorted by path), so N jobs cover every input once; "
+                "quendra-cli merge joins their tables");
+    line.option("curve", "FILE.png", "also draw the vessel area and length of every result against its frame number "
+                                     "(a run's frames; several inputs one after another), the largest area marked");
+    addMorphometryOptions(line, true);
+    return line;
+}
+
+int segmentCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
+{
+    const Settings s = parseSettings(line);
+    const QStringList args = line.positional();
     if (!QDir().mkpath(s.outDir)) throw std::runtime_error(QString("cannot make the folder %1").arg(s.outDir).toStdString());
     QStringList inputs = collectImages(args, s.outDir);
     if (inputs.isEmpty()) throw UsageError("no image files among the inputs");
@@ -285,10 +310,11 @@ int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &
     const QString date = QDate::currentDate().toString(Qt::ISODate);
 
     std::vector<std::vector<Outcome>> outcomes(size_t(inputs.size()));
-    BatchProgress progress(err, "segment", int(inputs.size()));
+    TerminalProgress progress(err);
+    progress.start("segment", QString("%1 images").arg(inputs.size()), int(inputs.size()));
     runParallel(int(inputs.size()), s.threads,
                 [&](int i) { outcomes[size_t(i)] = segmentInput(s, inputs[i], outputs[i]); },
-                [&](int done) { progress.update(done); });
+                [&](int done) { progress.setValue(done); });
     progress.finish();
 
     // Rows, notes and failures in input order, whatever order the threads finished in.
@@ -308,11 +334,10 @@ int segmentCommand(const QStringList &arguments, QTextStream &out, QTextStream &
                 continue;
             }
             csv += csvRow(s, inputs[i], o, date) + morphometryCsvValues(o.morphometry) + "\n";
-            // A run's frames by their numbers; several inputs one after another.
             curve.push_back({inputs.size() == 1 ? o.frame : results, double(o.measures.basic.area), o.measures.skeleton.stepLength});
         }
     }
-    if (!curvePath.isEmpty()) writePicture(runCurvePicture(curve), curvePath);
+    if (const QString curvePath = line.value("curve"); !curvePath.isEmpty()) writePicture(runCurvePicture(curve), curvePath);
     const QString csvPath = QDir(s.outDir).filePath("measurements.csv");
     QSaveFile file(csvPath);
     if (!file.open(QIODevice::WriteOnly) || file.write(csv.toUtf8()) < 0 || !file.commit())

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "cli.h"
+#include "commandline.h"
 #include "commands.h"
 #include "morphometryoutput.h"
 #include "ops/core/progress.h"
@@ -30,11 +31,11 @@ std::vector<double> numbers(const QString &text, int count, const QString &optio
     return values;
 }
 
-PathPoint point(QStringList &args, const QString &option)
+PathPoint point(const CommandLine &line, const QString &option)
 {
-    const QString text = takeOption(args, option);
-    if (text.isEmpty()) throw UsageError(QString("stenosis needs %1 X,Y").arg(option).toStdString());
-    const auto v = numbers(text, 2, option);
+    const QString text = line.value(option);
+    if (text.isEmpty()) throw UsageError(QString("stenosis needs --%1 X,Y").arg(option).toStdString());
+    const auto v = numbers(text, 2, "--" + option);
     return {v[0], v[1]};
 }
 
@@ -44,23 +45,13 @@ struct Scale {
     double catheterWidth = 0.0;
 };
 
-struct CalibrationOptions {
-    QString pixelSize, catheter, catheterSize;
-};
-
-Scale calibrate(const CalibrationOptions &options, const InputFrames &input, const Image &seg, const Image *gray,
-                DiameterSource source)
+Scale calibrate(const CommandLine &line, const InputFrames &input, const Image &seg, const Image *gray, DiameterSource source)
 {
-    const auto &[pixelSize, catheter, catheterSize] = options;
-    if (!pixelSize.isEmpty() && !catheter.isEmpty()) throw UsageError("give --pixel-size or --catheter, not both");
-    if (catheter.isEmpty() != catheterSize.isEmpty()) throw UsageError("--catheter and --catheter-size go together");
+    const double pixelSize = line.pixelSize();
+    const QString catheter = line.value("catheter"), catheterSize = line.value("catheter-size");
     Scale scale;
-    if (!pixelSize.isEmpty()) {
-        bool ok = false;
-        scale.mmPerPixel = pixelSize.toDouble(&ok);
-        if (!ok || !(scale.mmPerPixel > 0) || !std::isfinite(scale.mmPerPixel))
-            throw UsageError(QString("--pixel-size must be a positive number of millimetres, not \"%1\"").arg(pixelSize).toStdString());
-        scale.source = calibrationSourceName(CalibrationSource::CommandLine);
+    if (pixelSize > 0) {
+        scale = {pixelSize, calibrationSourceName(CalibrationSource::CommandLine), 0.0};
     } else if (!catheter.isEmpty()) {
         const auto v = numbers(catheter, 4, "--catheter");
         const double sizeMm = catheterSizeMm(catheterSize);
@@ -123,25 +114,48 @@ QString profileCsv(const VesselMeasurement &m, double mmPerPixel)
 
 }  // namespace
 
-int stenosisCommand(const QStringList &arguments, QTextStream &out, QTextStream &)
+CommandLine stenosisCommandLine()
 {
-    QStringList args = arguments;
-    const bool json = args.removeAll("--json") > 0;
-    const QString segPath = takeOption(args, "--segmentation"), profilePath = takeOption(args, "--profile"),
-                  picturePath = takeOption(args, "--picture"), diameters = takeOption(args, "--diameters");
+    return CommandLine("stenosis", "IMAGE --segmentation SEG --from X,Y --to X,Y [options]",
+                       "Follows the vessel of SEG (0/255) from the --from point to the --to point along its centre, "
+                       "measures its diameter every 0.5 pixel (from IMAGE's gray levels, or from SEG alone) and prints "
+                       "the minimal lumen diameter and where it lies, the interpolated reference diameter, the percent "
+                       "diameter and area stenosis and the lesion length; in mm with the file's pixel size, "
+                       "--pixel-size, or a catheter of known size marked between two points of its centre line. A point "
+                       "more than 3 pixels off the vessel, vessels that do not connect and an empty segmentation are "
+                       "refused.")
+        .option("segmentation", "SEG", "the segmentation of IMAGE, white vessels on black")
+        .option("from", "X,Y", "the proximal point, pixel coordinates")
+        .option("to", "X,Y", "the distal point")
+        .option("diameters", "FROM", "gray (from IMAGE's gray levels, the default) or segmentation")
+        .pixelSizeOption("mm per pixel, instead of the file's own")
+        .option("catheter", "X1,Y1,X2,Y2", "calibrate on the catheter between these two points of its centre line")
+        .option("catheter-size", "SIZE", "the catheter's size: 6F (1 French = 1/3 mm) or 2.0mm")
+        .option("profile", "FILE.csv", "write the diameter profile, one row per sample")
+        .option("picture", "FILE.png", "draw the path over IMAGE and the profile plot below it")
+        .flag("json", "print the figures as JSON");
+}
+
+int stenosisCommand(const CommandLine &line, QTextStream &out, QTextStream &)
+{
+    const bool json = line.isSet("json");
+    const QString segPath = line.value("segmentation"), profilePath = line.value("profile"),
+                  picturePath = line.value("picture"), diameters = line.value("diameters");
+    if (!line.value("pixel-size").isEmpty() && !line.value("catheter").isEmpty())
+        throw UsageError("give --pixel-size or --catheter, not both");
+    if (line.value("catheter").isEmpty() != line.value("catheter-size").isEmpty())
+        throw UsageError("--catheter and --catheter-size go together");
     if (segPath.isEmpty()) throw UsageError("stenosis needs --segmentation SEG");
     if (!diameters.isEmpty() && diameters != "gray" && diameters != "segmentation")
         throw UsageError(QString("--diameters must be gray or segmentation, not \"%1\"").arg(diameters).toStdString());
     const DiameterSource source = diameters == "segmentation" ? DiameterSource::Segmentation : DiameterSource::GrayLevels;
-    const PathPoint from = point(args, "--from"), to = point(args, "--to");
-    const CalibrationOptions calibration{takeOption(args, "--pixel-size"), takeOption(args, "--catheter"),
-                                         takeOption(args, "--catheter-size")};
-    if (args.size() != 1) throw UsageError("stenosis needs exactly one IMAGE");
+    const PathPoint from = point(line, "from"), to = point(line, "to");
+    if (line.positional().size() != 1) throw UsageError("stenosis needs exactly one IMAGE");
     NullProgress progress;
-    const InputFrames input = loadSingleInput(args[0], progress);
+    const InputFrames input = loadSingleInput(line.positional()[0], progress);
     const Image &image = input.frames[0];
     const Image seg = loadInput(segPath, progress);
-    const Scale scale = calibrate(calibration, input, seg, &image, source);
+    const Scale scale = calibrate(line, input, seg, &image, source);
 
     const VesselMeasurement m = measureVessel(seg, &image, from, to, source);
     if (!m.ok()) throw std::runtime_error(m.error.toStdString());

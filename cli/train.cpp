@@ -4,10 +4,12 @@
 #include <QFileInfo>
 
 #include "cli.h"
+#include "commandline.h"
 #include "commands.h"
 #include "ops/classify/fieldofview.h"
 #include "ops/core/progress.h"
 #include "ops/classify/vesselmodel.h"
+#include "terminalprogress.h"
 
 namespace {
 
@@ -27,16 +29,16 @@ struct Example {
     QString image, truth, mask;  // mask empty: found automatically
 };
 
-TrainSettings parseTrainSettings(QStringList &args)
+TrainSettings parseTrainSettings(const CommandLine &line)
 {
     TrainSettings s;
-    s.threads = threadCount(args);
-    s.channel = takeChannel(args);
-    s.truth = takeOption(args, "--truth");
-    s.mask = takeOption(args, "--mask");
-    s.out = takeOption(args, "--out");
-    const QString pixels = takeOption(args, "--pixels-per-image");
-    s.polarity = args.removeAll("--dark-vessels") > 0 ? Polarity::Dark : Polarity::Bright;
+    s.threads = line.threads();
+    s.channel = line.channel();
+    s.truth = line.value("truth");
+    s.mask = line.value("mask");
+    s.out = line.value("out");
+    const QString pixels = line.value("pixels-per-image");
+    s.polarity = line.isSet("dark-vessels") ? Polarity::Dark : Polarity::Bright;
     if (s.truth.isEmpty()) throw UsageError("train needs --truth T (the manual annotations)");
     if (s.out.isEmpty()) throw UsageError("train needs --out MODEL");
     if (!pixels.isEmpty()) {
@@ -46,9 +48,7 @@ TrainSettings parseTrainSettings(QStringList &args)
             throw UsageError(QString("--pixels-per-image must be 100 to 10000000, not \"%1\"").arg(pixels).toStdString());
         s.pixelsPerImage = size_t(n);
     }
-    for (const QString &a : args)
-        if (a.startsWith("--")) throw UsageError(QString("unknown option \"%1\"").arg(a).toStdString());
-    if (args.isEmpty()) throw UsageError("train needs at least one IMAGE file or folder");
+    if (line.positional().isEmpty()) throw UsageError("train needs at least one IMAGE file or folder");
     for (const QString &path : {s.truth, s.mask})
         if (!path.isEmpty() && !QFileInfo::exists(path))
             throw UsageError(QString("no such file or folder: %1").arg(path).toStdString());
@@ -102,11 +102,27 @@ TrainingSamples samplesOf(const Example &e, const TrainSettings &s, uint32_t see
 
 }  // namespace
 
-int trainCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+CommandLine trainCommandLine()
 {
-    QStringList args = arguments;
-    const TrainSettings s = parseTrainSettings(args);
-    const QStringList images = collectImages(args);
+    return CommandLine("train", "--truth T [options] --out MODEL IMAGES...",
+                       "Learns a vessel classifier from the photographs IMAGES and their manual annotations T (folders "
+                       "are paired by file name stem, as evaluate pairs them) inside the field-of-view masks M, and "
+                       "writes it to MODEL for segment --method classifier and the program's vessel classifier. The "
+                       "channel and the polarity are stored in the model.")
+        .option("truth", "T", "the annotations: a file, or a folder paired by stem")
+        .option("mask", "M", "the field of view: a file, or a folder paired by stem (default: found automatically)")
+        .option("out", "MODEL", "the model file to write")
+        .flag("dark-vessels", "the vessels are darker than their surround")
+        .option("pixels-per-image", "N",
+                QString("training pixels drawn from each photograph, 100 to 10000000 (default %1)").arg(kPixelsPerImage))
+        .channelOption()
+        .threadsOption();
+}
+
+int trainCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
+{
+    const TrainSettings s = parseTrainSettings(line);
+    const QStringList images = collectImages(line.positional());
     if (images.isEmpty()) throw UsageError("no image files among the inputs");
     const std::vector<Example> examples = pairExamples(images, s);
     const qint64 startMs = QDateTime::currentMSecsSinceEpoch();
@@ -115,7 +131,8 @@ int trainCommand(const QStringList &arguments, QTextStream &out, QTextStream &er
     // model silently learned from fewer images than asked would mislead.
     std::vector<TrainingSamples> perImage(examples.size());
     std::vector<QString> failures(examples.size());
-    BatchProgress progress(err, "train", int(examples.size()));
+    TerminalProgress progress(err);
+    progress.start("train", QString("%1 images").arg(examples.size()), int(examples.size()));
     runParallel(int(examples.size()), s.threads,
                 [&](int i) {
                     try {
@@ -124,7 +141,7 @@ int trainCommand(const QStringList &arguments, QTextStream &out, QTextStream &er
                         failures[size_t(i)] = QString("%1: %2").arg(examples[size_t(i)].image, QString::fromLocal8Bit(e.what()));
                     }
                 },
-                [&](int done) { progress.update(done); });
+                [&](int done) { progress.setValue(done); });
     progress.finish();
     for (const QString &f : failures)
         if (!f.isEmpty()) throw LoadError(f.toStdString());

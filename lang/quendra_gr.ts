@@ -39,10 +39,6 @@
 <context>
     <name>CImgDoc</name>
     <message>
-        <source>Image %1 (%2%)</source>
-        <translation>Bild %1 (%2%)</translation>
-    </message>
-    <message>
         <source>Save image</source>
         <translation>Bild speichern</translation>
     </message>
@@ -53,6 +49,46 @@
     <message>
         <source>The image could not be saved as %1: %2</source>
         <translation>Das Bild konnte nicht als %1 gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>Image %1</source>
+        <translation>Bild %1</translation>
+    </message>
+    <message>
+        <source>%1 - Image %2</source>
+        <translation>%1 - Bild %2</translation>
+    </message>
+    <message>
+        <source>%1 (%2%)</source>
+        <translation>%1 (%2%)</translation>
+    </message>
+    <message>
+        <source>16-bit PNG image (*.png)</source>
+        <translation>PNG-Bild mit 16 Bit (*.png)</translation>
+    </message>
+    <message>
+        <source>16-bit TIFF image (*.tif)</source>
+        <translation>TIFF-Bild mit 16 Bit (*.tif)</translation>
+    </message>
+    <message>
+        <source>CImg image of doubles (*.cimg)</source>
+        <translation>CImg-Bild aus Gleitkommawerten (*.cimg)</translation>
+    </message>
+    <message>
+        <source>PNG image (*.png)</source>
+        <translation>PNG-Bild (*.png)</translation>
+    </message>
+    <message>
+        <source>TIFF image (*.tif)</source>
+        <translation>TIFF-Bild (*.tif)</translation>
+    </message>
+    <message>
+        <source>BMP image (*.bmp)</source>
+        <translation>BMP-Bild (*.bmp)</translation>
+    </message>
+    <message>
+        <source>JPEG image (*.jpg)</source>
+        <translation>JPEG-Bild (*.jpg)</translation>
     </message>
 </context>
 <context>
@@ -274,16 +310,8 @@
         <translation>das Bild ist zu groß (%1 x %2 Pixel, %3 Einzelbilder)</translation>
     </message>
     <message>
-        <source>it is no readable DICOM file (%1)</source>
-        <translation>sie ist keine lesbare DICOM-Datei (%1)</translation>
-    </message>
-    <message>
         <source>it holds no pixel data</source>
         <translation>sie enthält keine Pixeldaten</translation>
-    </message>
-    <message>
-        <source>its encoding %1 cannot be decoded (%2)</source>
-        <translation>ihre Kodierung %1 kann nicht dekodiert werden (%2)</translation>
     </message>
     <message>
         <source>its decoded pixels do not match the declared picture</source>
@@ -304,6 +332,38 @@
     <message>
         <source>its pages differ in size</source>
         <translation>ihre Seiten sind verschieden groß</translation>
+    </message>
+    <message>
+        <source>its number of frames &quot;%1&quot; is no whole number</source>
+        <translation>ihre Bildanzahl „%1“ ist keine ganze Zahl</translation>
+    </message>
+    <message>
+        <source>it declares %1 frames; at most %2 are read</source>
+        <translation>sie gibt %1 Einzelbilder an; höchstens %2 werden gelesen</translation>
+    </message>
+    <message>
+        <source>it is no readable DICOM file</source>
+        <translation>sie ist keine lesbare DICOM-Datei</translation>
+    </message>
+    <message>
+        <source>its encoding %1 cannot be decoded here</source>
+        <translation>ihre Kodierung %1 kann hier nicht dekodiert werden</translation>
+    </message>
+    <message>
+        <source>an attribute the picture needs is missing</source>
+        <translation>ein Attribut, das das Bild braucht, fehlt</translation>
+    </message>
+    <message>
+        <source>an attribute of the picture has an invalid value</source>
+        <translation>ein Attribut des Bildes hat einen ungültigen Wert</translation>
+    </message>
+    <message>
+        <source>an attribute of the picture has a value that is not supported</source>
+        <translation>ein Attribut des Bildes hat einen Wert, der nicht unterstützt wird</translation>
+    </message>
+    <message>
+        <source>its pixels cannot be decoded</source>
+        <translation>ihre Pixel können nicht dekodiert werden</translation>
     </message>
 </context>
 <context>
@@ -788,6 +848,50 @@
         <translation>Das Ergebnis des Klassifikators wurde der Bildliste hinzugefügt.</translation>
     </message>
     <message>
+        <source>Ctrl+Shift+S</source>
+        <translation>Ctrl+Shift+S</translation>
+    </message>
+    <message>
+        <source>Ctrl+P</source>
+        <translation>Ctrl+P</translation>
+    </message>
+    <message>
+        <source>&amp;Fit to window</source>
+        <translation>An &amp;Fenster anpassen</translation>
+    </message>
+    <message>
+        <source>Ctrl+0</source>
+        <translation>Ctrl+0</translation>
+    </message>
+    <message>
+        <source>Zoom the active image to fill its window</source>
+        <translation>Das aktive Bild so zoomen, dass es sein Fenster füllt</translation>
+    </message>
+    <message>
+        <source>Act&amp;ual size</source>
+        <translation>&amp;Originalgröße</translation>
+    </message>
+    <message>
+        <source>Ctrl+1</source>
+        <translation>Ctrl+1</translation>
+    </message>
+    <message>
+        <source>Show the active image at 100 %</source>
+        <translation>Das aktive Bild in 100 % zeigen</translation>
+    </message>
+    <message>
+        <source>DICOM gray levels:</source>
+        <translation>DICOM-Grauwerte:</translation>
+    </message>
+    <message>
+        <source>The file&apos;s window</source>
+        <translation>Die Fensterung der Datei</translation>
+    </message>
+    <message>
+        <source>The full stored range</source>
+        <translation>Der ganze gespeicherte Wertebereich</translation>
+    </message>
+    <message>
         <source>Vessel stenosis...</source>
         <translation>Gefäßstenose...</translation>
     </message>
@@ -1258,6 +1362,14 @@
         <translation>Gefäßmodell gespeichert unter %1</translation>
     </message>
     <message>
+        <source>mean diameter</source>
+        <translation>mittlerer Durchmesser</translation>
+    </message>
+    <message>
+        <source>tortuosity</source>
+        <translation>Tortuosität</translation>
+    </message>
+    <message>
         <source>catheter</source>
         <translation>Katheter</translation>
     </message>
@@ -1330,6 +1442,10 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Undo stroke</source>
+        <translation>Strich zurücknehmen</translation>
     </message>
 </context>
 <context>
@@ -1455,6 +1571,13 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>UserDialogs</name>
+    <message>
+        <source>Copy figures</source>
+        <translation>Werte kopieren</translation>
     </message>
 </context>
 <context>

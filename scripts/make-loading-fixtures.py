@@ -15,6 +15,9 @@ need not be stored:
                    (x * 4099 + y * 13) % 65536
   signed12.dcm     12 bits signed, Rescale Intercept -1024; (x * 97 + y * 41) % 4096 - 2048
   mono1.dcm        8 bits MONOCHROME1; x * 16 + y
+  window12.dcm     frames12.dcm's first frame alone, Window Center 2048, Window Width 1024
+  palette.dcm      8-bit PALETTE COLOR 8 x 6, index x * 16 + y; 16-bit tables
+                   red i * 257, green (255 - i) * 257, blue 30000
   rgb8.dcm         8-bit RGB, interleaved; (x * 16, y * 20, 100)
   rgb8-planar.dcm  the same, one colour plane after the other
   rgb8-bmp.bmp, rgb8-img2dcm.dcm: a colour BMP and img2dcm's DICOM of it
@@ -28,6 +31,9 @@ Hostile files:
   short-data.dcm   64 x 64 pixels declared, 100 bytes of pixel data
   jpeg2000.dcm     a JPEG 2000 transfer syntax (no decoder registered for it)
   bits32.dcm       32 bits allocated
+  frames-abc.dcm   frames12.dcm with Number of Frames "abc"
+  frames-11-digits.dcm  frames12.dcm with Number of Frames 99999999999
+  frames20000.dcm  20000 frames of 1 x 1 pixel
 """
 import os
 import shutil
@@ -74,6 +80,16 @@ def save(ds, pixels, path):
     ds.save_as(path, write_like_original=False)
 
 
+def with_frame_count(source, text, path):
+    """Copies source with its Number of Frames (IS) element replaced by text."""
+    data = open(source, "rb").read()
+    tag = b"\x28\x00\x08\x00IS"
+    at = data.index(tag)
+    length = struct.unpack("<H", data[at + 6:at + 8])[0]
+    value = text.encode() + (b" " if len(text) % 2 else b"")
+    open(path, "wb").write(data[:at + 6] + struct.pack("<H", len(value)) + value + data[at + 8 + length:])
+
+
 def grid(cols, rows):
     return np.meshgrid(np.arange(cols), np.arange(rows))
 
@@ -104,6 +120,13 @@ def main(out):
     for tool, args, name in (("dcmcrle", [], "rle"), ("dcmcjpeg", ["+e1"], "jpeg"), ("dcmcjpls", [], "jpegls")):
         subprocess.run([tool, *args, p("frames12.dcm"), p(f"frames12-{name}.dcm")], check=True)
 
+    ds = dataset(12, 16, bits=16, stored=12)
+    ds.WindowCenter, ds.WindowWidth = "2048", "1024"
+    save(ds, frames[0], p("window12.dcm"))
+    with_frame_count(p("frames12.dcm"), "abc", p("frames-abc.dcm"))
+    with_frame_count(p("frames12.dcm"), "99999999999", p("frames-11-digits.dcm"))
+    save(dataset(1, 1, frames=20000), np.zeros(20000, "u1"), p("frames20000.dcm"))
+
     x, y = grid(20, 10)
     ds = dataset(10, 20, bits=16)
     ds.ImagerPixelSpacing = ["0.15", "0.15"]
@@ -116,6 +139,13 @@ def main(out):
 
     ds = dataset(6, 8, photometric="MONOCHROME1")
     save(ds, (x * 16 + y).astype("u1"), p("mono1.dcm"))
+
+    ds = dataset(6, 8, photometric="PALETTE COLOR")
+    index = np.arange(256)
+    for colour, table in (("Red", index * 257), ("Green", (255 - index) * 257), ("Blue", np.full(256, 30000))):
+        ds.add_new(f"{colour}PaletteColorLookupTableDescriptor", "US", [256, 0, 16])
+        ds.add_new(f"{colour}PaletteColorLookupTableData", "OW", table.astype("<u2").tobytes())
+    save(ds, (x * 16 + y).astype("u1"), p("palette.dcm"))
 
     rgb = np.stack([x * 16, y * 20, np.full_like(x, 100)], axis=-1).astype("u1")
     save(dataset(6, 8, samples=3, photometric="RGB"), rgb, p("rgb8.dcm"))

@@ -176,7 +176,7 @@ overlay "$tmp/shapes.pgm" "$tmp/shapes.pgm" morphometry-shapes-tortuosity tortuo
 overlay "$samples/retina.png" "$samples/retina-truth.png" morphometry-retina-diameter diameter
 overlay "$samples/retina.png" "$samples/retina-truth.png" morphometry-retina-tortuosity tortuosity
 echo "Morphometry of the shapes (segment table on standard output)"
-"$cli" stats "$tmp/shapes.pgm" --binary --segments "$tmp/shapes.csv"
+"$cli" stats "$tmp/shapes.pgm" --binary --segments-csv "$tmp/shapes.csv"
 cat "$tmp/shapes.csv"
 "$cli" stats "$tmp/carpet.pgm" --binary | grep fractal
 "$cli" stats "$samples/retina-truth.png" --binary --mask "$samples/retina-mask.png"

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "app/mainwindow.h"
+#include "document/cimgdoc.h"
+#include "view/pixmapwidget.h"
 #include "ops/table/operations.h"
 
 namespace {
@@ -59,9 +61,9 @@ void MainWindow::buildActions()
     };
     actOpen = make(tr("&Open..."), tr("Ctrl+O"), ":/images/fileopen.png", tr("Open an existing file"));
     connect(actOpen, &QAction::triggered, this, &MainWindow::open);
-    actSaveAs = make(tr("Save &As..."), {}, ":/images/filesaveas.png", tr("Save the document under a new name"));
+    actSaveAs = make(tr("Save &As..."), tr("Ctrl+Shift+S"), ":/images/filesaveas.png", tr("Save the document under a new name"));
     connect(actSaveAs, &QAction::triggered, this, &MainWindow::saveAs);
-    actPrint = make(tr("&Print..."), {}, ":/images/fileprint.png", tr("Prints the active image"));
+    actPrint = make(tr("&Print..."), tr("Ctrl+P"), ":/images/fileprint.png", tr("Prints the active image"));
     connect(actPrint, &QAction::triggered, this, &MainWindow::print);
     actSettings = make(tr("&Settings..."), {}, ":/images/configure.png", tr("Opens the configuration"));
     connect(actSettings, &QAction::triggered, this, &MainWindow::settings);
@@ -90,6 +92,14 @@ void MainWindow::buildActions()
     connect(actNext, &QAction::triggered, workspace, &QMdiArea::activateNextSubWindow);
     actPrevious = make(tr("Pre&vious"), tr("Ctrl+Shift+F6"), {}, tr("Move the focus to the previous window"));
     connect(actPrevious, &QAction::triggered, workspace, &QMdiArea::activatePreviousSubWindow);
+    actFitToWindow = make(tr("&Fit to window"), tr("Ctrl+0"), {}, tr("Zoom the active image to fill its window"));
+    connect(actFitToWindow, &QAction::triggered, this, [this] {
+        if (CImgDoc *doc = activeDocument()) doc->fitZoomToWindow();
+    });
+    actActualSize = make(tr("Act&ual size"), tr("Ctrl+1"), {}, tr("Show the active image at 100 %"));
+    connect(actActualSize, &QAction::triggered, this, [this] {
+        if (CImgDoc *doc = activeDocument()) doc->view->requestZoom(1.0f);
+    });
     actWindowSeparator = new QAction(this);
     actWindowSeparator->setSeparator(true);
     actHelp = make(tr("&Help"), tr("F1"), {}, {});

@@ -20,6 +20,10 @@ inline int storedChannel()
     return channel >= 0 && channel <= 3 ? channel : 0;
 }
 
+// How DICOM files give gray levels, chosen in the open dialog: 0 the file's window (the
+// default), 1 the full stored range, as in the core's DicomWindow.
+inline int storedDicomWindow() { return appSettings().value("dicomWindow", 0).toInt() == 1 ? 1 : 0; }
+
 // The catalogue code of a stored language: 0 English "en", 1 German "gr", else none.
 inline QString languageCode(int language)
 {

@@ -71,11 +71,11 @@ CImgDoc *MainWindow::numberCImgDoc(int nr) const
     return nullptr;
 }
 
-CImgDoc *MainWindow::findDocument(const QString &name, int channel) const
+CImgDoc *MainWindow::findDocument(const QString &name, int channel, DicomWindow window) const
 {
     const QString canonical = QFileInfo(name).canonicalFilePath();
     for (CImgDoc *doc : documents())
-        if (doc->fileName == canonical && int(doc->channel) == channel) return doc;
+        if (doc->fileName == canonical && int(doc->channel) == channel && doc->dicomWindow == window) return doc;
     return nullptr;
 }
 
@@ -319,16 +319,17 @@ void MainWindow::setSelectionModeBtn(int state)
 
 CImgDoc *MainWindow::openFile(const QString &name)
 {
-    // Files open with the channel last chosen in the open dialog; the same file in another
-    // channel is another document.
+    // Files open with the channel and DICOM gray levels last chosen in the open dialog; the
+    // same file read another way is another document.
     const int channel = storedChannel();
-    if (CImgDoc *open = findDocument(name, channel)) {
+    const auto window = DicomWindow(storedDicomWindow());
+    if (CImgDoc *open = findDocument(name, channel, window)) {
         workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(open->parentWidget()));
         return open;
     }
     auto *doc = new CImgDoc(workspace, nullptr);
     if (!doc->openImageFile(QFileInfo(name).canonicalFilePath().isEmpty() ? name : QFileInfo(name).canonicalFilePath(),
-                            Channel(channel))) {
+                            Channel(channel), window)) {
         const QString error = doc->loadError();
         delete doc;
         dialogs().warning(this, tr("Image not loaded"), error);
@@ -344,14 +345,16 @@ CImgDoc *MainWindow::openFile(const QString &name)
 
 void MainWindow::open()
 {
-    // The channel choice is remembered for the next dialog and for files opened otherwise.
-    int channel = storedChannel();
+    // The choices are remembered for the next dialog and for files opened otherwise.
+    QList<UserDialogs::Choice> choices = {
+        {tr("Colour channel:"), {tr("Gray (weighted sum)"), tr("Red"), tr("Green"), tr("Blue")}, storedChannel()},
+        {tr("DICOM gray levels:"), {tr("The file's window"), tr("The full stored range")}, storedDicomWindow()}};
     const QString name = dialogs().getOpenImageFileName(
         this, tr("Open File"), QDir::currentPath(),
-        tr("Images (*.png *.bmp *.jpg *.tif *.tiff *.dcm)") + ";;" + tr("All files (*)"), tr("Colour channel:"),
-        {tr("Gray (weighted sum)"), tr("Red"), tr("Green"), tr("Blue")}, &channel);
+        tr("Images (*.png *.bmp *.jpg *.tif *.tiff *.dcm)") + ";;" + tr("All files (*)"), choices);
     if (name.isEmpty()) return;
-    appSettings().setValue("channel", channel);
+    appSettings().setValue("channel", choices[0].index);
+    appSettings().setValue("dicomWindow", choices[1].index);
     openFile(name);
 }
 
@@ -371,7 +374,8 @@ void MainWindow::print()
 void MainWindow::updateMenus()
 {
     const bool active = activeDocument() != nullptr;
-    for (QAction *action : {actSaveAs, actClose, actCloseAll, actTile, actCascade, actArrangeIcons, actNext, actPrevious})
+    for (QAction *action : {actSaveAs, actPrint, actFitToWindow, actActualSize, actClose, actCloseAll, actTile, actCascade,
+                            actArrangeIcons, actNext, actPrevious})
         action->setEnabled(active);
     actWindowSeparator->setVisible(active);
     actMinimize->setVisible(active);
@@ -381,6 +385,8 @@ void MainWindow::updateWindowMenu()
 {
     menuWindow->clear();
     menuWindow->addAction(actShowToolbar);
+    menuWindow->addSeparator();
+    menuWindow->addActions({actFitToWindow, actActualSize});
     menuWindow->addSeparator();
     menuWindow->addActions({actMinimize, actClose, actCloseAll});
     menuWindow->addSeparator();
@@ -393,8 +399,8 @@ void MainWindow::updateWindowMenu()
     for (int i = 0; i < windows.size(); ++i) {
         auto *doc = qobject_cast<CImgDoc *>(windows[i]->widget());
         if (!doc) continue;
-        const QString text = i < 9 ? tr("&%1 %2").arg(i + 1).arg(doc->shortFileName())
-                                   : tr("%1 %2").arg(i + 1).arg(doc->shortFileName());
+        const QString text = i < 9 ? tr("&%1 %2").arg(i + 1).arg(doc->documentName())
+                                   : tr("%1 %2").arg(i + 1).arg(doc->documentName());
         QAction *action = menuWindow->addAction(text);
         action->setCheckable(true);
         action->setChecked(doc == active);

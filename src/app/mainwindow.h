@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "ops/core/image.h"
+#include "ops/io/imageio.h"
 
 class CImgDoc;
 struct OperationRow;
@@ -80,8 +81,9 @@ private:
     void keepResult(CImgDoc *doc, const Image &result);
     void connectDocument(CImgDoc *doc);
     QMdiSubWindow *addDocument(CImgDoc *doc);
-    // The document opened from the file name with the given colour channel, if any.
-    CImgDoc *findDocument(const QString &name, int channel) const;
+    // The document opened from the file name with the given colour channel and DICOM gray
+    // levels, if any.
+    CImgDoc *findDocument(const QString &name, int channel, DicomWindow window) const;
     void fitToImage(CImgDoc *doc);
     void keepInsideWorkspace(QMdiSubWindow *window);
     static QSize smallestWindow(const QMdiSubWindow *window);
@@ -105,6 +107,7 @@ private:
     QAction *actMinimize = nullptr, *actClose = nullptr, *actCloseAll = nullptr, *actTile = nullptr;
     QAction *actCascade = nullptr, *actArrangeIcons = nullptr, *actNext = nullptr, *actPrevious = nullptr;
     QAction *actWindowSeparator = nullptr, *actHelp = nullptr, *actAbout = nullptr, *actAboutQt = nullptr;
+    QAction *actFitToWindow = nullptr, *actActualSize = nullptr;
 
     friend class MainWindowTest;
     friend class ShellTest;

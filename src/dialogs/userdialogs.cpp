@@ -1,6 +1,10 @@
 #include "dialogs/userdialogs.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTextDocumentFragment>
 #include <QDialog>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -9,6 +13,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -47,6 +52,28 @@ void UserDialogs::warning(QWidget *parent, const QString &title, const QString &
     QMessageBox::warning(parent, title, text);
 }
 
+void UserDialogs::report(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    QPushButton *copy = box.addButton(QCoreApplication::translate("UserDialogs", "Copy figures"), QMessageBox::ActionRole);
+    box.exec();
+    if (box.clickedButton() == copy) QGuiApplication::clipboard()->setText(reportFigures(text));
+}
+
+QString reportFigures(const QString &text)
+{
+    QStringList lines;
+    // Paragraphs and line breaks may come out as Unicode separators rather than newlines.
+    static const QRegularExpression breaks(QStringLiteral("[\\n\\x{2028}\\x{2029}]"));
+    for (const QString &line : QTextDocumentFragment::fromHtml(text).toPlainText().split(breaks)) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty()) continue;
+        const qsizetype colon = trimmed.indexOf(QLatin1String(": "));
+        lines << (colon < 0 ? trimmed : trimmed.left(colon) + '\t' + trimmed.mid(colon + 2));
+    }
+    return lines.join('\n') + '\n';
+}
+
 int UserDialogs::question(QWidget *parent, const QString &title, const QString &text, const QStringList &buttons,
                           int defaultButton, int escapeButton)
 {
@@ -78,24 +105,27 @@ QString UserDialogs::getOpenFileName(QWidget *parent, const QString &caption, co
 }
 
 QString UserDialogs::getOpenImageFileName(QWidget *parent, const QString &caption, const QString &dir,
-                                          const QString &filter, const QString &channelLabel,
-                                          const QStringList &channels, int *channel)
+                                          const QString &filter, QList<Choice> &choices)
 {
-    // Qt's own dialog, not the platform's, so that the choice can sit under the file list.
+    // Qt's own dialog, not the platform's, so that the choices can sit under the file list.
     QFileDialog dialog(parent, caption, dir, filter);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    auto *choice = new QComboBox(&dialog);
-    choice->addItems(channels);
-    choice->setCurrentIndex(std::clamp(*channel, 0, int(channels.size()) - 1));
-    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout())) {
+    QList<QComboBox *> boxes;
+    auto *grid = qobject_cast<QGridLayout *>(dialog.layout());
+    for (const Choice &choice : choices) {
+        auto *box = new QComboBox(&dialog);
+        box->addItems(choice.items);
+        box->setCurrentIndex(std::clamp(choice.index, 0, int(choice.items.size()) - 1));
+        boxes << box;
+        if (!grid) continue;
         const int row = grid->rowCount();
-        grid->addWidget(new QLabel(channelLabel, &dialog), row, 0);
-        grid->addWidget(choice, row, 1);
+        grid->addWidget(new QLabel(choice.label, &dialog), row, 0);
+        grid->addWidget(box, row, 1);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-    *channel = choice->currentIndex();
+    for (int i = 0; i < choices.size(); ++i) choices[i].index = boxes[i]->currentIndex();
     return dialog.selectedFiles().first();
 }
 

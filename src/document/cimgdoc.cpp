@@ -1,6 +1,7 @@
 #include "document/cimgdoc.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
@@ -16,9 +17,10 @@ CImgDoc::CImgDoc(QWidget *parent, CImgDoc *source) : QScrollArea(parent)
     initWindow();
     if (!source) return;
     zoomFactor = 1.0f;
-    setTitle();
     fileName = source->fileName;
+    setTitle();
     channel = source->channel;
+    dicomWindow = source->dicomWindow;
     view = new PixmapWidget(*source->view->pixmap, imageNumber, this);
     view->calibration = source->view->calibration;
     view->frameTimeMs = source->view->frameTimeMs;
@@ -41,9 +43,9 @@ void CImgDoc::initWindow()
     setBackgroundRole(QPalette::Dark);
 }
 
-bool CImgDoc::openImageFile(const QString &name, Channel channel)
+bool CImgDoc::openImageFile(const QString &name, Channel channel, DicomWindow window)
 {
-    auto *created = new PixmapWidget(name, imageNumber, this, channel);
+    auto *created = new PixmapWidget(name, imageNumber, this, channel, window);
     if (!created->loadError().isEmpty()) {
         loadError_ = created->loadError();
         delete created;
@@ -53,6 +55,7 @@ bool CImgDoc::openImageFile(const QString &name, Channel channel)
     wireView();
     fileName = name;
     this->channel = channel;
+    dicomWindow = window;
     zoomFactor = 1.0f;
     setTitle();
     return true;
@@ -76,9 +79,23 @@ void CImgDoc::wireView()
     setWidgetResizable(true);
 }
 
+QString CImgDoc::documentName() const
+{
+    return fileName.isEmpty() ? tr("Image %1").arg(imageNumber) : tr("%1 - Image %2").arg(shortFileName()).arg(imageNumber);
+}
+
 void CImgDoc::setTitle()
 {
-    setWindowTitle(tr("Image %1 (%2%)").arg(imageNumber).arg(int(double(zoomFactor) * 100.0)));
+    setWindowTitle(tr("%1 (%2%)").arg(documentName()).arg(int(double(zoomFactor) * 100.0)));
+}
+
+void CImgDoc::fitZoomToWindow()
+{
+    if (!view || view->pixmap->isNull()) return;
+    // The area the image may fill once no scroll bar is needed.
+    const QSize area = maximumViewportSize();
+    const QSize image = view->pixmap->size();
+    view->requestZoom(std::min(float(area.width()) / float(image.width()), float(area.height()) / float(image.height())));
 }
 
 QSize CImgDoc::sizeHint() const
@@ -90,20 +107,49 @@ QSize CImgDoc::sizeHint() const
 
 QString CImgDoc::shortFileName() const { return fileName.isEmpty() ? QString() : QFileInfo(fileName).fileName(); }
 
+namespace {
+
+// One entry of the save dialog: its filter text, the suffix and writer, and what is written.
+struct SaveFormat {
+    QString filter;
+    const char *format;
+    PixmapWidget::SaveDepth depth;
+};
+
+// The displayed rendering in four formats; for an image of more than 256 levels first the
+// formats that keep them. The first entry is preselected: lossless, so a binary
+// segmentation is not saved as JPEG by default.
+QList<SaveFormat> saveFormats(bool deep)
+{
+    using D = PixmapWidget::SaveDepth;
+    QList<SaveFormat> formats;
+    if (deep)
+        formats = {{CImgDoc::tr("16-bit PNG image (*.png)"), "png", D::Gray16},
+                   {CImgDoc::tr("16-bit TIFF image (*.tif)"), "tif", D::Gray16},
+                   {CImgDoc::tr("CImg image of doubles (*.cimg)"), "cimg", D::Doubles}};
+    formats += {{CImgDoc::tr("PNG image (*.png)"), "png", D::Rendering},
+                {CImgDoc::tr("TIFF image (*.tif)"), "tif", D::Rendering},
+                {CImgDoc::tr("BMP image (*.bmp)"), "bmp", D::Rendering},
+                {CImgDoc::tr("JPEG image (*.jpg)"), "jpg", D::Rendering}};
+    return formats;
+}
+
+}  // namespace
+
 bool CImgDoc::saveAs()
 {
     if (!view) return false;
-    const QStringList filters = {".jpg", ".png", ".bmp", ".tif"};
-    // Preselected: lossless, so a binary segmentation is not saved as JPEG by default.
-    QString filter = ".png";
+    const QList<SaveFormat> formats = saveFormats(view->holdsDeepValues());
+    QStringList filters;
+    for (const SaveFormat &f : formats) filters << f.filter;
+    QString filter = filters.first();
     const QString name = dialogs().getSaveFileName(this, tr("Save image"), QDir::currentPath(), filters, &filter);
     if (name.isEmpty()) return false;
-    if (!filters.contains(filter)) filter = ".png";
-    const QByteArray format = filter.mid(1).toLatin1();
+    const SaveFormat &chosen = formats[std::max(0, int(filters.indexOf(filter)))];
     QString error;
-    if (view->saveImage(name, format.constData(), &error)) return true;
+    if (view->saveImage(name, chosen.format, &error, chosen.depth)) return true;
     dialogs().warning(this, tr("Image not saved"),
-                      tr("The image could not be saved as %1: %2").arg(withSuffix(name, format.constData()), error));
+                      tr("The image could not be saved as %1: %2").arg(withSuffix(name, chosen.format), error));
     return false;
 }
 

@@ -21,9 +21,13 @@ public:
     CImgDoc(QWidget *parent, const ImageList &images);
 
     // Creates the view from the file (every frame of a multi-frame file, colour pictures as
-    // channel); false (with loadError set) when it cannot be read.
-    bool openImageFile(const QString &name, Channel channel = Channel::Gray);
+    // channel, DICOM gray levels as window); false (with loadError set) when it cannot be read.
+    bool openImageFile(const QString &name, Channel channel = Channel::Gray, DicomWindow window = DicomWindow::File);
     QString shortFileName() const;
+    // What tells documents apart: "scan.png - Image 3", or "Image 3" without a file.
+    QString documentName() const;
+    // Zooms the image to the largest size at which it fits the window without scrolling.
+    void fitZoomToWindow();
     // The zoomed image plus a margin of 10: the size its window is fitted to.
     QSize sizeHint() const override;
     const QString &loadError() const { return loadError_; }
@@ -39,6 +43,7 @@ public:
     PixmapWidget *view = nullptr;
     QString fileName;
     Channel channel = Channel::Gray;  // the colour channel the file was opened with
+    DicomWindow dicomWindow = DicomWindow::File;  // and how its DICOM gray levels were read
     float zoomFactor = 1.0f;
     bool focusReported = false;
 

@@ -9,6 +9,7 @@
 #include "ops/core/execution.h"
 #include "ops/classify/fieldofview.h"
 #include "ops/classify/vesselmodel.h"
+#include "view/numbertext.h"
 #include "view/pixmapwidget.h"
 
 namespace {
@@ -49,5 +50,5 @@ void PixmapWidget::opVesselClassifier()
     emit updateImgNav();
     const double share = 100.0 * double(fieldOfViewArea(c.segmentation)) / double(std::max(1LL, fieldOfViewArea(c.fov)));
     dialogs().information(this, tr("Filter applied"),
-                          tr("Vessels classified: %1 % of the field of view").arg(share, 0, 'f', 1));
+                          tr("Vessels classified: %1 % of the field of view").arg(numberText(share, 1)));
 }

@@ -1,7 +1,9 @@
-// Saving and printing the displayed 8-bit rendering.
+// Saving and printing: the displayed 8-bit rendering (gray when it holds no colour), or the
+// values themselves as 16-bit gray or .cimg doubles.
 #include <QPainter>
 #include <QPrinter>
 
+#include "ops/io/deepsave.h"
 #include "ops/io/imageio.h"
 #include "view/pixmapwidget.h"
 
@@ -12,9 +14,25 @@ QString withSuffix(const QString &fileName, const char *format)
     return fileName.endsWith(suffix, Qt::CaseInsensitive) ? fileName : fileName + suffix;
 }
 
-bool PixmapWidget::saveImage(const QString &fileName, const char *format, QString *error)
+QImage PixmapWidget::renderingToSave() const
 {
-    return savePicture(pixmap->toImage(), withSuffix(fileName, format), format, error);
+    // Marks drawn into the pixmap (the area tool's green) keep it in colour; otherwise a
+    // gray rendering is written as 8-bit gray, a third of the size and read back as gray.
+    QImage picture = pixmap->toImage();
+    return picture.allGray() ? picture.convertToFormat(QImage::Format_Grayscale8) : picture;
+}
+
+bool PixmapWidget::holdsDeepValues() const { return holdsMoreThan256Levels(*model.currentImage()); }
+
+bool PixmapWidget::saveImage(const QString &fileName, const char *format, QString *error, SaveDepth depth)
+{
+    const QString path = withSuffix(fileName, format);
+    switch (depth) {
+    case SaveDepth::Rendering: return savePicture(renderingToSave(), path, format, error);
+    case SaveDepth::Gray16: return savePicture(toGray16(*model.currentImage()), path, format, error);
+    case SaveDepth::Doubles: return saveCimgImage(*model.currentImage(), path, error);
+    }
+    return false;
 }
 
 void PixmapWidget::printImage(QPrinter *printer)
@@ -28,6 +46,8 @@ void PixmapWidget::printImage(QPrinter *printer)
     size.scale(page.size(), Qt::KeepAspectRatio);
     painter.setViewport(QRect(page.topLeft(), size));
     painter.setWindow(pixmap->rect());
-    painter.drawPixmap(0, 0, *pixmap);
+    // Lossless: a PDF would otherwise hold the image as JPEG, which blurs a binary result.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
+    painter.drawImage(0, 0, renderingToSave());
     painter.end();
 }

@@ -4,6 +4,7 @@
 
 #include "dialogs/userdialogs.h"
 #include "ops/selection/selection.h"
+#include "view/numbertext.h"
 #include "view/pixmapwidget.h"
 #include "view/scribbletool.h"
 
@@ -22,12 +23,16 @@ void PixmapWidget::setZoomFactor(float f)
 void PixmapWidget::wheelEvent(QWheelEvent *event)
 {
     event->accept();
+    requestZoom(float(double(zoomFactor) + event->angleDelta().y() * 0.001));
+}
+
+void PixmapWidget::requestZoom(float f)
+{
     if (isBoxWaiting(state) || state == Area || state == Erase) {
         dialogs().information(this, tr("Information"),
                               tr("You cannot zoom in this mode.<br>Press <b>SPACE</b> to return to normal mode."));
         return;
     }
-    float f = float(double(zoomFactor) + event->angleDelta().y() * 0.001);
     if (pixmap->width() > 0 && 32.0 / pixmap->width() > f) f = float(32.0 / pixmap->width());
     setZoomFactor(f);
 }
@@ -69,7 +74,7 @@ void PixmapWidget::paintEvent(QPaintEvent *)
     painter.setPen(QPen(Qt::red, 1));
     const auto vx = [&](float x) { return int(x * z + xCenterOffset); };
     const auto vy = [&](float y) { return int(y * z + yCenterOffset); };
-    const QString coverage = tr("white coverage: %1 %").arg(whiteCoverage(whiteCount, shapePixels));
+    const QString coverage = tr("white coverage: %1 %").arg(numberText(whiteCoverage(whiteCount, shapePixels)));
     if (isRectangle(state) || isEllipse(state)) {
         const int x1 = selectionRect.left(), y1 = selectionRect.top();
         const int x2 = selectionRect.right(), y2 = selectionRect.bottom();

@@ -37,11 +37,11 @@ PixmapWidget::PixmapWidget(const QPixmap &picture, int number, QWidget *parent)
     finishConstruction();
 }
 
-PixmapWidget::PixmapWidget(const QString &fileName, int number, QWidget *parent, Channel channel)
+PixmapWidget::PixmapWidget(const QString &fileName, int number, QWidget *parent, Channel channel, DicomWindow window)
     : QWidget(parent), imageNumber(number)
 {
     GuiProgress progress(this);
-    LoadResult loaded = isDicomFile(fileName) ? loadDicomImage(fileName, progress, channel)
+    LoadResult loaded = isDicomFile(fileName) ? loadDicomImage(fileName, progress, channel, window)
                                               : loadGrayImage(fileName, progress, channel);
     if (!loaded.ok()) {
         loadError_ = loaded.error;

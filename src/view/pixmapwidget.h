@@ -40,7 +40,8 @@ public:
     PixmapWidget(const QPixmap &picture, int number, QWidget *parent);
     // Reads and converts the file (every frame of a multi-frame file, the first current;
     // colour pictures as channel); loadError() tells whether that failed.
-    PixmapWidget(const QString &fileName, int number, QWidget *parent, Channel channel = Channel::Gray);
+    PixmapWidget(const QString &fileName, int number, QWidget *parent, Channel channel = Channel::Gray,
+                 DicomWindow window = DicomWindow::File);
     ~PixmapWidget() override;
 
     // The window's images (never empty), its preview and reference images.
@@ -83,8 +84,13 @@ public:
     void currentToPreview();
     void duplicateCurrent();
 
-    // Files and printing.
-    bool saveImage(const QString &fileName, const char *format, QString *error = nullptr);
+    // Files and printing. saveImage writes the displayed rendering, or the current image's
+    // values as 16-bit gray or as .cimg doubles (format "cimg"), adding the format's suffix.
+    enum class SaveDepth { Rendering, Gray16, Doubles };
+    bool saveImage(const QString &fileName, const char *format, QString *error = nullptr,
+                   SaveDepth depth = SaveDepth::Rendering);
+    // True when the current image holds more than 256 levels, which 8 bits cannot keep.
+    bool holdsDeepValues() const;
     void printImage(QPrinter *printer);
 
     // Tools.
@@ -152,6 +158,9 @@ public:
 
 public slots:
     void setZoomFactor(float f);
+    // A zoom the user asked for (wheel, fit to window, actual size): refused with a word in
+    // the modes that keep zoom 1, and never narrower than 32 view pixels.
+    void requestZoom(float f);
     void setImage(int nr);
     void setXOffset(int v);
     void setYOffset(int v);
@@ -196,6 +205,8 @@ public:
 
 private:
     void finishConstruction();
+    // The rendering as saved and printed: 8-bit gray unless it holds colour.
+    QImage renderingToSave() const;
     void buildContextMenu();
     void renderToPixmap(const Image &source);
     QPoint imagePosition(const QPoint &viewPos, bool clampToOne) const;
@@ -218,6 +229,7 @@ private:
     void endErase();
     void scribbleMouse(QMouseEvent *event);
     void trainScribbles();
+    void undoScribble();
     void keepScribbles();
     void saveScribbleModel();
     void showScribbleResult(bool on);

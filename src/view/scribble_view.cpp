@@ -13,6 +13,7 @@
 #include "dialogs/userdialogs.h"
 #include "document/cimgdoc.h"
 #include "ops/classify/fieldofview.h"
+#include "view/numbertext.h"
 #include "view/pixmapwidget.h"
 #include "view/scribblepanel.h"
 #include "view/scribbletool.h"
@@ -58,6 +59,7 @@ void PixmapWidget::startScribbles()
     auto *panel = new ScribblePanel(this);
     scribblePanel = panel;
     connect(panel, &ScribblePanel::trainRequested, this, &PixmapWidget::trainScribbles);
+    connect(panel, &ScribblePanel::undoRequested, this, &PixmapWidget::undoScribble);
     connect(panel, &ScribblePanel::keepRequested, this, &PixmapWidget::keepScribbles);
     connect(panel, &ScribblePanel::saveRequested, this, &PixmapWidget::saveScribbleModel);
     connect(panel, &ScribblePanel::cancelRequested, this, &PixmapWidget::leaveScribbles);
@@ -110,10 +112,21 @@ void PixmapWidget::scribbleMouse(QMouseEvent *event)
     const Qt::MouseButtons buttons = press ? Qt::MouseButtons(event->button()) : event->buttons();
     // One button at a time paints; both together (or none) leave the strokes alone.
     if (event->type() != QEvent::MouseButtonRelease && (buttons == Qt::LeftButton || buttons == Qt::RightButton)) {
+        if (press) {
+            scribbles->beginStroke();
+            if (scribblePanel) scribblePanel->setUndoable(true);
+        }
         scribbles->paint(press ? p : lastScribblePos, p, buttons == Qt::LeftButton);
         update();
     }
     lastScribblePos = p;
+}
+
+void PixmapWidget::undoScribble()
+{
+    if (!scribbles || !scribbles->undo()) return;
+    if (scribblePanel) scribblePanel->setUndoable(scribbles->canUndo());
+    update();
 }
 
 void PixmapWidget::trainScribbles()
@@ -149,8 +162,8 @@ void PixmapWidget::trainScribbles()
                                 "is vessel.")
                                  .arg(counts.vessel)
                                  .arg(counts.background)
-                                 .arg(double(clock.elapsed()) / 1000.0, 0, 'f', 1)
-                                 .arg(share, 0, 'f', 1));
+                                 .arg(numberText(double(clock.elapsed()) / 1000.0, 1))
+                                 .arg(numberText(share, 1)));
     showScribbleResult(true);
 }
 

@@ -60,15 +60,19 @@ ScribblePanel::ScribblePanel(QWidget *view) : QWidget(view, Qt::Tool)
     grid->addWidget(status_, 5, 0, 1, 2);
 
     auto *buttons = new QHBoxLayout;
+    undo_ = button(tr("Undo stroke"), "undo", this);
+    undo_->setShortcut(QKeySequence::Undo);
+    undo_->setEnabled(false);
     QPushButton *train = button(tr("Train"), "train", this);
     keep_ = button(tr("Keep"), "keep", this);
     save_ = button(tr("Save model..."), "saveModel", this);
     QPushButton *cancel = button(tr("Cancel"), "cancel", this);
     cancel->setShortcut(Qt::Key_Escape);
-    for (QPushButton *b : {train, keep_, save_, cancel}) buttons->addWidget(b);
+    for (QPushButton *b : {undo_, train, keep_, save_, cancel}) buttons->addWidget(b);
     grid->addLayout(buttons, 6, 0, 1, 2);
     setTrained(false);
 
+    connect(undo_, &QPushButton::clicked, this, &ScribblePanel::undoRequested);
     connect(train, &QPushButton::clicked, this, &ScribblePanel::trainRequested);
     connect(keep_, &QPushButton::clicked, this, &ScribblePanel::keepRequested);
     connect(save_, &QPushButton::clicked, this, &ScribblePanel::saveRequested);
@@ -91,6 +95,8 @@ void ScribblePanel::setTrained(bool trained)
     const QSignalBlocker quiet(showResult_);
     showResult_->setChecked(trained);
 }
+
+void ScribblePanel::setUndoable(bool undoable) { undo_->setEnabled(undoable); }
 
 void ScribblePanel::setStatus(const QString &text)
 {

@@ -20,9 +20,12 @@ public:
     // Keep, Save model... and "Show result" are offered once a training has a result.
     void setTrained(bool trained);
     void setStatus(const QString &text);
+    // "Undo stroke" is offered while there is a stroke to take back.
+    void setUndoable(bool undoable);
 
 signals:
     void trainRequested();
+    void undoRequested();
     void keepRequested();
     void saveRequested();
     void cancelRequested();
@@ -40,5 +43,6 @@ private:
     QCheckBox *dark_ = nullptr;
     QCheckBox *showResult_ = nullptr;
     QPushButton *keep_ = nullptr;
+    QPushButton *undo_ = nullptr;
     QPushButton *save_ = nullptr;
 };

@@ -21,6 +21,19 @@ void ScribbleTool::paint(const QPointF &from, const QPointF &to, bool vessel)
         painter.drawLine(from, to);
 }
 
+void ScribbleTool::beginStroke()
+{
+    undoSteps_ << strokes_;  // shared until the stroke paints: the copy is made then
+    if (undoSteps_.size() > kUndoSteps) undoSteps_.removeFirst();
+}
+
+bool ScribbleTool::undo()
+{
+    if (undoSteps_.isEmpty()) return false;
+    strokes_ = undoSteps_.takeLast();
+    return true;
+}
+
 Image ScribbleTool::labels() const
 {
     Image labels(strokes_.width(), strokes_.height(), 1, 1, kNoLabel);

@@ -5,6 +5,7 @@
 #pragma once
 #include <QColor>
 #include <QImage>
+#include <QList>
 #include <QPointF>
 #include <optional>
 
@@ -21,6 +22,13 @@ public:
     // Paints a stroke from `from` to `to` (image coordinates; equal points paint a dot) as
     // vessel or background; a later stroke replaces the label of an earlier one under it.
     void paint(const QPointF &from, const QPointF &to, bool vessel);
+    // Keeps the strokes as they are before a new stroke begins, so that undo can bring them
+    // back; at most kUndoSteps strokes are kept.
+    void beginStroke();
+    // Takes back the last stroke; false when there is none.
+    bool undo();
+    bool canUndo() const { return !undoSteps_.isEmpty(); }
+    static constexpr int kUndoSteps = 50;
     void setBrush(int width) { brush_ = width; }
     int brush() const { return brush_; }
 
@@ -33,5 +41,6 @@ public:
 
 private:
     QImage strokes_;
+    QList<QImage> undoSteps_;  // the strokes before each of the last strokes, oldest first
     int brush_ = kDefaultBrush;
 };

@@ -183,6 +183,7 @@ void PixmapWidget::keyReleaseEvent(QKeyEvent *event)
 {
     const bool space = event->key() == Qt::Key_Space;
     if (state == Scribble && event->key() == Qt::Key_Escape) return leaveScribbles();
+    if (state == Scribble && event->matches(QKeySequence::Undo)) return undoScribble();
     if (space && (isBoxWaiting(state) || (state == Polygon && polygonClosed))) {
         applyRequest(Cut{currentSelection(), false});
     } else if (state == Area && space) {

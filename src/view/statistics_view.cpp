@@ -6,6 +6,7 @@
 #include "ops/measure/morphometry.h"
 #include "ops/morphology/thinning.h"
 #include "ops/measure/vesselmeasure.h"
+#include "view/numbertext.h"
 #include "view/pixmapwidget.h"
 
 void PixmapWidget::opGrayStats()
@@ -18,11 +19,11 @@ void PixmapWidget::opGrayStats()
             .arg(imageNumber)
             .arg(s.width)
             .arg(s.height)
-            .arg(s.minimum)
-            .arg(s.maximum)
-            .arg(s.mean)
-            .arg(s.variance);
-    dialogs().information(this, tr("Graylevel image information"), text);
+            .arg(numberText(s.minimum))
+            .arg(numberText(s.maximum))
+            .arg(numberText(s.mean))
+            .arg(numberText(s.variance));
+    dialogs().report(this, tr("Graylevel image information"), text);
 }
 
 // Where a file's pixel size came from, in the report's words.
@@ -55,23 +56,23 @@ QString morphometryReportText(const Image &measured, const Image &skeleton)
               "<b>Diameters from 3 to 6 px:</b> %8 %<br><b>Diameters of 6 px and above:</b> %9 %</p>"
               "<p><b>Mean tortuosity (length-weighted):</b> %10<br><b>Fractal dimension (boxes of %11 to %12 px):</b> "
               "%13 (vessels), %14 (skeleton)<br><b>Lacunarity (gliding boxes of %15 to %16 px):</b> %17</p>")
-        .arg(m.areaFraction * 100.0)
-        .arg(m.totalLength)
-        .arg(m.lengthDensity)
-        .arg(m.junctionDensity * 10000.0)
-        .arg(m.meanDiameter)
-        .arg(m.medianDiameter)
-        .arg(m.classPercent[0])
-        .arg(m.classPercent[1])
-        .arg(m.classPercent[2])
-        .arg(m.meanTortuosity)
+        .arg(numberText(m.areaFraction * 100.0))
+        .arg(numberText(m.totalLength))
+        .arg(numberText(m.lengthDensity))
+        .arg(numberText(m.junctionDensity * 10000.0))
+        .arg(numberText(m.meanDiameter))
+        .arg(numberText(m.medianDiameter))
+        .arg(numberText(m.classPercent[0]))
+        .arg(numberText(m.classPercent[1]))
+        .arg(numberText(m.classPercent[2]))
+        .arg(numberText(m.meanTortuosity))
         .arg(m.fractal.smallestBox)
         .arg(m.fractal.largestBox)
-        .arg(m.fractal.dimension)
-        .arg(m.skeletonFractal.dimension)
+        .arg(numberText(m.fractal.dimension))
+        .arg(numberText(m.skeletonFractal.dimension))
         .arg(m.lacunarity.smallestBox)
         .arg(m.lacunarity.largestBox)
-        .arg(m.lacunarity.value);
+        .arg(numberText(m.lacunarity.value));
 }
 
 }  // namespace
@@ -93,24 +94,24 @@ void PixmapWidget::opBwStats()
                        .arg(first.height())
                        .arg(s.area)
                        .arg(s.length)
-                       .arg(s.coverage);
+                       .arg(numberText(s.coverage));
     text += tr("<p><h3>Vessel measurements</h3></p><p><b>End points:</b> %1<br><b>Branch points:</b> %2<br>"
                "<b>Segments:</b> %3</p><p><b>Skeleton length (diagonal steps as &radic;2):</b> %4 px<br>"
                "<b>Mean vessel width (area / skeleton length):</b> %5 px</p>")
                 .arg(v.skeleton.endPoints)
                 .arg(v.skeleton.branchPoints)
                 .arg(v.skeleton.segments)
-                .arg(v.skeleton.stepLength)
-                .arg(v.meanWidth);
+                .arg(numberText(v.skeleton.stepLength))
+                .arg(numberText(v.meanWidth));
     if (calibration.known())
         text += tr("<p><b>Pixel size:</b> %1 mm (from the file's %2)<br><b>Skeleton length:</b> %3 mm<br>"
                    "<b>Mean vessel width:</b> %4 mm<br><b>Length density:</b> %5 mm/mm&sup2;</p>")
-                    .arg(calibration.pixelSizeMm)
+                    .arg(numberText(calibration.pixelSizeMm))
                     .arg(calibrationSourceText(calibration.source))
-                    .arg(v.lengthMm)
-                    .arg(v.meanWidthMm)
-                    .arg(v.lengthDensity);
+                    .arg(numberText(v.lengthMm))
+                    .arg(numberText(v.meanWidthMm))
+                    .arg(numberText(v.lengthDensity));
     text += morphometryReportText(measured, skeleton);
-    dialogs().information(this, tr("Binary image information"), text);
+    dialogs().report(this, tr("Binary image information"), text);
 }
 

@@ -41,6 +41,9 @@ private slots:
             QTest::addRow("erode %s", param) << QStringList{"apply", "erode", "nowhere.png", "out.png", param} << 2;
         for (const char *param : {"preset=lung", "disc=100", "vessel=101"})
             QTest::addRow("hysteresis %s", param) << QStringList{"apply", "hysteresis", "nowhere.png", "out.png", param} << 2;
+        QTest::newRow("threads above the row passes' limit") << QStringList{"apply", "invert", "in.png", "out.png", "--threads", "65"} << 2;
+        QTest::newRow("option given twice") << QStringList{"stats", "in.png", "--channel", "red", "--channel", "blue"} << 2;
+        QTest::newRow("option without its value") << QStringList{"stats", "in.png", "--channel"} << 2;
         QTest::newRow("unknown channel") << QStringList{"stats", "nowhere.png", "--channel", "alpha"} << 2;
         QTest::newRow("threshold invert=2") << QStringList{"apply", "threshold", "nowhere.png", "out.png", "invert=2"} << 2;
         QTest::newRow("hysteresis preset=coronary") << QStringList{"apply", "hysteresis", "nowhere.png", "out.png", "preset=coronary"} << 3;
@@ -68,6 +71,26 @@ private slots:
         QCOMPARE(run({"--help"}, &out), 0);
         QVERIFY(out.contains("invert"));
         QVERIFY(out.contains("display"));
+        // Each command's help is its own section of the whole, in the same order.
+        qsizetype last = 0;
+        for (const char *command : {"apply", "stats", "segment", "train", "evaluate", "overlay", "merge"}) {
+            QString own;
+            QCOMPARE(run({command, "--help"}, &own), 0);
+            const QString section = own.section("\nExit status:", 0, 0);
+            QVERIFY2(out.indexOf(section) > last, command);
+            last = out.indexOf(section);
+        }
+        QVERIFY(out.contains("--pixels-per-image N"));
+    }
+
+    void doubleDashEndsOptions()
+    {
+        const QString dashed = dir.filePath("-in.png");
+        QVERIFY(QFile::copy(input, dashed));
+        QDir::setCurrent(dir.path());
+        QCOMPARE(run({"apply", "invert", "--threads", "1", "--", "-in.png", "dashed.png"}), 0);
+        QVERIFY(QFile::exists(dir.filePath("dashed.png")));
+        QCOMPARE(run({"apply", "invert", "-in.png", "dashed.png"}), 2);  // read as an option
     }
 
     void invertWritesTheRenderingOrTheValues()

@@ -65,7 +65,7 @@ private slots:
     void statsFiguresAndSegmentTable()
     {
         QString out;
-        QCOMPARE(run({"stats", path("bars.png"), "--binary", "--segments", path("table.csv"), "--gray", path("gray.png")}, &out), 0);
+        QCOMPARE(run({"stats", path("bars.png"), "--binary", "--segments-csv", path("table.csv"), "--gray", path("gray.png")}, &out), 0);
         const auto f = figures(out);
         QCOMPARE(f.value("area"), QString("2240"));  // the binary report's figures stay first and unchanged
         QCOMPARE(f.value("vessel_area_fraction"), QString::number(2240.0 / 30000, 'g', 17));

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QQueue>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 
 #include "dialogs/userdialogs.h"
@@ -20,13 +21,16 @@ public:
     QQueue<double> doubles;            // getDouble answers; cancel when empty
     QQueue<QString> items;             // getItem answers; cancel when empty
     QQueue<QString> fileNames;         // open/save names; cancel when empty
-    QQueue<QString> filters;           // save filters, ".png" when empty
+    QQueue<QString> filters;           // save filters, the first offered when empty; a
+                                       // suffix (".bmp") picks the first filter of it
+    QStringList offeredFilters;        // what the last save dialog offered
     QQueue<std::function<int(QDialog *)>> execs;  // dialog scripts; reject when empty
     bool printAccepted = false;
     QString preselectedFilter;         // what the last save dialog offered first
 
     void information(QWidget *, const QString &title, const QString &text) override { shown << title + "|" + text; }
     void warning(QWidget *, const QString &title, const QString &text) override { shown << title + "|" + text; }
+    void report(QWidget *, const QString &title, const QString &text) override { shown << title + "|" + text; }
     int question(QWidget *, const QString &title, const QString &text, const QStringList &, int, int escape) override
     {
         shown << title + "|" + text;
@@ -54,20 +58,34 @@ public:
     {
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
-    // The open dialog's channel choice: the index it offered first, and the answers.
+    // The open dialog's choices (colour channel, DICOM gray levels): the indexes offered
+    // first, and the answers.
     int offeredChannel = -1;
-    QQueue<int> channels;  // the chosen channel's index; the offered one when empty
+    int offeredDicomWindow = -1;
+    QQueue<int> channels;      // the chosen channel's index; the offered one when empty
+    QQueue<int> dicomWindows;  // the chosen DICOM gray levels; the offered ones when empty
     QString getOpenImageFileName(QWidget *p, const QString &caption, const QString &dir, const QString &filter,
-                                 const QString &, const QStringList &, int *channel) override
+                                 QList<Choice> &choices) override
     {
-        offeredChannel = *channel;
-        if (!channels.isEmpty()) *channel = channels.dequeue();
+        QQueue<int> *answers[] = {&channels, &dicomWindows};
+        int *offered[] = {&offeredChannel, &offeredDicomWindow};
+        for (int i = 0; i < std::min<int>(2, choices.size()); ++i) {
+            *offered[i] = choices[i].index;
+            if (!answers[i]->isEmpty()) choices[i].index = answers[i]->dequeue();
+        }
         return getOpenFileName(p, caption, dir, filter);
     }
-    QString getSaveFileName(QWidget *, const QString &, const QString &, const QStringList &, QString *filter) override
+    QString getSaveFileName(QWidget *, const QString &, const QString &, const QStringList &offered,
+                            QString *filter) override
     {
         preselectedFilter = filter ? *filter : QString();
-        if (filter) *filter = filters.isEmpty() ? QString(".png") : filters.dequeue();
+        offeredFilters = offered;
+        if (filter) {
+            const QString answer = filters.isEmpty() ? offered.value(0) : filters.dequeue();
+            const auto named = std::find_if(offered.begin(), offered.end(),
+                                            [&](const QString &f) { return f.contains("(*" + answer + ")"); });
+            *filter = answer.startsWith('.') && named != offered.end() ? *named : answer;
+        }
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
     int exec(QDialog *dialog) override

@@ -145,6 +145,7 @@ private slots:
         settings().setValue("language", 1);
         QVERIFY(loadCatalogue(german, storedLanguage()));
         QCoreApplication::installTranslator(&german);
+        QLocale::setDefault(languageLocale(1));  // as the program does with the catalogue
     }
     void init()
     {
@@ -280,7 +281,11 @@ private slots:
         QCOMPARE(shortcuts.value("Nä&chstes"), QKeySequence(Qt::CTRL | Qt::Key_F6));
         QCOMPARE(shortcuts.value("&Vorheriges"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6));
         QCOMPARE(shortcuts.value("&Hilfe"), QKeySequence(Qt::Key_F1));
-        QCOMPARE(shortcuts.size(), 6);
+        QCOMPARE(shortcuts.value("Speichern &unter..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+        QCOMPARE(shortcuts.value("&Drucken..."), QKeySequence(Qt::CTRL | Qt::Key_P));
+        QCOMPARE(shortcuts.value("An &Fenster anpassen"), QKeySequence(Qt::CTRL | Qt::Key_0));
+        QCOMPARE(shortcuts.value("&Originalgröße"), QKeySequence(Qt::CTRL | Qt::Key_1));
+        QCOMPARE(shortcuts.size(), 10);
     }
 
     void settingsDialogAndItsMessage()
@@ -427,6 +432,8 @@ private slots:
             QVERIFY2(report.contains(QString::fromUtf8(word)), qPrintable(report));
         for (const char *word : {"Width", "Height", "Area", "Length", "coverage"})
             QVERIFY2(!report.contains(word), qPrintable(report));
+        // Figures in German notation: a decimal comma.
+        QVERIFY2(report.contains(QRegularExpression(QString::fromUtf8("Weißanteil: \\d+,\\d+ %"))), qPrintable(report));
         closeAll(w);
     }
 
@@ -441,7 +448,7 @@ private slots:
         QVERIFY(w.openFile(writeTestPicture(dir, "scan.png")));
         QCOMPARE(w.statusBar()->currentMessage(), QString("Datei geladen"));
         QVERIFY(answers.sawTitle("Bild geladen"));
-        QCOMPARE(w.activeDocument()->windowTitle(), QString("Bild %1 (100%)").arg(w.activeDocument()->imageNumber));
+        QCOMPARE(w.activeDocument()->windowTitle(), QString("scan.png - Bild %1 (100%)").arg(w.activeDocument()->imageNumber));
 
         answers.answers.enqueue(1);  // "Nein"
         QVERIFY(!w.close());

@@ -1,6 +1,11 @@
 // The main window, its dispatcher, document windows and the navigation dialog.
 #include <QAction>
 #include <QFileDialog>
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QListView>
+#include <QMessageBox>
+#include <QScrollBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -9,6 +14,8 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include "ops/core/progress.h"
+#include "ops/io/imageio.h"
 #include "ops/table/operations.h"
 
 #include "app/mainwindow.h"
@@ -135,6 +142,15 @@ private slots:
         CImgDoc *doc = w.documents().last();
         QCOMPARE(doc->imageNumber, first + 3);  // numbers are never reused
         QCOMPARE(doc->windowTitle(), QString("Image %1 (100%)").arg(first + 3));
+        const QString path = writeTestPicture(dir, "scan.png");
+        CImgDoc *scan = w.openFile(path);
+        QCOMPARE(scan->windowTitle(), QString("scan.png - Image %1 (100%)").arg(first + 4));
+        CImgDoc *clone = w.createCImgDoc(scan);  // a clone tells its number too
+        QCOMPARE(clone->windowTitle(), QString("scan.png - Image %1 (100%)").arg(first + 5));
+        clone->parentWidget()->close();
+        scan->parentWidget()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        doc = w.documents().last();
         doc->view->setZoomFactor(0.5f);
         QCOMPARE(doc->windowTitle(), QString("Image %1 (50%)").arg(first + 3));
         doc->view->setZoomFactor(0.29f);  // truncated, never rounded
@@ -266,9 +282,10 @@ private slots:
         for (QAction *a : w.menuWindow->actions())
             if (a->isCheckable()) texts << a->text();
         QCOMPARE(texts.size(), 10);
-        QCOMPARE(texts[0], QString("&1 scan.png"));
-        QCOMPARE(texts[1], QString("&2 "));
-        QCOMPARE(texts[9], QString("10 "));
+        const int first = w.documents().first()->imageNumber;
+        QCOMPARE(texts[0], QString("&1 scan.png - Image %1").arg(first));
+        QCOMPARE(texts[1], QString("&2 Image %1").arg(first + 1));
+        QCOMPARE(texts[9], QString("10 Image %1").arg(first + 9));
         QVERIFY(w.actWindowSeparator->isVisible());
         closeAll(w);
         w.updateMenus();
@@ -344,7 +361,8 @@ private slots:
         closeAll(w);
     }
 
-    // The printed image keeps its proportions whatever the shape of the view around it.
+    // The printed image keeps its proportions whatever the shape of the view around it, and
+    // its pixels (no JPEG).
     void printingKeepsTheImageProportions_data()
     {
         QTest::addColumn<QSize>("image");
@@ -370,6 +388,9 @@ private slots:
         doc->printOn(&printer);
         const QSizeF placed = placedImageSize(dir.filePath("proportions.pdf"));
         QVERIFY(!placed.isEmpty());
+        QFile pdf(dir.filePath("proportions.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY2(!pdf.readAll().contains("/DCTDecode"), "the image is stored as JPEG");
         QCOMPARE_LT(qAbs(placed.width() / placed.height() / (double(image.width()) / image.height()) - 1.0), 0.01);
         // It fills the page in one direction and fits it in the other.
         const QSizeF page = printer.pageLayout().fullRect(QPageLayout::Point).size();
@@ -379,35 +400,122 @@ private slots:
         closeAll(w);
     }
 
-    void saveDialogPreselectsPng()
+    // What Save As offers and writes: gray renderings as 8-bit gray, the values of an image
+    // of more than 256 levels as 16-bit gray or doubles; the first entry is preselected.
+    void saveFormats_data()
     {
+        QTest::addColumn<QList<double>>("values");  // a 300 x 1 image repeating these; none: x * 0.85
+        QTest::addColumn<QString>("filter");         // a suffix picks its first filter
+        QTest::addColumn<QString>("preselected");
+        QTest::addColumn<QString>("format");          // of the written file as Qt reads it
+        QTest::addColumn<double>("tolerance");        // of the values read back; < 0: the rendering
+        const QList<double> whole = {0, 255, 44}, deep;
+        QTest::newRow("gray PNG") << whole << ".png" << "PNG image (*.png)" << "Grayscale8" << -1.0;
+        QTest::newRow("gray TIFF") << whole << ".tif" << "PNG image (*.png)" << "Grayscale8" << -1.0;
+        QTest::newRow("16-bit PNG") << deep << ".png" << "16-bit PNG image (*.png)" << "Grayscale16" << 255.0 / 65535;
+        QTest::newRow("16-bit TIFF") << deep << ".tif" << "16-bit PNG image (*.png)" << "Grayscale16" << 255.0 / 65535;
+        QTest::newRow("doubles") << deep << ".cimg" << "16-bit PNG image (*.png)" << QString() << 0.0;
+        QTest::newRow("deep, 8-bit rendering") << deep << "PNG image (*.png)" << "16-bit PNG image (*.png)"
+                                               << "Grayscale8" << -1.0;
+    }
+
+    void saveFormats()
+    {
+        QFETCH(QList<double>, values);
+        QFETCH(QString, filter);
+        QFETCH(QString, preselected);
+        QFETCH(QString, format);
+        QFETCH(double, tolerance);
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
         w.show();
-        w.createNewWindow(listOf({1}));
+        Image image(300, 1, 1, 1);
+        cimg_forX(image, x) image(x) = values.isEmpty() ? x * 0.85 : values[x % values.size()];
+        w.createNewWindow(ImageList(image));
+        const QString name = dir.filePath(QTest::currentDataTag());
+        answers.fileNames.enqueue(name);
+        answers.filters.enqueue(filter);
         w.saveAs();
-        QCOMPARE(answers.preselectedFilter, QString(".png"));
+        QCOMPARE(answers.preselectedFilter, preselected);
+        const QString path = name + "." + QString(filter.startsWith('.') ? filter.mid(1) : "png");
+        QVERIFY2(QFile::exists(path), qPrintable(answers.shown.join("\n")));
+        if (!format.isEmpty()) QCOMPARE(QImage(path).format(), QImage::Format(QMetaEnum::fromType<QImage::Format>().keyToValue(qPrintable("Format_" + format))));
+        NullProgress progress;
+        const Image back = loadAnyImage(path, progress).image;
+        QCOMPARE(back.width(), 300);
+        const Image expected = tolerance < 0 ? image.get_round(1, -1).cut(0, 255) : image;
+        QCOMPARE_LE((back - expected).abs().max(), std::max(tolerance, 0.0));
         closeAll(w);
+    }
 
-        // The real dialog shows the preselected filter chosen, the four in their order.
-        QString chosen;
+    // The real save dialog shows the filters in order and lists the files they name.
+    void saveDialogListsExistingFiles()
+    {
+        QVERIFY(QImage(4, 4, QImage::Format_Grayscale8).save(dir.filePath("existing.png")));
         QStringList offered;
+        bool listed = false;
+        QElapsedTimer waited;
+        waited.start();
         QTimer poll;
+        // The dialog's file list fills in the background: look until the file shows.
         connect(&poll, &QTimer::timeout, this, [&] {
             for (QWidget *top : QApplication::topLevelWidgets())
                 if (auto *dialog = qobject_cast<QFileDialog *>(top)) {
-                    chosen = dialog->selectedNameFilter();
                     offered = dialog->nameFilters();
-                    dialog->reject();
+                    const auto *list = dialog->findChild<QListView *>("listView");
+                    for (int row = 0; list && row < list->model()->rowCount(list->rootIndex()); ++row)
+                        listed |= list->model()->index(row, 0, list->rootIndex()).data().toString() == "existing.png";
+                    if (listed || waited.elapsed() > 5000) dialog->reject();
                 }
         });
         poll.start(20);
         UserDialogs real;
-        QString filter = ".png";
-        const QStringList filters = {".jpg", ".png", ".bmp", ".tif"};
+        QString filter = "PNG image (*.png)";
+        const QStringList filters = {"JPEG image (*.jpg)", "PNG image (*.png)"};
         QVERIFY(real.getSaveFileName(nullptr, "Save image", dir.path(), filters, &filter).isEmpty());
         QCOMPARE(offered, filters);
-        QCOMPARE(chosen, QString(".png"));
+        QVERIFY(listed);
+    }
+
+    // Fit to window fills the window without scroll bars; actual size goes back to 100 %;
+    // Save As, Print and both zooms have shortcuts.
+    void fitToWindowAndShortcuts()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        ImageList list;
+        list.push_back(Image(400, 100, 1, 1, 9.0));
+        w.createNewWindow(list);
+        CImgDoc *doc = w.activeDocument();
+        doc->parentWidget()->resize(300, 300);
+        w.actFitToWindow->trigger();
+        const QSize area = doc->maximumViewportSize();
+        QCOMPARE(doc->view->zoomFactor, float(area.width()) / 400.0f);
+        QVERIFY(!doc->horizontalScrollBar()->isVisible());
+        QVERIFY(doc->windowTitle().endsWith(QString("(%1%)").arg(int(double(doc->view->zoomFactor) * 100.0))));
+        w.actActualSize->trigger();
+        QCOMPARE(doc->view->zoomFactor, 1.0f);
+        QCOMPARE(w.actFitToWindow->shortcut(), QKeySequence("Ctrl+0"));
+        QCOMPARE(w.actSaveAs->shortcut(), QKeySequence("Ctrl+Shift+S"));
+        QCOMPARE(w.actPrint->shortcut(), QKeySequence("Ctrl+P"));
+        closeAll(w);
+    }
+
+    // The reports offer their figures for copying, one "label<TAB>value" line each.
+    void reportFiguresAreCopied()
+    {
+        QCOMPARE(reportFigures("<p><h3>Binary image information<br>Image 3</h3></p><p><b>Area:</b> 12 px<br>"
+                               "<b>Length:</b> 5 px</p><p>White coverage: 4,5 %</p>"),
+                 QString("Binary image information\nImage 3\nArea\t12 px\nLength\t5 px\nWhite coverage\t4,5 %\n"));
+        QTimer::singleShot(0, this, [] {
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(top))
+                    for (QAbstractButton *b : box->buttons())
+                        if (b->text() == "Copy figures") b->click();
+        });
+        UserDialogs().report(nullptr, "Report", "<b>Mean:</b> 1.5");
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("Mean\t1.5\n"));
     }
 
     void navigationFollowsTheReportingDocument()

@@ -132,6 +132,13 @@ void TestScribbles::strokesShowButNeverReachTheImage()
     QVERIFY(*view->model.currentImage() == image);
     // The right button paints; it opens no context menu.
     QVERIFY(!view->findChild<QMenu *>() || !view->findChild<QMenu *>()->isVisible());
+    // Undo takes the strokes back one by one, from the panel and with Ctrl+Z.
+    press(view, "undo");
+    QCOMPARE(qRed(shownAt(view, {15, 20})), qBlue(shownAt(view, {15, 20})));
+    QVERIFY(qRed(shownAt(view, {15, 5})) > qBlue(shownAt(view, {15, 5})) + 60);
+    QTest::keyClick(w.activeDocument(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(qRed(shownAt(view, {15, 5})), qBlue(shownAt(view, {15, 5})));
+    QVERIFY(!panelOf(view)->findChild<QPushButton *>("undo")->isEnabled());
     closeAll(w);
 }
 

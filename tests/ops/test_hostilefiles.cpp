@@ -310,6 +310,9 @@ private slots:
         QTest::newRow("short pixel data") << fixture("short-data.dcm") << "shorter";
         QTest::newRow("JPEG 2000") << fixture("jpeg2000.dcm") << "JPEG 2000";
         QTest::newRow("32 bits") << fixture("bits32.dcm") << "32 bits";
+        QTest::newRow("frame count no number") << fixture("frames-abc.dcm") << "\"abc\"";
+        QTest::newRow("frame count of 11 digits") << fixture("frames-11-digits.dcm") << "99999999999 frames";
+        QTest::newRow("more frames than read") << fixture("frames20000.dcm") << "at most 10000";
         for (const char *name : kDicomFiles) {
             const QByteArray whole = readAll(fixture(name));
             for (const double kept : {0.0, 0.05, 0.3, 0.6, 0.9, 0.99}) {

@@ -1,5 +1,6 @@
 // Reading real inputs at full precision: DICOM runs (every frame, in order; 8 to 16 bits,
-// signed and rescaled, MONOCHROME1, RGB; uncompressed, RLE, JPEG and JPEG-LS), 16-bit PNG
+// signed and rescaled, MONOCHROME1, RGB, palette colour; the file's window or the stored
+// range; uncompressed, RLE, JPEG and JPEG-LS), 16-bit PNG
 // and TIFF, multi-page TIFF, the colour channel, and the calibration each file states.
 // The files come from scripts/make-loading-fixtures.py; every value follows a formula
 // repeated here.
@@ -9,6 +10,7 @@
 #include <QtTest>
 #include <functional>
 
+#include "ops/io/dicomio.h"
 #include "ops/loadingfixtures.h"
 
 namespace {
@@ -39,12 +41,18 @@ const Expected rgb16 = [](int x, int y, int, Channel c) {
     const double r = x * 8000 * 255.0 / 65535.0, g = y * 12000 * 255.0 / 65535.0, b = 30000 * 255.0 / 65535.0;
     return c == Channel::Red ? r : c == Channel::Green ? g : c == Channel::Blue ? b : (11 * r + 16 * g + 5 * b) / 32;
 };
+// Index i = x * 16 + y through 16-bit tables (i * 257, (255 - i) * 257, 30000).
+const Expected palette = [](int x, int y, int, Channel c) {
+    const double i = x * 16 + y, r = i, g = 255 - i, b = 30000 * 255.0 / 65535.0;
+    return c == Channel::Red ? r : c == Channel::Green ? g : c == Channel::Blue ? b : (11 * r + 16 * g + 5 * b) / 32;
+};
 const Expected pages = [](int x, int y, int p, Channel) { return double((x * 8 + y + p * 50) % 256); };
 
 }  // namespace
 
 Q_DECLARE_METATYPE(Expected)
 Q_DECLARE_METATYPE(Channel)
+Q_DECLARE_METATYPE(DicomWindow)
 Q_DECLARE_METATYPE(CalibrationSource)
 
 class LoadingTest : public QObject {
@@ -84,6 +92,7 @@ private slots:
             QTest::newRow(qPrintable("img2dcm" + suffix)) << "rgb8-img2dcm.dcm" << c << 8 << 6 << 1 << rgb8;
             QTest::newRow(qPrintable("8-bit BMP" + suffix)) << "rgb8-bmp.bmp" << c << 8 << 6 << 1 << rgb8;
             QTest::newRow(qPrintable("16-bit RGB PNG" + suffix)) << "rgb16.png" << c << 8 << 6 << 1 << rgb16;
+            QTest::newRow(qPrintable("palette colour" + suffix)) << "palette.dcm" << c << 8 << 6 << 1 << palette;
         }
     }
 
@@ -113,6 +122,39 @@ private slots:
                                              .arg(list[f](x, y), 0, 'g', 17)
                                              .arg(expected(x, y, f, channel), 0, 'g', 17)));
         }
+    }
+
+    // The file's window (DICOM's linear function, rendered in 16 bits), or the stored range.
+    void dicomWindows_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<DicomWindow>("window");
+        QTest::addColumn<Expected>("expected");
+        QTest::addColumn<double>("tolerance");
+        const Expected windowed = [](int x, int y, int, Channel) {
+            const double v = (x * 257 + y * 31) % 4096, c = 2048, w = 1024;
+            if (v <= c - 0.5 - (w - 1) / 2) return 0.0;
+            if (v > c - 0.5 + (w - 1) / 2) return 255.0;
+            return ((v - (c - 0.5)) / (w - 1) + 0.5) * 255.0;
+        };
+        QTest::newRow("window") << "window12.dcm" << DicomWindow::File << windowed << 255.0 / 65535.0;
+        QTest::newRow("window, range chosen") << "window12.dcm" << DicomWindow::Range << frames12 << 0.0;
+        QTest::newRow("no window") << "frames12.dcm" << DicomWindow::File << frames12 << 0.0;
+    }
+
+    void dicomWindows()
+    {
+        QFETCH(QString, file);
+        QFETCH(DicomWindow, window);
+        QFETCH(Expected, expected);
+        QFETCH(double, tolerance);
+        NullProgress progress;
+        const LoadResult loaded = loadDicomImage(fixture(file), progress, Channel::Gray, window);
+        QVERIFY2(loaded.ok(), qPrintable(loaded.error));
+        for (int y = 0; y < loaded.image.height(); ++y)
+            for (int x = 0; x < loaded.image.width(); ++x)
+                if (qAbs(loaded.image(x, y) - expected(x, y, 0, Channel::Gray)) > tolerance)
+                    QFAIL(qPrintable(QString("(%1, %2): %3 instead of %4").arg(x).arg(y).arg(loaded.image(x, y)).arg(expected(x, y, 0, Channel::Gray))));
     }
 
     void calibration_data()

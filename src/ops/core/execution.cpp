@@ -6,9 +6,9 @@
 
 namespace execution {
 
-namespace {
-
 int defaultThreads() { return std::clamp(int(std::thread::hardware_concurrency()), 1, 8); }
+
+namespace {
 
 std::atomic<int> programThreads{defaultThreads()};
 thread_local int threadBudget = 0;  // 0: no budget, the program's setting holds
@@ -17,7 +17,7 @@ thread_local int threadBudget = 0;  // 0: no budget, the program's setting holds
 
 int threads() { return programThreads.load(); }
 
-void setThreads(int count) { programThreads = std::clamp(count, 1, 64); }
+void setThreads(int count) { programThreads = std::clamp(count, 1, kMaxThreads); }
 
 int rowThreads() { return threadBudget > 0 ? threadBudget : threads(); }
 

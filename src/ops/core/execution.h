@@ -10,8 +10,12 @@ namespace execution {
 // thread when one is in force. Always at least 1.
 int rowThreads();
 
-// Sets the program-wide number of threads (clamped to 1..64). The default is the number of
-// cores, at most 8.
+// The most threads the program's setting may name.
+inline constexpr int kMaxThreads = 64;
+// The setting at start: the number of cores, at most 8.
+int defaultThreads();
+
+// Sets the program-wide number of threads (clamped to 1..kMaxThreads).
 void setThreads(int count);
 int threads();
 

@@ -19,6 +19,7 @@
 #include "dcmtk/dcmjpls/djdecode.h"
 #include "dcmtk/oflog/oflog.h"
 
+#include "ops/io/dicomrender.h"
 #include "ops/io/filecheck.h"
 #include "ops/core/progress.h"
 
@@ -44,13 +45,12 @@ void prepareToolkit()
 // What the image pixel module says about the pixel data.
 struct PixelFormat {
     Uint16 rows = 0, columns = 0, samples = 1, bitsAllocated = 0, bitsStored = 0, highBit = 0;
-    Uint16 pixelRepresentation = 0, planarConfiguration = 0;
-    Sint32 frames = 1;
+    Uint16 pixelRepresentation = 0;
+    qint64 frames = 1;
+    QString framesText;  // Number of Frames as written, when it is no whole number
     Float64 slope = 1.0, intercept = 0.0;
     QString photometric;
 
-    bool isSigned() const { return pixelRepresentation == 1; }
-    bool isColour() const { return samples == 3; }
     double framePixels() const { return double(rows) * columns; }
     double decodedBytes() const { return framePixels() * samples * (bitsAllocated / 8) * frames; }
 };
@@ -78,8 +78,15 @@ PixelFormat readFormat(DcmDataset &ds)
     f.highBit = Uint16(std::max(1, int(f.bitsStored)) - 1);
     u16(DCM_HighBit, f.highBit);
     u16(DCM_PixelRepresentation, f.pixelRepresentation);
-    u16(DCM_PlanarConfiguration, f.planarConfiguration);
-    readIfPresent(f.frames, [&](Sint32 &v) { return ds.findAndGetSint32(DCM_NumberOfFrames, v); });
+    // Read as text: DCMTK's number parser wraps counts beyond 32 bits and yields nothing for
+    // a value that is no number, which would read one frame of many without a word.
+    OFString frames;
+    if (ds.findAndGetOFStringArray(DCM_NumberOfFrames, frames).good()) {
+        const QString text = QString::fromLatin1(frames.c_str()).trimmed();
+        bool number = false;
+        f.frames = text.toLongLong(&number);
+        if (!number) f.framesText = text;
+    }
     readIfPresent(f.slope, [&](Float64 &v) { return ds.findAndGetFloat64(DCM_RescaleSlope, v); });
     readIfPresent(f.intercept, [&](Float64 &v) { return ds.findAndGetFloat64(DCM_RescaleIntercept, v); });
     OFString photometric;
@@ -92,6 +99,7 @@ PixelFormat readFormat(DcmDataset &ds)
 QString formatProblem(const PixelFormat &f)
 {
     if (f.rows == 0 || f.columns == 0) return ImageIO::tr("it holds no picture (no rows or columns)");
+    if (!f.framesText.isEmpty()) return ImageIO::tr("its number of frames \"%1\" is no whole number").arg(f.framesText);
     if (f.frames < 1) return ImageIO::tr("it names %1 frames").arg(f.frames);
     if (f.bitsAllocated != 8 && f.bitsAllocated != 16)
         return ImageIO::tr("%1 bits per pixel are not supported (8 or 16 are)").arg(f.bitsAllocated);
@@ -102,7 +110,9 @@ QString formatProblem(const PixelFormat &f)
             .arg(f.highBit)
             .arg(f.bitsAllocated);
     const bool mono = f.photometric == "MONOCHROME1" || f.photometric == "MONOCHROME2";
-    if (!(f.samples == 1 && mono) && !(f.samples == 3 && f.photometric == "RGB"))
+    const bool oneSample = mono || f.photometric == "PALETTE COLOR";
+    const bool threeSamples = f.photometric == "RGB" || f.photometric.startsWith("YBR_");
+    if (!(f.samples == 1 && oneSample) && !(f.samples == 3 && threeSamples))
         return ImageIO::tr("its colour model %1 with %2 samples per pixel is not supported").arg(f.photometric).arg(f.samples);
     if (mono && (!std::isfinite(f.slope) || !std::isfinite(f.intercept) || f.slope == 0.0))
         return ImageIO::tr("its rescale (slope %1, intercept %2) is not usable").arg(f.slope).arg(f.intercept);
@@ -110,63 +120,9 @@ QString formatProblem(const PixelFormat &f)
     const double limit = double(kReaderAllocationLimitMB) * 1024 * 1024;
     if (f.decodedBytes() > limit || f.framePixels() * f.frames * sizeof(double) > 4 * limit)
         return ImageIO::tr("the picture is too large (%1 x %2 pixels, %3 frames)").arg(f.columns).arg(f.rows).arg(f.frames);
+    if (f.frames > kDicomFrameLimit)
+        return ImageIO::tr("it declares %1 frames; at most %2 are read").arg(f.frames).arg(kDicomFrameLimit);
     return {};
-}
-
-// Every value an allocated pixel word can hold, mapped onto 0..255: the stored bits taken
-// out of the word, sign-extended, rescaled (monochrome) and stretched from their range.
-std::vector<double> valueTable(const PixelFormat &f)
-{
-    const int shift = f.highBit + 1 - f.bitsStored;
-    const quint32 mask = (quint32(1) << f.bitsStored) - 1;
-    const double span = double(quint32(1) << f.bitsStored);
-    const double smallest = f.isSigned() ? -span / 2 : 0.0, largest = f.isSigned() ? span / 2 - 1 : span - 1;
-    const bool mono = !f.isColour();
-    const double slope = mono ? f.slope : 1.0, intercept = mono ? f.intercept : 0.0;
-    const double a = smallest * slope + intercept, b = largest * slope + intercept;
-    const double low = std::min(a, b), high = std::max(a, b);
-    const bool invert = f.photometric == "MONOCHROME1";
-    std::vector<double> table(size_t(1) << f.bitsAllocated);
-    for (quint32 raw = 0; raw < table.size(); ++raw) {
-        const quint32 bits = (raw >> shift) & mask;
-        const double stored = f.isSigned() && (bits >> (f.bitsStored - 1)) ? double(bits) - span : double(bits);
-        const double m = stored * slope + intercept;
-        table[raw] = invert ? (high - m) * 255.0 / (high - low) : (m - low) * 255.0 / (high - low);
-    }
-    return table;
-}
-
-// The stored value of a word, for the whole-number gray of 8-bit colour.
-quint32 storedBits(const PixelFormat &f, quint32 raw)
-{
-    return (raw >> (f.highBit + 1 - f.bitsStored)) & ((quint32(1) << f.bitsStored) - 1);
-}
-
-// One frame of words (Uint8 or Uint16) to gray levels for the chosen channel.
-template <typename Word>
-void convertFrame(const Word *words, const PixelFormat &f, const std::vector<double> &table, Channel channel, Image &out)
-{
-    const size_t n = size_t(f.rows) * f.columns;
-    double *dst = out.data();
-    if (!f.isColour()) {
-        for (size_t i = 0; i < n; ++i) dst[i] = table[words[i]];
-        return;
-    }
-    // Interleaved (r g b r g b ...) or one plane after the other.
-    const size_t step = f.planarConfiguration == 1 ? 1 : 3, plane = f.planarConfiguration == 1 ? n : 1;
-    const bool wholeGray = f.bitsStored == 8;
-    for (size_t i = 0; i < n; ++i) {
-        const Word r = words[i * step], g = words[i * step + plane], b = words[i * step + 2 * plane];
-        switch (channel) {
-        case Channel::Red: dst[i] = table[r]; break;
-        case Channel::Green: dst[i] = table[g]; break;
-        case Channel::Blue: dst[i] = table[b]; break;
-        case Channel::Gray:
-            dst[i] = wholeGray ? double((11 * storedBits(f, r) + 16 * storedBits(f, g) + 5 * storedBits(f, b)) / 32)
-                               : (11 * table[r] + 16 * table[g] + 5 * table[b]) / 32;
-            break;
-        }
-    }
 }
 
 Calibration dicomCalibration(DcmDataset &ds)
@@ -191,7 +147,12 @@ double dicomFrameTimeMs(DcmDataset &ds)
     return 0.0;
 }
 
-QString conditionText(const OFCondition &condition) { return QString::fromLocal8Bit(condition.text()); }
+// The name of a transfer syntax without DCMTK's English remarks in parentheses: "JPEG 2000
+// (Lossless only)" gives "JPEG 2000".
+QString transferSyntaxName(const DcmXfer &xfer)
+{
+    return QString::fromLatin1(xfer.getXferName()).section(QLatin1String(" ("), 0, 0).trimmed();
+}
 
 LoadResult refuse(const QString &path, const QString &why)
 {
@@ -210,7 +171,16 @@ bool isDicomFile(const QString &path)
     return file.size() >= 132 && file.seek(128) && file.read(4) == "DICM";
 }
 
-LoadResult loadDicomImage(const QString &path, Progress &progress, Channel channel)
+QString dicomWindowName(DicomWindow window) { return window == DicomWindow::Range ? "range" : "file"; }
+
+bool parseDicomWindow(const QString &name, DicomWindow *window)
+{
+    if (name != "file" && name != "range") return false;
+    *window = name == "range" ? DicomWindow::Range : DicomWindow::File;
+    return true;
+}
+
+LoadResult loadDicomImage(const QString &path, Progress &progress, Channel channel, DicomWindow window)
 {
     if (const QString problem = notAFileProblem(path); !problem.isEmpty()) return refuse(path, problem);
     prepareToolkit();
@@ -218,7 +188,7 @@ LoadResult loadDicomImage(const QString &path, Progress &progress, Channel chann
         DcmFileFormat file;
         // Large values (the pixel data) are read from the file only when they are used.
         const OFCondition loaded = file.loadFile(OFFilename(QFile::encodeName(path).constData()));
-        if (loaded.bad()) return refuse(path, ImageIO::tr("it is no readable DICOM file (%1)").arg(conditionText(loaded)));
+        if (loaded.bad()) return refuse(path, ImageIO::tr("it is no readable DICOM file"));
         DcmDataset &ds = *file.getDataset();
         DcmElement *pixelData = nullptr;
         if (ds.findAndGetElement(DCM_PixelData, pixelData).bad() || !pixelData)
@@ -230,8 +200,7 @@ LoadResult loadDicomImage(const QString &path, Progress &progress, Channel chann
         if (original.isEncapsulated()) {
             const OFCondition decoded = ds.chooseRepresentation(EXS_LittleEndianExplicit, nullptr);
             if (decoded.bad() || !ds.canWriteXfer(EXS_LittleEndianExplicit))
-                return refuse(path, ImageIO::tr("its encoding %1 cannot be decoded (%2)")
-                                        .arg(QString::fromLatin1(original.getXferName()), conditionText(decoded)));
+                return refuse(path, ImageIO::tr("its encoding %1 cannot be decoded here").arg(transferSyntaxName(original)));
             if (ds.findAndGetElement(DCM_PixelData, pixelData).bad() || !pixelData)
                 return refuse(path, ImageIO::tr("it holds no pixel data"));
         }
@@ -248,35 +217,12 @@ LoadResult loadDicomImage(const QString &path, Progress &progress, Channel chann
             return refuse(path, ImageIO::tr("its pixel data (%1 bytes) is shorter than the picture it declares (%2 bytes)")
                                     .arg(pixelData->getLength())
                                     .arg(qulonglong(neededBytes)));
-        const Uint8 *bytes = nullptr;
-        const Uint16 *words = nullptr;
-        OFCondition fetched;
-        if (f.bitsAllocated == 8) {
-            Uint8 *p = nullptr;
-            fetched = pixelData->getUint8Array(p);
-            bytes = p;
-        } else {
-            Uint16 *p = nullptr;
-            fetched = pixelData->getUint16Array(p);
-            words = p;
-        }
-        if (fetched.bad() || (!bytes && !words))
-            return refuse(path, ImageIO::tr("its pixel data cannot be read (%1)").arg(conditionText(fetched)));
-
-        const std::vector<double> table = valueTable(f);
         LoadResult result;
         result.calibration = dicomCalibration(ds);
         result.frameTimeMs = dicomFrameTimeMs(ds);
-        progress.start(ImageIO::tr("Open image"), ImageIO::tr("Open & convert to grayscale ..."), f.frames);
-        for (int k = 0; k < f.frames; ++k) {
-            Image frame(f.columns, f.rows, 1, 1);
-            if (bytes) convertFrame(bytes + size_t(k) * frameWords, f, table, channel, frame);
-            else convertFrame(words + size_t(k) * frameWords, f, table, channel, frame);
-            if (k == 0) frame.move_to(result.image);
-            else frame.move_to(result.moreFrames);
-            progress.setValue(k + 1);
-        }
-        progress.finish();
+        if (const QString problem = renderDicomFrames(ds, long(f.frames), channel, window, progress, result);
+            !problem.isEmpty())
+            return refuse(path, problem);
         return result;
     } catch (const std::bad_alloc &) {
         progress.finish();

@@ -194,10 +194,10 @@ LoadResult loadCimgImage(const QString &path)
     }
 }
 
-LoadResult loadAnyImage(const QString &path, Progress &progress, Channel channel)
+LoadResult loadAnyImage(const QString &path, Progress &progress, Channel channel, DicomWindow window)
 {
     if (QFileInfo(path).suffix().compare("cimg", Qt::CaseInsensitive) == 0) return loadCimgImage(path);
-    if (isDicomFile(path)) return loadDicomImage(path, progress, channel);
+    if (isDicomFile(path)) return loadDicomImage(path, progress, channel, window);
     return loadGrayImage(path, progress, channel);
 }
 

@@ -25,6 +25,15 @@ struct LoadResult {
 };
 
 
+// How DICOM files' monochrome values become gray levels (see loadDicomImage): through the
+// file's first window (centre and width, else its first VOI lookup table; files with
+// neither are read as Range), or stretched from the full range the stored bits can take
+// after the modality transform.
+enum class DicomWindow { File, Range };
+// "file", "range"; parseDicomWindow returns false for any other text.
+QString dicomWindowName(DicomWindow window);
+bool parseDicomWindow(const QString &name, DicomWindow *window);
+
 // Reads any picture the image readers recognise and converts it to gray levels with
 // (11 r + 16 g + 5 b) / 32 (or takes the chosen channel), reporting progress once per
 // column. 8-bit pictures give whole gray levels; 16-bit pictures (PNG, TIFF) are mapped
@@ -39,7 +48,8 @@ LoadResult loadCimgImage(const QString &path);
 
 // loadCimgImage for a .cimg suffix (case-insensitive), loadDicomImage for DICOM files
 // (a .dcm suffix or the DICOM preamble), loadGrayImage for anything else.
-LoadResult loadAnyImage(const QString &path, Progress &progress, Channel channel = Channel::Gray);
+LoadResult loadAnyImage(const QString &path, Progress &progress, Channel channel = Channel::Gray,
+                        DicomWindow window = DicomWindow::File);
 
 // Writes picture to path in format ("png", "bmp", "jpg", "tif") through a temporary file
 // that replaces path only when everything was written, so an existing file is never left

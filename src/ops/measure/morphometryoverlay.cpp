@@ -1,11 +1,14 @@
 #include "ops/measure/morphometryoverlay.h"
 
+#include <QLocale>
 #include <QString>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <stdexcept>
 #include <vector>
+
+#include "ops/core/viewtext.h"
 
 namespace {
 
@@ -66,9 +69,12 @@ QImage morphometryOverlay(const Image &input, const Morphometry &m, OverlayValue
         const Rgb c = scaleColour(x / 199.0);
         picture.draw_line(10 + x, 24, 10 + x, 38, c.data());
     }
+    // In the language of the view, numbers in its notation (the default locale).
     const QString unit = by == OverlayValue::Tortuosity ? QString() : mm ? QString(" mm") : QString(" px");
-    const QString title = by == OverlayValue::Diameter ? QString("mean diameter") : QString("tortuosity");
-    const QString text = QString("%1  %2 - %3%4").arg(title).arg(low, 0, 'g', 3).arg(high, 0, 'g', 3).arg(unit);
+    const QString title = by == OverlayValue::Diameter ? ViewText::tr("mean diameter") : ViewText::tr("tortuosity");
+    const QLocale locale;
+    const QString text =
+        QString("%1  %2 - %3%4").arg(title, locale.toString(low, 'g', 3), locale.toString(high, 'g', 3), unit);
     picture.draw_text(10, 5, "%s", white, black, 1.0f, 13, text.toLatin1().constData());
 
     QImage out(w, h, QImage::Format_RGB32);
