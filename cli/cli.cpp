@@ -232,6 +232,7 @@ const Command kCommands[] = {
     {trainCommandLine, trainCommand},
     {evaluateCommandLine, evaluateCommand},
     {overlayCommandLine, overlayCommand},
+    {stenosisCommandLine, stenosisCommand},
     {mergeCommandLine, mergeCommand},
 };
 

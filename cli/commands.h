@@ -107,3 +107,5 @@ CommandLine mergeCommandLine();
 int mergeCommand(const CommandLine &line, QTextStream &out, QTextStream &err);
 CommandLine overlayCommandLine();
 int overlayCommand(const CommandLine &line, QTextStream &out, QTextStream &err);
+CommandLine stenosisCommandLine();
+int stenosisCommand(const CommandLine &line, QTextStream &out, QTextStream &err);

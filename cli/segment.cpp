@@ -16,6 +16,7 @@
 #include <numeric>
 
 #include "classifierrun.h"
+#include "ops/measure/runcurve.h"
 #include "commandline.h"
 #include "commands.h"
 #include "morphometryoutput.h"
@@ -354,6 +355,8 @@ CommandLine segmentCommandLine()
         .option("shard", "K/N",
                 "take only the K-th of N parts of the inputs (sorted by path), so N jobs cover every input once; "
                 "quendra-cli merge joins their tables");
+    line.option("curve", "FILE.png", "also draw the vessel area and length of every result against its frame number "
+                                     "(a run's frames; several inputs one after another), the largest area marked");
     addMorphometryOptions(line, true);
     return line;
 }
@@ -390,6 +393,7 @@ int segmentCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
     // Rows, notes and failures in input order, whatever order the threads finished in.
     QString csv = csvHeader() + morphometryCsvHeader(s.morphometry, s.pixelSize) + fovCsvHeader() + classifierCsvHeader() + "\n";
     int failed = 0, results = 0;
+    std::vector<RunCurvePoint> curve;
     for (int i = 0; i < inputs.size(); ++i) {
         const bool frames = outcomes[size_t(i)].size() > 1;
         for (const Outcome &o : outcomes[size_t(i)]) {
@@ -404,8 +408,10 @@ int segmentCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
             }
             csv += csvRow(s, inputs[i], o, date) + morphometryCsvValues(o.morphometry) + fovCsvValues(o) +
                    classifierCsvValues(s.classifier, o.scale) + "\n";
+            curve.push_back({inputs.size() == 1 ? o.frame : results, double(o.measures.basic.area), o.measures.skeleton.stepLength});
         }
     }
+    if (const QString curvePath = line.value("curve"); !curvePath.isEmpty()) writePicture(runCurvePicture(curve), curvePath);
     writeTextFile(csvPath, csv);
     out << "segmented " << (results - failed) << " of " << results << " images into " << s.outDir
         << " (measurements in " << csvPath << ")\n";

@@ -402,6 +402,14 @@
         <source>Image navigation (%1/%2)</source>
         <translation>Bildnavigation (%1/%2)</translation>
     </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -924,6 +932,10 @@
     <message>
         <source>RETINA  ·  SKIN GRAFTS  ·  CORONARY ANGIOGRAMS</source>
         <translation>NETZHAUT  ·  HAUTTRANSPLANTATE  ·  KORONARANGIOGRAMME</translation>
+    </message>
+    <message>
+        <source>Vessel stenosis...</source>
+        <translation>Gefäßstenose...</translation>
     </message>
 </context>
 <context>
@@ -1515,6 +1527,33 @@
         <source>Fuzzy clustering needs an image of at least %1 by %1 pixels, not %2 by %3</source>
         <translation>Das Fuzzy-Clustering braucht ein Bild von mindestens %1 mal %1 Pixeln, nicht %2 mal %3</translation>
     </message>
+    <message>
+        <source>catheter</source>
+        <translation>Katheter</translation>
+    </message>
+    <message>
+        <source>Vessel stenosis</source>
+        <translation>Gefäßstenose</translation>
+    </message>
+    <message>
+        <source>The current image must be a segmentation: white vessels (255) on black (0).</source>
+        <translation>Das aktuelle Bild muss eine Segmentierung sein: weiße Gefäße (255) auf Schwarz (0).</translation>
+    </message>
+    <message>
+        <source>Vessel stenosis: image %1</source>
+        <translation>Gefäßstenose: Bild %1</translation>
+    </message>
+</context>
+<context>
+    <name>RunCurve</name>
+    <message>
+        <source>Vessel area (blue) and length (green); largest area at frame %1</source>
+        <translation>Gefäßfläche (blau) und -länge (grün); größte Fläche bei Bild %1</translation>
+    </message>
+    <message>
+        <source>Frame</source>
+        <translation>Bild</translation>
+    </message>
 </context>
 <context>
     <name>ScribblePanel</name>
@@ -1565,6 +1604,77 @@
     <message>
         <source>Undo stroke</source>
         <translation>Strich zurücknehmen</translation>
+    </message>
+</context>
+<context>
+    <name>StenosisWindow</name>
+    <message>
+        <source>Diameters from the gray levels</source>
+        <translation>Durchmesser aus den Grauwerten</translation>
+    </message>
+    <message>
+        <source>Diameters from the segmentation</source>
+        <translation>Durchmesser aus der Segmentierung</translation>
+    </message>
+    <message>
+        <source>Mark catheter</source>
+        <translation>Katheter markieren</translation>
+    </message>
+    <message>
+        <source>The catheter's size in French (6F) or millimetres (2.0mm)</source>
+        <translation>Die Größe des Katheters in French (6F) oder Millimetern (2.0mm)</translation>
+    </message>
+    <message>
+        <source>Catheter size:</source>
+        <translation>Kathetergröße:</translation>
+    </message>
+    <message>
+        <source>Click two points on the catheter's centre line.</source>
+        <translation>Klicken Sie zwei Punkte auf der Mittellinie des Katheters an.</translation>
+    </message>
+    <message>
+        <source>Click the distal point.</source>
+        <translation>Klicken Sie den distalen Punkt an.</translation>
+    </message>
+    <message>
+        <source>Calibrated on the catheter: mean width %1 pixels for %2 mm, %3 mm per pixel.</source>
+        <translation>Am Katheter kalibriert: mittlere Breite %1 Pixel für %2 mm, %3 mm pro Pixel.</translation>
+    </message>
+    <message>
+        <source>mm</source>
+        <translation>mm</translation>
+    </message>
+    <message>
+        <source>pixels</source>
+        <translation>Pixel</translation>
+    </message>
+    <message>
+        <source>Minimal lumen diameter: %1 %2, at %3 %2 along the path</source>
+        <translation>Minimaler Lumendurchmesser: %1 %2, bei %3 %2 entlang des Pfades</translation>
+    </message>
+    <message>
+        <source>Reference diameter: %1 %2</source>
+        <translation>Referenzdurchmesser: %1 %2</translation>
+    </message>
+    <message>
+        <source>Diameter stenosis: %1 %, area stenosis: %2 %</source>
+        <translation>Durchmesserstenose: %1 %, Flächenstenose: %2 %</translation>
+    </message>
+    <message>
+        <source>Lesion length: %1 %2; path length: %3 %2</source>
+        <translation>Läsionslänge: %1 %2; Pfadlänge: %3 %2</translation>
+    </message>
+    <message>
+        <source>Click the proximal point of the vessel, then the distal point.</source>
+        <translation>Klicken Sie den proximalen Punkt des Gefäßes an, dann den distalen Punkt.</translation>
+    </message>
+    <message>
+        <source>Calibration: %1 mm per pixel (%2)</source>
+        <translation>Kalibrierung: %1 mm pro Pixel (%2)</translation>
+    </message>
+    <message>
+        <source>Not calibrated: lengths in pixels. Mark a catheter to calibrate.</source>
+        <translation>Nicht kalibriert: Längen in Pixeln. Markieren Sie einen Katheter, um zu kalibrieren.</translation>
     </message>
 </context>
 <context>
@@ -1689,6 +1799,65 @@
     <message>
         <source>cannot read %1: %2</source>
         <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>VesselPath</name>
+    <message>
+        <source>The %1 point (%2, %3) lies outside the image (%4 x %5 pixels).</source>
+        <translation>Der %1 Punkt (%2, %3) liegt außerhalb des Bildes (%4 x %5 Pixel).</translation>
+    </message>
+    <message>
+        <source>The %1 point (%2, %3) is not on a vessel: the nearest vessel pixel is %4 pixels away.</source>
+        <translation>Der %1 Punkt (%2, %3) liegt nicht auf einem Gefäß: das nächste Gefäßpixel ist %4 Pixel entfernt.</translation>
+    </message>
+    <message>
+        <source>The segmentation holds no vessel pixel.</source>
+        <translation>Die Segmentierung enthält kein Gefäßpixel.</translation>
+    </message>
+    <message>
+        <source>proximal</source>
+        <translation>proximale</translation>
+    </message>
+    <message>
+        <source>distal</source>
+        <translation>distale</translation>
+    </message>
+    <message>
+        <source>The two points lie on vessels that do not connect: there is no path between them.</source>
+        <translation>Die beiden Punkte liegen auf Gefäßen, die nicht verbunden sind: zwischen ihnen gibt es keinen Pfad.</translation>
+    </message>
+    <message>
+        <source>The image (%1 x %2) and its segmentation (%3 x %4) differ in size.</source>
+        <translation>Das Bild (%1 x %2) und seine Segmentierung (%3 x %4) sind verschieden groß.</translation>
+    </message>
+    <message>
+        <source>The two points are too close together to measure a profile between them.</source>
+        <translation>Die beiden Punkte liegen zu nah beieinander, um zwischen ihnen ein Profil zu messen.</translation>
+    </message>
+    <message>
+        <source>The catheter's size must be given, for example 6F or 2.0mm.</source>
+        <translation>Die Größe des Katheters muss angegeben werden, zum Beispiel 6F oder 2.0mm.</translation>
+    </message>
+    <message>
+        <source>Catheter: %1</source>
+        <translation>Katheter: %1</translation>
+    </message>
+    <message>
+        <source>The catheter has no measurable width between the two points.</source>
+        <translation>Der Katheter hat zwischen den beiden Punkten keine messbare Breite.</translation>
+    </message>
+    <message>
+        <source>mm</source>
+        <translation>mm</translation>
+    </message>
+    <message>
+        <source>px</source>
+        <translation>px</translation>
+    </message>
+    <message>
+        <source>Diameter (%1) along the vessel (%1)</source>
+        <translation>Durchmesser (%1) entlang des Gefäßes (%1)</translation>
     </message>
 </context>
 </TS>

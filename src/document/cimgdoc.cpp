@@ -25,6 +25,7 @@ CImgDoc::CImgDoc(QWidget *parent, CImgDoc *source) : QScrollArea(parent)
     view->calibration = source->view->calibration;
     view->sourceFile = source->view->sourceFile;
     view->channel = source->view->channel;
+    view->frameTimeMs = source->view->frameTimeMs;
     wireView();
 }
 

@@ -1,11 +1,18 @@
 #include "document/imgnavdlg.h"
 
 #include <QCoreApplication>
+#include <QScopedValueRollback>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLCDNumber>
 #include <QSlider>
+#include <QTimer>
+#include <QToolButton>
 
 #include "document/cimgdoc.h"
+#include "view/pixmapwidget.h"
+
+#include <cmath>
 
 namespace {
 // The dialog's plain title belongs to its form, "Dialog".
@@ -24,16 +31,72 @@ ImgNavDlg::ImgNavDlg(QWidget *parent, int n) : QDialog(parent, Qt::Tool | Qt::Wi
     lcdNumber->setFrameShadow(QFrame::Raised);
     lcdNumber->setSegmentStyle(QLCDNumber::Flat);
     lcdNumber->display(n);
-    layout->addWidget(horizontalSlider, 0, 0);
-    layout->addWidget(lcdNumber, 0, 1);
+    horizontalSlider->setPageStep(1);
+    horizontalSlider->installEventFilter(this);
+    setFocusProxy(horizontalSlider);
+    playButton = new QToolButton(this);
+    playButton->setText(tr("Play"));
+    playButton->setCheckable(true);
+    playTimer = new QTimer(this);
+    layout->addWidget(playButton, 0, 0);
+    layout->addWidget(horizontalSlider, 0, 1);
+    layout->addWidget(lcdNumber, 0, 2);
     setWindowTitle(plainTitle());
     resize(QSize(470, 40).expandedTo(minimumSizeHint()));
+    // A drag sends each value the handle passes; clicks, keys and playing change the value
+    // with the handle up. Reports move the slider without being sent back.
     connect(horizontalSlider, &QSlider::sliderMoved, lcdNumber, qOverload<int>(&QLCDNumber::display));
     connect(horizontalSlider, &QSlider::sliderMoved, this, &ImgNavDlg::sendValueChanged);
+    connect(horizontalSlider, &QSlider::valueChanged, this, [this](int value) {
+        if (reporting || horizontalSlider->isSliderDown()) return;
+        lcdNumber->display(value);
+        sendValueChanged(value);
+    });
+    connect(playButton, &QToolButton::toggled, this, &ImgNavDlg::play);
+    connect(playTimer, &QTimer::timeout, this, &ImgNavDlg::showNextFrame);
+}
+
+bool ImgNavDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == horizontalSlider && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        QSlider *s = horizontalSlider;
+        if (key == Qt::Key_PageDown) s->setValue(s->value() + 1);
+        else if (key == Qt::Key_PageUp) s->setValue(s->value() - 1);
+        else if (key == Qt::Key_Home) s->setValue(s->minimum());
+        else if (key == Qt::Key_End) s->setValue(s->maximum());
+        else return QDialog::eventFilter(watched, event);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ImgNavDlg::play(bool on)
+{
+    playButton->setText(on ? tr("Stop") : tr("Play"));
+    if (!on) {
+        playTimer->stop();
+        return;
+    }
+    const double stated = currentDoc && currentDoc->view ? currentDoc->view->frameTimeMs : 0.0;
+    playTimer->start(int(std::lround(stated > 0 ? stated : kDefaultFrameTimeMs)));
+}
+
+void ImgNavDlg::showNextFrame()
+{
+    QSlider *s = horizontalSlider;
+    if (s->maximum() <= s->minimum()) {
+        playButton->setChecked(false);
+        return;
+    }
+    s->setValue(s->value() < s->maximum() ? s->value() + 1 : s->minimum());
 }
 
 void ImgNavDlg::setCurrentIndexSlot(CImgDoc *ptr, int curIndex, int size)
 {
+    // Playing belongs to one document: another one reporting stops it.
+    if (ptr != currentDoc) playButton->setChecked(false);
+    const QScopedValueRollback<bool> guard(reporting, true);
     if (currentDoc) disconnect(this, &ImgNavDlg::changeToImage, currentDoc, &CImgDoc::changeToImageSlot);
     disconnect(forgetDoc);
     currentDoc = ptr;

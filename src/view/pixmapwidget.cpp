@@ -50,6 +50,7 @@ PixmapWidget::PixmapWidget(const QString &fileName, int number, QWidget *parent,
     calibration = loaded.calibration;
     sourceFile = fileName;
     this->channel = channel;
+    frameTimeMs = loaded.frameTimeMs;
     const int w = loaded.image.width(), h = loaded.image.height();
     // The frames of a run in order, the first one shown; the navigation dialog pages through them.
     model = ImageModel(loaded.takeFrames());

@@ -76,6 +76,8 @@ public:
     // The image the last segmentation row of the table ran on (the photograph, before it
     // became the classifier's probability map): the morphometry overlay is drawn over it.
     Image segmentationSource;
+    // The time between the frames of a cine run as its file states it; 0 when it does not.
+    double frameTimeMs = 0.0;
     static QString calibrationSourceText(CalibrationSource source);
     // The hysteresis dialog this view has open, if any.
     QPointer<QWidget> hystDialog;
@@ -141,6 +143,7 @@ public:
     Q_INVOKABLE void opGrayStats();
     Q_INVOKABLE void opBwStats();
     Q_INVOKABLE void opMorphometryOverlay();
+    Q_INVOKABLE void opVesselStenosis();
     // --- operations: enhancement and frequency-domain filters ---
     void opFft();
     void opInvFft();

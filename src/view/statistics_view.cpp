@@ -36,6 +36,7 @@ QString PixmapWidget::calibrationSourceText(CalibrationSource source)
     case CalibrationSource::DicomImagerPixelSpacing: return tr("DICOM Imager Pixel Spacing, at the detector");
     case CalibrationSource::TiffResolution: return tr("TIFF resolution");
     case CalibrationSource::PngPhys: return tr("PNG pixel dimensions");
+    case CalibrationSource::Catheter: return tr("catheter");
     case CalibrationSource::CommandLine:
     case CalibrationSource::None: break;
     }

@@ -88,6 +88,7 @@ QString calibrationSourceName(CalibrationSource source)
     case CalibrationSource::TiffResolution: return "tiff-resolution";
     case CalibrationSource::PngPhys: return "png-phys";
     case CalibrationSource::CommandLine: return "command-line";
+    case CalibrationSource::Catheter: return "catheter";
     }
     return QString();
 }

@@ -9,6 +9,7 @@ enum class CalibrationSource {
     TiffResolution,           // XResolution / YResolution with ResolutionUnit
     PngPhys,                  // the pHYs chunk in pixels per metre
     CommandLine,              // --pixel-size, which overrides the file
+    Catheter,                 // measured on a catheter of known size
 };
 
 struct Calibration {
@@ -18,7 +19,7 @@ struct Calibration {
 };
 
 // A short fixed name for tables and CSV files: "dicom-pixel-spacing", "dicom-imager-pixel-spacing",
-// "tiff-resolution", "png-phys", "command-line"; empty for None.
+// "tiff-resolution", "png-phys", "command-line", "catheter"; empty for None.
 QString calibrationSourceName(CalibrationSource source);
 
 // A calibration from a pixel size along x and along y: known only when both are positive,

@@ -136,6 +136,17 @@ Calibration dicomCalibration(DcmDataset &ds)
     return {};
 }
 
+// The time between frames of a cine run: Frame Time in milliseconds, else Cine Rate in
+// frames per second; 0 when the file states neither.
+double dicomFrameTimeMs(DcmDataset &ds)
+{
+    Float64 frameTime = 0.0;
+    if (ds.findAndGetFloat64(DCM_FrameTime, frameTime).good() && frameTime > 0 && std::isfinite(frameTime)) return frameTime;
+    Sint32 cineRate = 0;
+    if (ds.findAndGetSint32(DCM_CineRate, cineRate).good() && cineRate > 0) return 1000.0 / cineRate;
+    return 0.0;
+}
+
 // The name of a transfer syntax without DCMTK's English remarks in parentheses: "JPEG 2000
 // (Lossless only)" gives "JPEG 2000".
 QString transferSyntaxName(const DcmXfer &xfer)
@@ -208,6 +219,7 @@ LoadResult loadDicomImage(const QString &path, Progress &progress, Channel chann
                                     .arg(qulonglong(neededBytes)));
         LoadResult result;
         result.calibration = dicomCalibration(ds);
+        result.frameTimeMs = dicomFrameTimeMs(ds);
         if (const QString problem = renderDicomFrames(ds, long(f.frames), channel, window, progress, result);
             !problem.isEmpty())
             return refuse(path, problem);

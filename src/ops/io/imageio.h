@@ -17,6 +17,7 @@ struct LoadResult {
     QString error;
     ImageList moreFrames;
     Calibration calibration;
+    double frameTimeMs = 0.0;  // between the frames of a DICOM cine run; 0 when not stated
     bool ok() const { return error.isEmpty(); }
     int frameCount() const { return image.is_empty() ? 0 : 1 + int(moreFrames.size()); }
     // Every frame in order, moved out of the result.

@@ -128,6 +128,9 @@ std::vector<OperationRow> buildTable()
         // A tool with a panel of its own; the list changes only when its result is kept.
         {C::ScribbleClassifier, "f_scribbleclassifier", QT_TRANSLATE_NOOP("MainWindow", "Train classifier by scribbles..."), true, P::ReadOnly, "", {}, nullptr, "",
          A::Own, "", {M::Vessel, 8}, {}, "", "", false, tool::Normal, "startScribbles", "", false, true},
+        // A window of its own with the path tool; on the command line it is stenosis.
+        {C::VesselStenosis, "f_vesselstenosis", QT_TRANSLATE_NOOP("MainWindow", "Vessel stenosis..."), true, P::ReadOnly, "", {}, nullptr, "",
+         A::Own, "", {M::Statistics, 4}, {}, "", "", false, tool::Normal, "opVesselStenosis"},
     };
 }
 
