@@ -208,7 +208,6 @@ std::vector<Outcome> segmentInput(const Settings &s, const QString &input, const
         // The header first: decoding a 15000 x 15000 picture alone takes 30 s and 3.5 GB.
         if (const QSize size = declaredPictureSize(input); size.isValid())
             requireMemoryToSegment(size.width(), size.height(), s.method);
-        if (s.classifier.model) return {segmentOne(s, input, output, nullptr, typed)};
         NullProgress progress;
         loaded = loadInputFrames(input, progress, s.channel);
     } catch (const std::bad_alloc &) {

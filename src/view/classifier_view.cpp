@@ -12,6 +12,7 @@
 
 #include "dialogs/userdialogs.h"
 #include "ops/classify/fieldofview.h"
+#include "ops/io/datafolders.h"
 #include "ops/table/operations.h"
 #include "ops/table/runs.h"
 #include "view/guiprogress.h"

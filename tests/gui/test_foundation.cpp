@@ -260,9 +260,9 @@ private slots:
         QCOMPARE(w.documents().size(), 1);
 
         // The document's reported state sets the check marks, nothing else.
-        emit doc->transmitState(9);
+        emit doc->transmitState(tool::Polygon);
         QVERIFY(poly->isChecked() && !rect->isChecked() && !area->isChecked() && !ellipse->isChecked());
-        emit doc->transmitState(0);
+        emit doc->transmitState(tool::Normal);
         QVERIFY(!poly->isChecked() && !rect->isChecked() && !area->isChecked() && !ellipse->isChecked());
         QCOMPARE(doc->view->state, 7);
         closeAll(w);

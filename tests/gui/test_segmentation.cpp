@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include "ops/table/operations.h"
+#include "ops/table/runs.h"
 
 #include "app/mainwindow.h"
 #include "document/cimgdoc.h"

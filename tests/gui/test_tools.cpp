@@ -81,7 +81,7 @@ private slots:
         ScriptedDialogs::Scope scope(answers);
         makeView(listOf({ramp()}));
         QSignalSpy states(view.get(), &PixmapWidget::sendState);
-        view->setSelectionMode(mode);
+        view->setSelectionMode(tool::State(mode));
         answers.answers.enqueue(1);  // "No"
         drag({10, 10}, {19, 14});
         QVERIFY(answers.sawTitle("Selection"));
@@ -101,7 +101,7 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         makeView(listOf({ramp(), Image(40, 30, 1, 1, 7.0)}));  // [A, A'] with A' current
-        view->setSelectionMode(1);
+        view->setSelectionMode(tool::Rectangle);
         answers.answers.enqueue(0);
         drag({10, 10}, {19, 14});
         QCOMPARE(view->imageCount(), 1);
@@ -117,7 +117,7 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         makeView(listOf({ramp()}));
-        view->setSelectionMode(1);
+        view->setSelectionMode(tool::Rectangle);
         answers.answers.enqueue(1);
         drag({10, 10}, {19, 14});
         answers.shown.clear();
@@ -132,7 +132,7 @@ private slots:
     {
         ScriptedDialogs::Scope scope(answers);
         makeView(listOf({ramp(), ramp(), ramp()}));
-        view->setSelectionMode(4);
+        view->setSelectionMode(tool::Ellipse);
         answers.answers.enqueue(1);
         drag({0, 0}, {9, 9});
         key(Qt::Key_Space);
@@ -162,7 +162,7 @@ private slots:
         ScriptedDialogs::Scope scope(answers);
         Image image(40, 30, 1, 1, 255.0);
         makeView(listOf({image}));
-        view->setSelectionMode(9);
+        view->setSelectionMode(tool::Polygon);
         click({5, 5});
         click({25, 5});
         click({25, 20});
@@ -190,7 +190,7 @@ private slots:
         Image image(40, 30, 1, 1, 0.0);
         image.draw_rectangle(5, 5, 20, 15, &kWhite);
         makeView(listOf({image}));
-        view->setSelectionMode(7);
+        view->setSelectionMode(tool::Area);
         click({8, 8});
         QCOMPARE(view->areaPoints.size(), 16 * 11 + 1);
         QCOMPARE(view->grab().toImage().pixel(8, 8), qRgb(0, 230, 0));
@@ -222,7 +222,7 @@ private slots:
         Image image(40, 30, 1, 1, 0.0);
         image.draw_rectangle(5, 5, 20, 15, &kWhite);
         makeView(listOf({image}));
-        view->setSelectionMode(7);
+        view->setSelectionMode(tool::Area);
         drag({12, 2}, {12, 25}, Qt::RightButton);
         click({8, 8});
         QVERIFY(!view->areaPoints.isEmpty());
@@ -260,7 +260,7 @@ private slots:
         ScriptedDialogs::Scope scope(answers);
         makeView(listOf({ramp(), ramp()}));
         QSignalSpy pasted(view.get(), &PixmapWidget::addToImg);
-        view->setSelectionMode(mode);
+        view->setSelectionMode(tool::State(mode));
         answers.items.enqueue("New window");
         const QRect before = view->selectionRect;
         if (space)
@@ -283,7 +283,7 @@ private slots:
         makeView(listOf({image}));
         view->windowList = {1, 2, 3};
         QSignalSpy pasted(view.get(), &PixmapWidget::addToImg);
-        view->setSelectionMode(7);
+        view->setSelectionMode(tool::Area);
         click({6, 6});
         answers.items.enqueue("Image 3");
         key(Qt::Key_Space);
@@ -300,7 +300,7 @@ private slots:
         Image image(40, 30, 1, 1, 0.0);
         image.draw_rectangle(5, 5, 9, 9, &kWhite);
         makeView(listOf({image}));
-        view->setSelectionMode(7);
+        view->setSelectionMode(tool::Area);
         click({6, 6});
         answers.answers.enqueue(2);  // Cancel: only the marks go
         key(Qt::Key_Delete);
