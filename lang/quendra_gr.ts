@@ -1789,6 +1789,22 @@
         <translation>%1 ist beschädigt: %2.</translation>
     </message>
     <message>
+        <source>%1 is of model format %2, which this program does not know (it reads formats 1 to %3); a newer Quendra Tool wrote it.</source>
+        <translation>%1 hat das Modellformat %2, das dieses Programm nicht kennt (es liest die Formate 1 bis %3); ein neueres Quendra Tool hat es geschrieben.</translation>
+    </message>
+    <message>
+        <source>%1 holds a learner this program does not know (&quot;%2&quot;).</source>
+        <translation>%1 enthält ein Lernverfahren, das dieses Programm nicht kennt (&quot;%2&quot;).</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: its scale is unknown.</source>
+        <translation>%1 ist beschädigt: sein Maßstab ist unbekannt.</translation>
+    </message>
+    <message>
+        <source>%1 is damaged: its network&apos;s size is out of range.</source>
+        <translation>%1 ist beschädigt: die Größe seines Netzes liegt außerhalb des Bereichs.</translation>
+    </message>
+    <message>
         <source>%1 is damaged: its trees expect another number of features.</source>
         <translation>%1 ist beschädigt: seine Bäume erwarten eine andere Anzahl von Merkmalen.</translation>
     </message>

@@ -79,7 +79,7 @@ private slots:
             QStringList before;
             QString text;
         };
-        const QStringList none, disc{"exec|"};
+        const QStringList none, disc{"exec|Structuring element"};
         const Row rows[] = {
             {"invert", OpCode::Invert, brightRamp(), 0, none, "The image was inverted"},
             {"normalize", OpCode::Normalize, brightRamp(), 0, none, "The image was normalized"},

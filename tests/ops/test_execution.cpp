@@ -19,7 +19,7 @@ ImageList runWith(const OperationRow &row, const Image &input, int threads)
     model.duplicateCurrent();
     NullProgress progress;
     Notes notes;
-    row.run(model, {}, progress, notes);
+    row.run(model, ParamValues(row, Params()), progress, notes);
     return model.toList();
 }
 
