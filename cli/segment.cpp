@@ -7,11 +7,6 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 #include <cmath>
 #include <numeric>
 
@@ -19,6 +14,7 @@
 #include "ops/measure/runcurve.h"
 #include "commandline.h"
 #include "commands.h"
+#include "folderlock.h"
 #include "morphometryoutput.h"
 #include "ops/morphology/thinning.h"
 #include "ops/classify/fieldofview.h"
@@ -275,31 +271,6 @@ QString csvRow(const Settings &s, const QString &input, const Outcome &o, const 
       << calibrationSourceName(o.calibration.source) << QUENDRA_VERSION << date;
     return f.join(',');
 }
-
-// An exclusive flock on a folder, held while the object lives; throws std::runtime_error
-// in words when another process holds it.
-class FolderLock {
-public:
-    explicit FolderLock(const QString &folder) : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-        if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
-        const int reason = errno;
-        if (fd_ >= 0) ::close(fd_);
-        throw std::runtime_error(reason == EWOULDBLOCK ? QString("another run is writing into %1; wait for it to end or choose "
-                                                                 "another --out")
-                                                             .arg(folder)
-                                                             .toStdString()
-                                                       : QString("cannot lock the folder %1: %2")
-                                                             .arg(folder, QString::fromLocal8Bit(std::strerror(reason)))
-                                                             .toStdString());
-    }
-    ~FolderLock() { ::close(fd_); }
-    FolderLock(const FolderLock &) = delete;
-    FolderLock &operator=(const FolderLock &) = delete;
-
-private:
-    int fd_;
-};
 
 // The field of view's figures, after every other column: filled for the classifier, which
 // finds one, empty for the other methods. white_coverage_percent is of the whole image in
