@@ -1543,6 +1543,26 @@
         <source>Vessel stenosis: image %1</source>
         <translation>Gefäßstenose: Bild %1</translation>
     </message>
+    <message>
+        <source>%1 holds no network the program can fine-tune: choose a network model it trained.</source>
+        <translation>%1 enthält kein Netz, das das Programm nachtrainieren kann: wählen Sie ein Netzmodell, das es trainiert hat.</translation>
+    </message>
+    <message>
+        <source>The model could not be read: %1</source>
+        <translation>Das Modell konnte nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>Training cancelled: the last result is kept.</source>
+        <translation>Training abgebrochen: das letzte Ergebnis bleibt erhalten.</translation>
+    </message>
+    <message>
+        <source>Training cancelled.</source>
+        <translation>Training abgebrochen.</translation>
+    </message>
+    <message>
+        <source>Network fine-tuned in %1 steps on %2 vessel and %3 background pixels in %4 s: %5 % of the field of view is vessel. Train again goes on from this network.</source>
+        <translation>Netz in %1 Schritten mit %2 Gefäß- und %3 Hintergrundpixeln in %4 s nachtrainiert: %5 % des Bildfelds sind Gefäß. Erneutes „Trainieren“ setzt bei diesem Netz fort.</translation>
+    </message>
 </context>
 <context>
     <name>RunCurve</name>
@@ -1604,6 +1624,18 @@
     <message>
         <source>Undo stroke</source>
         <translation>Strich zurücknehmen</translation>
+    </message>
+    <message>
+        <source>Boosted trees learn from the strokes alone; a network starts from the chosen model and is fine-tuned by the strokes, and Train again goes on from the last result.</source>
+        <translation>Entscheidungsbäume lernen allein aus den Strichen; ein Netz beginnt beim gewählten Modell und wird mit den Strichen nachtrainiert, erneutes „Trainieren“ setzt beim letzten Ergebnis fort.</translation>
+    </message>
+    <message>
+        <source>Boosted trees</source>
+        <translation>Entscheidungsbäume</translation>
+    </message>
+    <message>
+        <source>Classifier:</source>
+        <translation>Klassifikator:</translation>
     </message>
 </context>
 <context>

@@ -3,19 +3,17 @@
 // run the table's classifier row on a thread of its own: the working copy becomes the vessel
 // probability map (0..255) and the 0/255 segmentation is appended after it, ready for the
 // binary report.
-#include <QDir>
 #include <QFileInfo>
 #include <new>
-#include <utility>
 #include <vector>
 #include <stdexcept>
 
 #include "dialogs/userdialogs.h"
 #include "ops/classify/fieldofview.h"
-#include "ops/io/datafolders.h"
 #include "ops/table/operations.h"
 #include "ops/table/runs.h"
 #include "view/guiprogress.h"
+#include "view/modelchoice.h"
 #include "view/numbertext.h"
 #include "view/pixmapwidget.h"
 
@@ -25,24 +23,17 @@ namespace {
 // offered by what they are for; those not installed are left out.
 QString chooseModelFile(QWidget *parent)
 {
-    const QDir models(dataFolder("models"));
-    const std::vector<std::pair<QString, QString>> shipped{
-        {PixmapWidget::tr("Retina photographs (network)"), "retina-network.qvm"},
-        {PixmapWidget::tr("Coronary angiograms (network)"), "coronary-network.qvm"},
-        {PixmapWidget::tr("Retina photographs (boosted trees)"), "retina.qvm"}};
+    const std::vector<ShippedModel> shipped = installedModels();
     QStringList items;
-    for (const auto &[label, file] : shipped)
-        if (models.exists(file)) items << label;
-    const QString other = PixmapWidget::tr("Model file...");
-    items << other;
+    for (const ShippedModel &m : shipped) items << m.label;
+    items << modelFileItem();
     bool ok = false;
     const QString choice =
         dialogs().getItem(parent, PixmapWidget::tr("Vessel classifier"), PixmapWidget::tr("Model:"), items, 0, &ok);
     if (!ok) return {};
-    for (const auto &[label, file] : shipped)
-        if (choice == label) return models.filePath(file);
-    return dialogs().getOpenFileName(parent, PixmapWidget::tr("Open vessel model"), QString(),
-                                     PixmapWidget::tr("Vessel models (*.qvm *.pt)"));
+    for (const ShippedModel &m : shipped)
+        if (choice == m.label) return m.path;
+    return askModelFile(parent);
 }
 
 QString channelText(Channel channel)

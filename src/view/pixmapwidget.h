@@ -164,6 +164,8 @@ public:
     // Keep), and leave it, dropping strokes and preview; leaving when not in it does nothing.
     Q_INVOKABLE void startScribbles();
     void leaveScribbles();
+    // The scribble tool's data while it is on, else null.
+    ScribbleTool *scribbleTool() const { return scribbles.get(); }
     // The list's length when the hysteresis dialog opened, its working copy being the last
     // image: results replace that image only while the length is unchanged.
     int hystListCount = 0;
@@ -243,6 +245,7 @@ private:
     void endErase();
     void scribbleMouse(QMouseEvent *event);
     void trainScribbles();
+    void chooseScribbleModelFile();
     void undoScribble();
     void keepScribbles();
     void saveScribbleModel();

@@ -1,6 +1,7 @@
 // The scribble tool of the view: the left button paints vessel strokes, the right button
 // background strokes, over the current image; Train learns a classifier from the painted
-// pixels and shows its 0/255 result in place of the picture; Keep hands the result to the
+// pixels (boosted trees, or a network fine-tuned on a thread of its own with progress and
+// Cancel) and shows its 0/255 result in place of the picture; Keep hands the result to the
 // main window, which writes it into the list like any edit; Save model... writes the model
 // for quendra-cli. Leaving the tool in any way drops strokes and result.
 #include <QApplication>
@@ -8,11 +9,18 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <cmath>
+#include <functional>
 #include <new>
 
 #include "dialogs/userdialogs.h"
 #include "document/cimgdoc.h"
 #include "ops/classify/fieldofview.h"
+#include "ops/core/cancel.h"
+#include "ops/core/progress.h"
+#include "ops/table/runs.h"
+#include "view/backgroundrun.h"
+#include "view/guiprogress.h"
+#include "view/modelchoice.h"
 #include "view/numbertext.h"
 #include "view/pixmapwidget.h"
 #include "view/scribblepanel.h"
@@ -59,6 +67,7 @@ void PixmapWidget::startScribbles()
     auto *panel = new ScribblePanel(this);
     scribblePanel = panel;
     connect(panel, &ScribblePanel::trainRequested, this, &PixmapWidget::trainScribbles);
+    connect(panel, &ScribblePanel::modelFileRequested, this, &PixmapWidget::chooseScribbleModelFile);
     connect(panel, &ScribblePanel::undoRequested, this, &PixmapWidget::undoScribble);
     connect(panel, &ScribblePanel::keepRequested, this, &PixmapWidget::keepScribbles);
     connect(panel, &ScribblePanel::saveRequested, this, &PixmapWidget::saveScribbleModel);
@@ -129,6 +138,29 @@ void PixmapWidget::undoScribble()
     update();
 }
 
+void PixmapWidget::chooseScribbleModelFile()
+{
+    if (!scribblePanel) return;
+    const QString path = askModelFile(this);
+    QString refusal;
+    if (!path.isEmpty()) {
+        try {
+            const std::shared_ptr<const VesselModel> m = sharedVesselModel(path);
+            if (m->learner != Learner::Network || !m->network || !m->network->trainable())
+                refusal = tr("%1 holds no network the program can fine-tune: choose a network model it trained.")
+                              .arg(QFileInfo(path).fileName());
+        } catch (const std::exception &e) {
+            refusal = tr("The model could not be read: %1").arg(QString::fromLocal8Bit(e.what()));
+        }
+    }
+    if (path.isEmpty() || !refusal.isEmpty()) {
+        if (!refusal.isEmpty()) dialogs().warning(this, tr("Train classifier"), refusal);
+        scribblePanel->restoreStartModel();
+        return;
+    }
+    scribblePanel->addModelFile(path);
+}
+
 void PixmapWidget::trainScribbles()
 {
     if (!scribbles || !scribblePanel) return;
@@ -141,29 +173,82 @@ void PixmapWidget::trainScribbles()
         return;
     }
     const Polarity polarity = scribblePanel->darkVessels() ? Polarity::Dark : Polarity::Bright;
+    const QString start = scribblePanel->startModel();  // empty: boosted trees
+    // Held by the run as well: nothing the worker reads goes while it runs.
+    const std::shared_ptr<ScribbleTool> tool = scribbles;
+    std::optional<ScribbleResult> trained;
+    QString failure;
+    bool noMemory = false, cancelled = false;
+    const auto attempt = [&](const std::function<ScribbleResult()> &train) {
+        try {
+            trained = train();
+        } catch (const Cancelled &) {
+            cancelled = true;
+        } catch (const OperationCancelled &) {
+            cancelled = true;
+        } catch (const std::bad_alloc &) {
+            noMemory = true;
+        } catch (const std::exception &e) {
+            failure = QString::fromLocal8Bit(e.what());
+        }
+    };
     QElapsedTimer clock;
     clock.start();
-    try {
+    if (start.isEmpty()) {
         const WaitCursor wait;
-        scribbles->result = scribbles->trainer.train(labels, polarity);
-    } catch (const std::bad_alloc &) {
-        dialogs().warning(this, tr("Train classifier"), tr("There is not enough memory to train the classifier."));
-        return;
-    } catch (const std::exception &e) {
-        dialogs().warning(this, tr("Train classifier"),
-                          tr("The classifier could not be trained: %1").arg(QString::fromLocal8Bit(e.what())));
+        attempt([&] { return tool->trainer.train(labels, polarity); });
+    } else {
+        // Train again goes on from the network trained last, unless another start was chosen.
+        std::shared_ptr<const VesselModel> from = tool->tunedFrom == start ? tool->tuned : nullptr;
+        try {
+            if (!from) from = sharedVesselModel(start);
+        } catch (const std::exception &e) {
+            failure = QString::fromLocal8Bit(e.what());
+        }
+        if (from) {
+            const NetworkTrainingSettings settings = tool->networkSettings;
+            GuiProgress progress(this, true);
+            runInBackground([&](Progress &p) {
+                attempt([&] { return fineTuneOnScribbles(tool->trainer, labels, polarity, *from, settings, p); });
+            }, progress, {}, [&] { return progress.cancelRequested(); });
+        }
+    }
+    if (scribbles != tool || !scribblePanel) return;
+    if (cancelled) {
+        scribblePanel->setStatus(tool->result ? tr("Training cancelled: the last result is kept.") : tr("Training cancelled."));
         return;
     }
-    const ScribbleResult &r = *scribbles->result;
+    if (!trained) {
+        dialogs().warning(this, tr("Train classifier"),
+                          noMemory ? tr("There is not enough memory to train the classifier.")
+                                   : tr("The classifier could not be trained: %1").arg(failure));
+        return;
+    }
+    tool->result = std::move(trained);
+    if (!start.isEmpty()) {
+        tool->tuned = std::make_shared<const VesselModel>(tool->result->model);
+        tool->tunedFrom = start;
+    }
+    const ScribbleResult &r = *tool->result;
     const double share = 100.0 * double(fieldOfViewArea(r.segmentation)) /
-                         double(std::max(1LL, fieldOfViewArea(scribbles->trainer.fieldOfView())));
+                         double(std::max(1LL, fieldOfViewArea(tool->trainer.fieldOfView())));
+    const QString seconds = numberText(double(clock.elapsed()) / 1000.0, 1);
     scribblePanel->setTrained(true);
-    scribblePanel->setStatus(tr("Trained on %1 vessel and %2 background pixels in %3 s: %4 % of the field of view "
-                                "is vessel.")
-                                 .arg(counts.vessel)
-                                 .arg(counts.background)
-                                 .arg(numberText(double(clock.elapsed()) / 1000.0, 1))
-                                 .arg(numberText(share, 1)));
+    if (start.isEmpty())
+        scribblePanel->setStatus(tr("Trained on %1 vessel and %2 background pixels in %3 s: %4 % of the field of view "
+                                    "is vessel.")
+                                     .arg(counts.vessel)
+                                     .arg(counts.background)
+                                     .arg(seconds)
+                                     .arg(numberText(share, 1)));
+    else
+        scribblePanel->setStatus(tr("Network fine-tuned in %1 steps on %2 vessel and %3 background pixels in %4 s: "
+                                    "%5 % of the field of view is vessel. Train again goes on from this network.")
+                                     .arg(tool->networkSettings.steps)
+                                     .arg(counts.vessel)
+                                     .arg(counts.background)
+                                     .arg(seconds)
+                                     .arg(numberText(share, 1)));
     showScribbleResult(true);
 }
 

@@ -2,12 +2,15 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "view/modelchoice.h"
 #include "view/scribbletool.h"
 
 namespace {
@@ -50,14 +53,25 @@ ScribblePanel::ScribblePanel(QWidget *view) : QWidget(view, Qt::Tool)
     dark_->setObjectName("darkVessels");
     dark_->setChecked(true);
     grid->addWidget(dark_, 3, 0, 1, 2);
+    // The item's data is the network model to start from; empty for the trees.
+    learner_ = new QComboBox(this);
+    learner_->setObjectName("learner");
+    learner_->setToolTip(tr("Boosted trees learn from the strokes alone; a network starts from the chosen model "
+                            "and is fine-tuned by the strokes, and Train again goes on from the last result."));
+    learner_->addItem(tr("Boosted trees"), QString());
+    for (const ShippedModel &m : installedModels())
+        if (m.network) learner_->addItem(m.label, m.path);
+    learner_->addItem(modelFileItem(), QString());
+    grid->addWidget(new QLabel(tr("Classifier:"), this), 4, 0);
+    grid->addWidget(learner_, 4, 1);
     showResult_ = new QCheckBox(tr("Show result"), this);
     showResult_->setObjectName("showResult");
-    grid->addWidget(showResult_, 4, 0, 1, 2);
+    grid->addWidget(showResult_, 5, 0, 1, 2);
     status_ = new QLabel(this);
     status_->setObjectName("status");
     status_->setWordWrap(true);
     status_->setMinimumWidth(fontMetrics().averageCharWidth() * 44);
-    grid->addWidget(status_, 5, 0, 1, 2);
+    grid->addWidget(status_, 6, 0, 1, 2);
 
     auto *buttons = new QHBoxLayout;
     undo_ = button(tr("Undo stroke"), "undo", this);
@@ -69,7 +83,7 @@ ScribblePanel::ScribblePanel(QWidget *view) : QWidget(view, Qt::Tool)
     QPushButton *cancel = button(tr("Cancel"), "cancel", this);
     cancel->setShortcut(Qt::Key_Escape);
     for (QPushButton *b : {undo_, train, keep_, save_, cancel}) buttons->addWidget(b);
-    grid->addLayout(buttons, 6, 0, 1, 2);
+    grid->addLayout(buttons, 7, 0, 1, 2);
     setTrained(false);
 
     connect(undo_, &QPushButton::clicked, this, &ScribblePanel::undoRequested);
@@ -80,7 +94,28 @@ ScribblePanel::ScribblePanel(QWidget *view) : QWidget(view, Qt::Tool)
     connect(brush_, &QSpinBox::valueChanged, this, &ScribblePanel::brushChanged);
     connect(showResult_, &QCheckBox::toggled, this, &ScribblePanel::showResultToggled);
     connect(dark_, &QCheckBox::toggled, this, &ScribblePanel::darkVesselsToggled);
+    connect(learner_, &QComboBox::activated, this, [this](int index) {
+        if (index == learner_->count() - 1)
+            emit modelFileRequested();
+        else
+            learnerChoice_ = index;
+    });
 }
+
+QString ScribblePanel::startModel() const { return learner_->currentData().toString(); }
+
+void ScribblePanel::addModelFile(const QString &path)
+{
+    int index = learner_->findData(path);
+    if (index < 0) {
+        index = learner_->count() - 1;
+        learner_->insertItem(index, QFileInfo(path).fileName(), path);
+    }
+    learner_->setCurrentIndex(index);
+    learnerChoice_ = index;
+}
+
+void ScribblePanel::restoreStartModel() { learner_->setCurrentIndex(learnerChoice_); }
 
 bool ScribblePanel::darkVessels() const { return dark_->isChecked(); }
 

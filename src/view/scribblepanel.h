@@ -1,10 +1,12 @@
 // The small non-modal panel of the scribble tool: how to paint, the brush width, the
-// vessels' polarity, and the buttons Train, Keep, Save model... and Cancel. It only
-// reports what the user asked for; the view carries it out.
+// vessels' polarity, what Train learns (boosted trees, or a network fine-tuned from a
+// shipped model or a model file), and the buttons Train, Keep, Save model... and Cancel. It
+// only reports what the user asked for; the view carries it out.
 #pragma once
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
@@ -16,6 +18,12 @@ public:
     explicit ScribblePanel(QWidget *view);
 
     bool darkVessels() const;
+    // The network model Train fine-tunes, or empty when it trains boosted trees.
+    QString startModel() const;
+    // Offers the model file chosen after modelFileRequested and picks it; restoreStartModel
+    // goes back to the choice before (the user cancelled or the file was refused).
+    void addModelFile(const QString &path);
+    void restoreStartModel();
     bool showResult() const;
     // Keep, Save model... and "Show result" are offered once a training has a result.
     void setTrained(bool trained);
@@ -25,6 +33,8 @@ public:
 
 signals:
     void trainRequested();
+    // "Model file..." was picked: the view asks for the file.
+    void modelFileRequested();
     void undoRequested();
     void keepRequested();
     void saveRequested();
@@ -41,6 +51,8 @@ private:
     QLabel *status_ = nullptr;
     QSpinBox *brush_ = nullptr;
     QCheckBox *dark_ = nullptr;
+    QComboBox *learner_ = nullptr;
+    int learnerChoice_ = 0;  // the item picked before the last "Model file..."
     QCheckBox *showResult_ = nullptr;
     QPushButton *keep_ = nullptr;
     QPushButton *undo_ = nullptr;

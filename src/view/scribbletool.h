@@ -1,5 +1,6 @@
 // The data of the scribble tool of one view: the painted strokes, the trainer that learns
-// from them on the image the tool was started on, and the last training's result. The
+// from them on the image the tool was started on, the last training's result and the
+// network fine-tuned last, which the next fine-tuning goes on from. The
 // strokes live in a layer of their own at the image's size, drawn over the picture and
 // never into the image list.
 #pragma once
@@ -7,9 +8,10 @@
 #include <QImage>
 #include <QList>
 #include <QPointF>
+#include <memory>
 #include <optional>
 
-#include "ops/classify/scribbletraining.h"
+#include "ops/classify/scribblenetwork.h"
 
 class ScribbleTool {
 public:
@@ -38,6 +40,11 @@ public:
 
     ScribbleTrainer trainer;
     std::optional<ScribbleResult> result;
+    // The network fine-tuned last and the model file it started from: Train with the same
+    // start goes on from it (a training of trees meanwhile does not end the chain).
+    std::shared_ptr<const VesselModel> tuned;
+    QString tunedFrom;
+    NetworkTrainingSettings networkSettings = scribbleNetworkSettings();
 
 private:
     QImage strokes_;

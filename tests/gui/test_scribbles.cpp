@@ -2,8 +2,13 @@
 // picture and never reach the list; Train on a synthetic fundus finds its vessels; Keep
 // adds the result like an edit (working copy or new window); the saved model is one the
 // core reads; every way out leaves the list as it was; a training without both kinds of
-// strokes, or one the features fail on, is refused in words.
+// strokes, or one the features fail on, is refused in words. A network chosen in the panel
+// is fine-tuned by the strokes, Train again goes on from it, a cancelled fine-tuning keeps
+// the last result, and a model that cannot be fine-tuned is refused.
+#include <QComboBox>
+#include <QLabel>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -11,8 +16,10 @@
 #include <cstring>
 
 #include "documentsupport.h"
+#include "ops/core/progress.h"
 #include "ops/measure/evaluation.h"
 #include "ops/table/operations.h"
+#include "ops/scribblefixtures.h"
 #include "ops/syntheticfundus.h"
 #include "ops/classify/vesselmodel.h"
 #include "scripteddialogs.h"
@@ -41,15 +48,9 @@ void stroke(PixmapWidget *view, Qt::MouseButton button, const QList<QPoint> &poi
 // least three pixels away from any vessel (right button), inside the field of view.
 void scribbleFromTruth(PixmapWidget *view, const synth::Fundus &scene)
 {
-    for (int y = 0; y < scene.truth.height(); ++y)
-        for (int x = 0; x < scene.truth.width(); ++x) {
-            if (scene.fov(x, y) != kWhite) continue;
-            bool near = false;
-            for (int d = -3; d <= 3 && !near; ++d)
-                near = scene.truth.atXY(x + d, y, 0, 0, 0.0) > 0 || scene.truth.atXY(x, y + d, 0, 0, 0.0) > 0;
-            if (scene.truth(x, y) == kWhite && (x + y) % 4 == 0) stroke(view, Qt::LeftButton, {{x, y}});
-            else if (!near && x % 5 == 0 && y % 5 == 0) stroke(view, Qt::RightButton, {{x, y}});
-        }
+    synth::strokesFromTruth(scene, [&](int x, int y, bool vessel) {
+        stroke(view, vessel ? Qt::LeftButton : Qt::RightButton, {{x, y}});
+    });
 }
 
 ScribblePanel *panelOf(PixmapWidget *view) { return view->findChild<ScribblePanel *>(); }
@@ -57,6 +58,16 @@ ScribblePanel *panelOf(PixmapWidget *view) { return view->findChild<ScribblePane
 void press(PixmapWidget *view, const char *button) { panelOf(view)->findChild<QPushButton *>(button)->click(); }
 
 QRgb shownAt(PixmapWidget *view, QPoint p) { return view->grab().toImage().pixel(viewPos(view, p)); }
+
+// Picks the panel's classifier item of that text, as the user's choice in the list does.
+void pickClassifier(PixmapWidget *view, const QString &text)
+{
+    auto *box = panelOf(view)->findChild<QComboBox *>("learner");
+    const int index = box->findText(text);
+    QVERIFY2(index >= 0, qPrintable(text));
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
 
 }  // namespace
 
@@ -86,6 +97,27 @@ private slots:
     void leavingDiscards();
     void refusesTraining_data();
     void refusesTraining();
+    void fineTunesANetwork();
+    void cancelledFineTuningKeepsTheLastResult();
+    void refusesModelsItCannotFineTune_data();
+    void refusesModelsItCannotFineTune();
+
+private:
+    // Enters the tool on scene with the untrained network file as Train's start, strokes
+    // painted from its truth and short training settings.
+    PixmapWidget *enterWithNetwork(MainWindow &w, const synth::Fundus &scene)
+    {
+        const QString path = dir.filePath("untrained.qvm");
+        QString error;
+        if (!QFile::exists(path) && !saveVesselModel(synth::untrainedNetwork(), path, &error)) qFatal("%s", qPrintable(error));
+        PixmapWidget *view = enter(w, scene.image);
+        answers.fileNames.enqueue(path);
+        pickClassifier(view, "Model file...");
+        view->scribbleTool()->networkSettings = synth::quickTuning();
+        panelOf(view)->findChild<QSpinBox *>("brush")->setValue(1);
+        scribbleFromTruth(view, scene);
+        return view;
+    }
 };
 
 void TestScribbles::labelsArePixelExact()
@@ -262,6 +294,93 @@ void TestScribbles::refusesTraining()
     QCOMPARE(view->model.count(), 1);
     const ImageRead kept = view->model.currentImage();  // bit for bit: NaN is not equal to itself
     QVERIFY(kept->size() == image.size() && std::memcmp(kept->data(), image.data(), image.size() * sizeof(double)) == 0);
+    closeAll(w);
+}
+
+void TestScribbles::fineTunesANetwork()
+{
+    ScriptedDialogs::Scope scope(answers);
+    MainWindow w;
+    const synth::Fundus scene = synth::fundus(80, 80, 5);
+    PixmapWidget *view = enterWithNetwork(w, scene);
+    const ScribbleTool *tool = view->scribbleTool();
+    QVERIFY(panelOf(view)->findChild<QComboBox *>("learner")->currentText() == "untrained.qvm");
+    press(view, "train");
+    QVERIFY2(answers.shown.isEmpty(), qPrintable(answers.shown.join("\n")));
+    const ScribbleResult first = *tool->result;
+    const Image labels = tool->labels();
+    const double right = synth::strokesRight(first.segmentation, labels);
+    QVERIFY2(right > 0.95, qPrintable(QString("%1 of the painted pixels right").arg(right)));
+    // Train again goes on from the network trained last, not from the file.
+    press(view, "train");
+    NullProgress quiet;
+    const ScribbleResult again =
+        fineTuneOnScribbles(tool->trainer, labels, Polarity::Dark, first.model, synth::quickTuning(), quiet);
+    QVERIFY(tool->result->model.network->toBytes() == again.model.network->toBytes());
+    // The saved file is a network model that segments the image as the tool showed.
+    answers.fileNames.enqueue(dir.filePath("tuned"));
+    press(view, "saveModel");
+    const LoadedModel saved = loadVesselModel(dir.filePath("tuned.qvm"));
+    QVERIFY2(saved.ok(), qPrintable(saved.error));
+    QCOMPARE(saved.model.learner, Learner::Network);
+    QVERIFY(classifyVessels(saved.model, scene.image, Image(), 2).segmentation == again.segmentation);
+    press(view, "keep");
+    QVERIFY(*view->model.currentImage() == again.segmentation);
+    closeAll(w);
+}
+
+void TestScribbles::cancelledFineTuningKeepsTheLastResult()
+{
+    ScriptedDialogs::Scope scope(answers);
+    MainWindow w;
+    const synth::Fundus scene = synth::fundus(64, 64, 6);
+    PixmapWidget *view = enterWithNetwork(w, scene);
+    ScribbleTool *tool = view->scribbleTool();
+    press(view, "train");
+    const Image shown = tool->result->segmentation;
+    const QImage before = view->grab().toImage();
+    const QByteArray network = tool->result->model.network->toBytes();
+    // A long training, cancelled from its progress dialog once it runs.
+    tool->networkSettings.steps = 1000000;
+    QTimer cancel;
+    connect(&cancel, &QTimer::timeout, [view] {
+        if (auto *dialog = view->findChild<QProgressDialog *>()) dialog->findChild<QPushButton *>()->click();
+    });
+    cancel.start(100);
+    press(view, "train");
+    QVERIFY(answers.shown.isEmpty());
+    QVERIFY(tool->result->model.network->toBytes() == network);
+    QVERIFY(tool->tuned->network->toBytes() == network);
+    QVERIFY(view->grab().toImage() == before);
+    QVERIFY(panelOf(view)->findChild<QLabel *>("status")->text().contains("cancelled"));
+    press(view, "keep");
+    QVERIFY(*view->model.currentImage() == shown);
+    closeAll(w);
+}
+
+void TestScribbles::refusesModelsItCannotFineTune_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");  // empty: nothing is said
+    QTest::newRow("file dialog cancelled") << QString() << QString();
+    QTest::newRow("TorchScript network") << "tests/data/tinyvessel.pt" << "holds no network the program can fine-tune";
+    QTest::newRow("not a model") << "tests/data/tinyvessel.json" << "could not be read";
+}
+
+void TestScribbles::refusesModelsItCannotFineTune()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    ScriptedDialogs::Scope scope(answers);
+    MainWindow w;
+    PixmapWidget *view = enter(w, synth::fundus(40, 40, 6).image);
+    if (!file.isEmpty()) answers.fileNames.enqueue(QString(qgetenv("QUENDRA_SOURCE_DIR")) + "/" + file);
+    pickClassifier(view, "Model file...");
+    QCOMPARE(answers.shown.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) QVERIFY2(answers.shown[0].contains(message), qPrintable(answers.shown[0]));
+    // The choice goes back to the trees.
+    QCOMPARE(panelOf(view)->startModel(), QString());
+    QCOMPARE(panelOf(view)->findChild<QComboBox *>("learner")->currentText(), QString("Boosted trees"));
     closeAll(w);
 }
 

@@ -1,5 +1,5 @@
 // The vessel network: learning, reproducibility, scale, tiles, model files of both learners,
-// and TorchScript networks from elsewhere.
+// TorchScript networks from elsewhere, and fine-tuning by painted strokes.
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -8,6 +8,7 @@
 #include "ops/classify/networkmodel.h"
 #include "ops/core/progress.h"
 #include "ops/measure/evaluation.h"
+#include "scribblefixtures.h"
 #include "syntheticfundus.h"
 
 namespace {
@@ -75,6 +76,9 @@ private slots:
     void learnsSyntheticVessels();
     void sameSeedSameNetwork();
     void trainingCanBeCancelled();
+    void unlabelledPixelsDoNotMoveTheLoss();
+    void fineTuningLearnsTheStrokes_data();
+    void fineTuningLearnsTheStrokes();
     void tilesEqualOnePass();
     void scaleFollowsTheFieldOfView_data();
     void scaleFollowsTheFieldOfView();
@@ -112,6 +116,62 @@ void TestVesselNetwork::trainingCanBeCancelled()
     settings.batch = 2;
     CancelAfter cancel(2);
     QVERIFY_THROWS_EXCEPTION(Cancelled, trainNetwork(network, examples, settings, cancel));
+}
+
+void TestVesselNetwork::unlabelledPixelsDoNotMoveTheLoss()
+{
+    // Two batches alike but for the targets of pixels of weight 0 give the same loss and the
+    // same step; a changed target of a weighted pixel does not.
+    NetworkBatch a;
+    a.count = 2, a.side = 16;
+    const size_t values = 2 * 16 * 16;
+    a.input.resize(values), a.target.assign(values, 0.0f), a.weight.assign(values, 0.0f);
+    for (size_t i = 0; i < values; ++i) a.input[i] = float(i % 13) / 6.0f - 1.0f;
+    for (size_t i = 40; i < 56; ++i) a.weight[i] = 1.0f, a.target[i] = float(i % 2);
+    NetworkBatch unpainted = a, painted = a;
+    for (size_t i = 0; i < values; ++i)
+        if (a.weight[i] == 0.0f) unpainted.target[i] = 1.0f;
+    painted.target[41] = 0.0f;
+    VesselNetwork n(4, 3), u(4, 3), p(4, 3);
+    const double loss = n.trainStep(a, 1e-2);
+    QCOMPARE(u.trainStep(unpainted, 1e-2), loss);
+    QVERIFY(u.toBytes() == n.toBytes());
+    QVERIFY(p.trainStep(painted, 1e-2) != loss);
+}
+
+void TestVesselNetwork::fineTuningLearnsTheStrokes_data()
+{
+    // The start's scale decides the size the network learns at: the photograph's own, or
+    // enlarged or halved to the start's field of view (its strokes resized with it).
+    QTest::addColumn<double>("factor");
+    QTest::newRow("own size") << 1.0;
+    QTest::newRow("enlarged 1.5 times") << 1.5;
+    QTest::newRow("halved") << 0.5;
+}
+
+void TestVesselNetwork::fineTuningLearnsTheStrokes()
+{
+    QFETCH(double, factor);
+    const synth::Fundus scene = synth::fundus(80, 80, 5);
+    ScribbleTrainer trainer(scene.image, Channel::Green);
+    const double diameter = fieldOfViewDiameter(trainer.fieldOfView());
+    const ModelScale scale = factor == 1.0 ? ModelScale() : ModelScale{ModelScale::Kind::FieldOfView, diameter * factor};
+    const VesselModel start = synth::untrainedNetwork(7, scale);
+    const Image labels = synth::strokeLabels(scene);
+    NullProgress quiet;
+    const ScribbleResult r = fineTuneOnScribbles(trainer, labels, Polarity::Dark, start, synth::quickTuning(), quiet);
+    const double right = synth::strokesRight(r.segmentation, labels);
+    QVERIFY2(right > 0.95, qPrintable(QString("%1 of the painted pixels right").arg(right)));
+    QCOMPARE(r.model.scale.value, start.scale.value);
+    QCOMPARE(r.model.channel, Channel::Green);
+    QVERIFY(r.model.network->toBytes() != start.network->toBytes());
+    // What the tool shows is what the saved model gives on the photograph.
+    QVERIFY(classifyVessels(r.model, scene.image, Image(), 2).segmentation == r.segmentation);
+    // Cancelled, it throws and the start is untouched.
+    const QByteArray before = start.network->toBytes();
+    CancelAfter cancel(1);
+    QVERIFY_THROWS_EXCEPTION(Cancelled, fineTuneOnScribbles(trainer, labels, Polarity::Dark, start, synth::quickTuning(), cancel));
+    QVERIFY(start.network->toBytes() == before);
 }
 
 void TestVesselNetwork::tilesEqualOnePass()

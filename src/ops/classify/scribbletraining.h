@@ -37,6 +37,7 @@ public:
 
     const Image &image() const { return *image_; }
     const Image &fieldOfView() const { return *fov_; }
+    Channel channel() const { return channel_; }
 
     // Starts computing the features of polarity on the program's worker threads, unless
     // they are computed or on the way. The trainer may go at any time; a computation that
