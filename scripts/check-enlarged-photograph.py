@@ -4,8 +4,10 @@
   check-enlarged-photograph.py [--model NAME|FILE] [--cli QUENDRA_CLI] [--factors 1.7 6]
                                [--photographs 21 22 ...] [--work FOLDER]
 
-Each DRIVE training photograph is enlarged by each factor (bicubic; its truth and mask by the
-nearest pixel, so they stay binary), segmented with quendra-cli segment --method classifier,
+Each DRIVE training photograph is enlarged by each factor (bicubic; its truth and mask
+bilinearly and thresholded at half way, so they stay binary and follow the smooth outline the
+enlarged photograph shows; the nearest pixel would make some pixels two wide and others one at
+a factor of 1.7, a staircase no segmentation follows), segmented with quendra-cli segment --method classifier,
 which resizes it to the model's scale and the probabilities back, and scored inside the
 enlarged mask with quendra-cli evaluate. Prints the mean Dice at each size; the enlarged ones
 should lie within 0.01 of the original's.
@@ -41,8 +43,8 @@ for factor in [1.0] + args.factors:
         size = (round(photo.width * factor), round(photo.height * factor))
         photo.resize(size, Image.BICUBIC).save(os.path.join(folder, "images", name + ".png"))
         for kind in ("truth", "mask"):
-            Image.open(os.path.join(args.data, kind, name + ".gif")).convert("L").resize(size, Image.NEAREST).save(
-                os.path.join(folder, kind, name + ".png"))
+            enlarged = Image.open(os.path.join(args.data, kind, name + ".gif")).convert("L").resize(size, Image.BILINEAR)
+            enlarged.point(lambda v: 255 if v >= 128 else 0).save(os.path.join(folder, kind, name + ".png"))
     subprocess.run([args.cli, "segment", "--method", "classifier", "--model", args.model, "--threads", "2",
                     "--out", os.path.join(folder, "result"), os.path.join(folder, "images")],
                    check=True, stdout=subprocess.DEVNULL)
