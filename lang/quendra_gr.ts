@@ -976,6 +976,46 @@
 <context>
     <name>PixmapWidget</name>
     <message>
+        <source>&lt;p&gt;&lt;h3&gt;Inside the field of view&lt;/h3&gt;&lt;/p&gt;&lt;p&gt;Found on image 1: %1 px (%2 % of the image)&lt;br&gt;&lt;b&gt;Vessel area:&lt;/b&gt; %3 px&lt;br&gt;White coverage of the field of view: %4 %&lt;br&gt;&lt;b&gt;Length density:&lt;/b&gt; %5 px/px&amp;sup2;&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;h3&gt;Innerhalb des Bildfelds&lt;/h3&gt;&lt;/p&gt;&lt;p&gt;Auf Bild 1 gefunden: %1 px (%2 % des Bildes)&lt;br&gt;&lt;b&gt;Gefäßfläche:&lt;/b&gt; %3 px&lt;br&gt;Weißanteil des Bildfelds: %4 %&lt;br&gt;&lt;b&gt;Längendichte:&lt;/b&gt; %5 px/px&amp;sup2;&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>There is no vessel stroke inside the field of view.</source>
+        <translation>Innerhalb des Bildfelds gibt es keinen Gefäßstrich.</translation>
+    </message>
+    <message>
+        <source>There is no background stroke inside the field of view.</source>
+        <translation>Innerhalb des Bildfelds gibt es keinen Hintergrundstrich.</translation>
+    </message>
+    <message>
+        <source>There is no labelled pixel to learn from.</source>
+        <translation>Es gibt kein markiertes Pixel, aus dem gelernt werden könnte.</translation>
+    </message>
+    <message>
+        <source>Only a network model trained by this program can be trained further.</source>
+        <translation>Nur ein mit diesem Programm trainiertes Netzmodell kann weiter trainiert werden.</translation>
+    </message>
+    <message>
+        <source>%1 is not a usable vessel network: %2</source>
+        <translation>%1 ist kein verwendbares Gefäßnetz: %2</translation>
+    </message>
+    <message>
+        <source>The vessel classifier needs an image without NaN or infinite values.</source>
+        <translation>Der Gefäßklassifikator braucht ein Bild ohne NaN- oder unendliche Werte.</translation>
+    </message>
+    <message>
+        <source>Homomorphic filter needs values greater than -1 (it takes ln(v + 1)); this image holds %1.</source>
+        <translation>Der homomorphe Filter braucht Werte größer als -1 (er berechnet ln(v + 1)); dieses Bild enthält %1.</translation>
+    </message>
+    <message>
+        <source>Hysteresis thresholding needs the vessel enhancement first: the reference image is empty</source>
+        <translation>Die Hysterese-Schwellwertbildung braucht zuerst die Gefäßverstärkung: das Referenzbild ist leer</translation>
+    </message>
+    <message>
+        <source>Power: the exponent must lie between 0 and 100</source>
+        <translation>Potenz: Der Exponent muss zwischen 0 und 100 liegen</translation>
+    </message>
+    <message>
         <source>Retina photographs (network)</source>
         <translation>Netzhautfotos (Netz)</translation>
     </message>

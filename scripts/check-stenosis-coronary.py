@@ -9,8 +9,10 @@ the model's, and the two profiles are compared at the same share of the path's l
 one line per path and the mean absolute difference in pixels.
 
 Usage: check-stenosis-coronary.py QUENDRA_CLI DATA_DIR WORK_DIR [MODEL]
-DATA_DIR holds images/NN.png and truth/NN.png. Without MODEL, a boosted-trees model is trained
-on the first half of the angiograms and the second half is scored.
+DATA_DIR holds images/NN.png and truth/NN.png. The second half of the angiograms is scored,
+segmented by MODEL, which must not have seen them (the coronary-FIRST fold of
+cross-validate-networks.sh is trained on the first half); without MODEL, a boosted-trees model
+is trained on the first half.
 """
 import csv
 import os
@@ -44,7 +46,7 @@ def main():
     names = sorted(n for n in os.listdir(os.path.join(data, "images")) if n.endswith(".png"))
     half = len(names) // 2
     model = sys.argv[4] if len(sys.argv) > 4 else None
-    scored = names[half:] if model is None else names
+    scored = names[half:]
     if model is None:
         for part in ("images", "truth"):
             folder = os.path.join(work, "train-" + part)

@@ -111,7 +111,7 @@ void TestVesselNetwork::trainingCanBeCancelled()
     settings.steps = 1000;
     settings.batch = 2;
     CancelAfter cancel(2);
-    QVERIFY_THROWS_EXCEPTION(Cancelled, trainNetwork(network, examples, settings, cancel));
+    QVERIFY_THROWS_EXCEPTION(OperationCancelled, trainNetwork(network, examples, settings, cancel));
 }
 
 void TestVesselNetwork::tilesEqualOnePass()

@@ -71,6 +71,7 @@ void runVesselClassifier(ImageModel &model, const ParamValues &values, Progress 
     ClassifyOptions options;
     options.scale = values.number("scale");
     options.pixelSizeMm = values.number("pixelsize");
+    options.progress = &progress;  // tiled inference reports its tiles and heeds Cancel between them
     VesselClassification c = classifyVessels(*vessels, image, fov, execution::rowThreads(), options);
     progress.setValue(3);
     model.replaceCurrent(c.probability * 255.0);
