@@ -31,6 +31,7 @@ public:
     void setValue(int) override { whole_.processEvents(); }
     void processEvents() override { whole_.processEvents(); }
     void intermediate(const Image &) override { whole_.processEvents(); }
+    bool cancelled() const override { return whole_.cancelled(); }
 
 private:
     Progress &whole_;
