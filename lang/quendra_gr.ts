@@ -937,6 +937,22 @@
         <source>Vessel stenosis...</source>
         <translation>Gefäßstenose...</translation>
     </message>
+    <message>
+        <source>Segment every frame...</source>
+        <translation>Jedes Einzelbild segmentieren...</translation>
+    </message>
+    <message>
+        <source>Run curve...</source>
+        <translation>Serienkurve...</translation>
+    </message>
+    <message>
+        <source>Segments every frame of the run with one method and appends the results</source>
+        <translation>Segmentiert jedes Einzelbild der Serie mit einem Verfahren und hängt die Ergebnisse an</translation>
+    </message>
+    <message>
+        <source>Plots vessel area and length against the frame number</source>
+        <translation>Zeichnet Gefäßfläche und -länge über der Nummer des Einzelbilds</translation>
+    </message>
 </context>
 <context>
     <name>OverlayViewer</name>
@@ -1583,6 +1599,74 @@
         <source>Vessel stenosis: image %1</source>
         <translation>Gefäßstenose: Bild %1</translation>
     </message>
+    <message>
+        <source>Segment every frame</source>
+        <translation>Jedes Einzelbild segmentieren</translation>
+    </message>
+    <message>
+        <source>Are the vessels darker than their surround, as in an angiogram? Each frame is then inverted first.</source>
+        <translation>Sind die Gefäße dunkler als ihre Umgebung, wie in einem Angiogramm? Dann wird jedes Einzelbild zuerst invertiert.</translation>
+    </message>
+    <message>
+        <source>Dark vessels</source>
+        <translation>Dunkle Gefäße</translation>
+    </message>
+    <message>
+        <source>Bright vessels</source>
+        <translation>Helle Gefäße</translation>
+    </message>
+    <message>
+        <source>This document holds a single frame. Open a run of several frames (a DICOM cine run, a multi-page TIFF file) to segment every frame.</source>
+        <translation>Dieses Dokument enthält nur ein Einzelbild. Öffnen Sie eine Serie aus mehreren Einzelbildern (eine DICOM-Cine-Serie, eine mehrseitige TIFF-Datei), um jedes Einzelbild zu segmentieren.</translation>
+    </message>
+    <message>
+        <source>Method:</source>
+        <translation>Verfahren:</translation>
+    </message>
+    <message>
+        <source>Coronary angiogram</source>
+        <translation>Koronarangiogramm</translation>
+    </message>
+    <message>
+        <source>Retina</source>
+        <translation>Netzhaut</translation>
+    </message>
+    <message>
+        <source>Skin transplant</source>
+        <translation>Hauttransplantat</translation>
+    </message>
+    <message>
+        <source>Preset:</source>
+        <translation>Voreinstellung:</translation>
+    </message>
+    <message>
+        <source>The model was trained on another colour channel than the one this document holds; the frames were classified as they are.</source>
+        <translation>Das Modell wurde auf einem anderen Farbkanal trainiert als dem, den dieses Dokument enthält; die Einzelbilder wurden so klassifiziert, wie sie sind.</translation>
+    </message>
+    <message>
+        <source>Frame %1 of %2</source>
+        <translation>Einzelbild %1 von %2</translation>
+    </message>
+    <message>
+        <source>Frame %1: %2</source>
+        <translation>Einzelbild %1: %2</translation>
+    </message>
+    <message>
+        <source>frame %1: %2</source>
+        <translation>Einzelbild %1: %2</translation>
+    </message>
+    <message>
+        <source>Run curve</source>
+        <translation>Serienkurve</translation>
+    </message>
+    <message>
+        <source>There are no results per frame yet: segment every frame of the run first.</source>
+        <translation>Es gibt noch keine Ergebnisse je Einzelbild: Segmentieren Sie zuerst jedes Einzelbild der Serie.</translation>
+    </message>
+    <message>
+        <source>Run curve: image %1</source>
+        <translation>Serienkurve: Bild %1</translation>
+    </message>
 </context>
 <context>
     <name>RunCurve</name>
@@ -1593,6 +1677,49 @@
     <message>
         <source>Frame</source>
         <translation>Bild</translation>
+    </message>
+</context>
+<context>
+    <name>RunCurveWindow</name>
+    <message>
+        <source>Largest vessel area: %1 pixels in frame %2 (of %3 frames); vessel length there: %4 pixels.</source>
+        <translation>Größte Gefäßfläche: %1 Pixel in Einzelbild %2 (von %3 Einzelbildern); Gefäßlänge dort: %4 Pixel.</translation>
+    </message>
+    <message>
+        <source>Save picture...</source>
+        <translation>Bild speichern...</translation>
+    </message>
+    <message>
+        <source>Save numbers...</source>
+        <translation>Zahlen speichern...</translation>
+    </message>
+    <message>
+        <source>Save run curve picture</source>
+        <translation>Bild der Serienkurve speichern</translation>
+    </message>
+    <message>
+        <source>PNG picture (*.png)</source>
+        <translation>PNG-Bild (*.png)</translation>
+    </message>
+    <message>
+        <source>Run curve</source>
+        <translation>Serienkurve</translation>
+    </message>
+    <message>
+        <source>The picture could not be written to %1: %2</source>
+        <translation>Das Bild konnte nicht nach %1 geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Save run curve numbers</source>
+        <translation>Zahlen der Serienkurve speichern</translation>
+    </message>
+    <message>
+        <source>CSV table (*.csv)</source>
+        <translation>CSV-Tabelle (*.csv)</translation>
+    </message>
+    <message>
+        <source>The numbers could not be written to %1: %2</source>
+        <translation>Die Zahlen konnten nicht nach %1 geschrieben werden: %2</translation>
     </message>
 </context>
 <context>

@@ -21,30 +21,6 @@
 
 namespace {
 
-// The model file chosen by the user, or empty when they cancelled. The shipped models are
-// offered by what they are for; those not installed are left out.
-QString chooseModelFile(QWidget *parent)
-{
-    const QDir models(dataFolder("models"));
-    const std::vector<std::pair<QString, QString>> shipped{
-        {PixmapWidget::tr("Retina photographs (network)"), "retina-network.qvm"},
-        {PixmapWidget::tr("Coronary angiograms (network)"), "coronary-network.qvm"},
-        {PixmapWidget::tr("Retina photographs (boosted trees)"), "retina.qvm"}};
-    QStringList items;
-    for (const auto &[label, file] : shipped)
-        if (models.exists(file)) items << label;
-    const QString other = PixmapWidget::tr("Model file...");
-    items << other;
-    bool ok = false;
-    const QString choice =
-        dialogs().getItem(parent, PixmapWidget::tr("Vessel classifier"), PixmapWidget::tr("Model:"), items, 0, &ok);
-    if (!ok) return {};
-    for (const auto &[label, file] : shipped)
-        if (choice == label) return models.filePath(file);
-    return dialogs().getOpenFileName(parent, PixmapWidget::tr("Open vessel model"), QString(),
-                                     PixmapWidget::tr("Vessel models (*.qvm *.pt)"));
-}
-
 QString channelText(Channel channel)
 {
     switch (channel) {
@@ -66,6 +42,29 @@ QString trainedOnText(const VesselModel &model)
 }
 
 }  // namespace
+
+// The shipped models are offered by what they are for; those not installed are left out.
+QString PixmapWidget::chooseModelFile()
+{
+    const QDir models(dataFolder("models"));
+    const std::vector<std::pair<QString, QString>> shipped{
+        {PixmapWidget::tr("Retina photographs (network)"), "retina-network.qvm"},
+        {PixmapWidget::tr("Coronary angiograms (network)"), "coronary-network.qvm"},
+        {PixmapWidget::tr("Retina photographs (boosted trees)"), "retina.qvm"}};
+    QStringList items;
+    for (const auto &[label, file] : shipped)
+        if (models.exists(file)) items << label;
+    const QString other = PixmapWidget::tr("Model file...");
+    items << other;
+    bool ok = false;
+    const QString choice =
+        dialogs().getItem(this, tr("Vessel classifier"), PixmapWidget::tr("Model:"), items, 0, &ok);
+    if (!ok) return {};
+    for (const auto &[label, file] : shipped)
+        if (choice == label) return models.filePath(file);
+    return dialogs().getOpenFileName(this, tr("Open vessel model"), QString(),
+                                     tr("Vessel models (*.qvm *.pt)"));
+}
 
 bool PixmapWidget::takeModelChannel(const VesselModel &vessels, QStringList &notes)
 {
@@ -100,7 +99,7 @@ bool PixmapWidget::takeModelChannel(const VesselModel &vessels, QStringList &not
 
 void PixmapWidget::opVesselClassifier()
 {
-    const QString path = chooseModelFile(this);
+    const QString path = chooseModelFile();
     if (path.isEmpty()) {
         cancelled = true;
         return;

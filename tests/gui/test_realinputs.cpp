@@ -51,6 +51,7 @@ private slots:
         CImgDoc *doc = openThroughDialog(w, fixture("frames12-jpeg.dcm"));
         QVERIFY(doc);
         QCOMPARE(doc->view->imageCount(), 3);
+        QCOMPARE(doc->view->frameCount, 3);
         QCOMPARE(doc->view->currentIndex(), 0);
         LoadResult expected = loadFixture(fixture("frames12.dcm"));
         const ImageList frames = expected.takeFrames();
