@@ -18,6 +18,7 @@
 #include "morphometryoutput.h"
 #include "ops/morphology/thinning.h"
 #include "ops/classify/fieldofview.h"
+#include "ops/table/framesegmentation.h"
 #include "ops/table/runs.h"
 #include "ops/core/progress.h"
 #include "ops/measure/vesselmeasure.h"
@@ -151,21 +152,13 @@ Outcome segmentOne(const Settings &s, const QString &input, const QString &outpu
     try {
         requireMemoryToSegment(frame->width(), frame->height(), s.method);
         NullProgress progress;
-        ImageModel model = ImageModel::adopt(std::move(*frame));
-        const auto run = [&](OpCode code, const Params &params) {
-            RunOutcome ran = runOperation(model, operationRow(code), params, progress);
-            o.notes << ran.notes;
-            if (ran.result == RunResult::OutOfMemory) throw std::bad_alloc();
-            if (!ran.ok()) throw std::runtime_error(ran.error.toStdString());
-        };
-        if (s.darkVessels) run(OpCode::Invert, Params());
-        Params params = s.params;
+        FrameMethod method{s.row, s.params, s.darkVessels};
         // The classifier finds the field of view on the file's gray levels, as the window does.
         if (s.row->code == OpCode::VesselClassifier) {
-            if (oneFrame) params.set("source", input);
-            params.set("pixelsize", calibration.pixelSizeMm);
+            if (oneFrame) method.params.set("source", input);
+            method.params.set("pixelsize", calibration.pixelSizeMm);
         }
-        run(s.row->code, params);
+        ImageModel model = segmentFrame(std::move(*frame), method, progress, o.notes);
         const Image &result = model.current();
         writePicture(binaryPicture(result), output);
         if (s.row->code == OpCode::VesselClassifier) {
@@ -378,7 +371,7 @@ int segmentCommand(const CommandLine &line, QTextStream &out, QTextStream &err)
             }
             csv += csvRow(s, inputs[i], o, date) + morphometryCsvValues(o.morphometry) + fovCsvValues(o) +
                    classifierCsvValues(s.classifier, o.scale) + "\n";
-            curve.push_back({inputs.size() == 1 ? o.frame : results, double(o.measures.basic.area), o.measures.skeleton.stepLength});
+            curve.push_back(runCurvePoint(inputs.size() == 1 ? o.frame : results, o.measures));
         }
     }
     if (const QString curvePath = line.value("curve"); !curvePath.isEmpty()) writePicture(runCurvePicture(curve), curvePath);

@@ -937,6 +937,22 @@
         <source>Vessel stenosis...</source>
         <translation>Gefäßstenose...</translation>
     </message>
+    <message>
+        <source>Segment every frame...</source>
+        <translation>Jedes Einzelbild segmentieren...</translation>
+    </message>
+    <message>
+        <source>Run curve...</source>
+        <translation>Serienkurve...</translation>
+    </message>
+    <message>
+        <source>Segments every frame of the run with one method and appends the results</source>
+        <translation>Segmentiert jedes Einzelbild der Serie mit einem Verfahren und hängt die Ergebnisse an</translation>
+    </message>
+    <message>
+        <source>Plots vessel area and length against the frame number</source>
+        <translation>Zeichnet Gefäßfläche und -länge über der Nummer des Einzelbilds</translation>
+    </message>
 </context>
 <context>
     <name>OverlayViewer</name>
@@ -959,6 +975,46 @@
 </context>
 <context>
     <name>PixmapWidget</name>
+    <message>
+        <source>&lt;p&gt;&lt;h3&gt;Inside the field of view&lt;/h3&gt;&lt;/p&gt;&lt;p&gt;Found on image 1: %1 px (%2 % of the image)&lt;br&gt;&lt;b&gt;Vessel area:&lt;/b&gt; %3 px&lt;br&gt;White coverage of the field of view: %4 %&lt;br&gt;&lt;b&gt;Length density:&lt;/b&gt; %5 px/px&amp;sup2;&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;h3&gt;Innerhalb des Bildfelds&lt;/h3&gt;&lt;/p&gt;&lt;p&gt;Auf Bild 1 gefunden: %1 px (%2 % des Bildes)&lt;br&gt;&lt;b&gt;Gefäßfläche:&lt;/b&gt; %3 px&lt;br&gt;Weißanteil des Bildfelds: %4 %&lt;br&gt;&lt;b&gt;Längendichte:&lt;/b&gt; %5 px/px&amp;sup2;&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>There is no vessel stroke inside the field of view.</source>
+        <translation>Innerhalb des Bildfelds gibt es keinen Gefäßstrich.</translation>
+    </message>
+    <message>
+        <source>There is no background stroke inside the field of view.</source>
+        <translation>Innerhalb des Bildfelds gibt es keinen Hintergrundstrich.</translation>
+    </message>
+    <message>
+        <source>There is no labelled pixel to learn from.</source>
+        <translation>Es gibt kein markiertes Pixel, aus dem gelernt werden könnte.</translation>
+    </message>
+    <message>
+        <source>Only a network model trained by this program can be trained further.</source>
+        <translation>Nur ein mit diesem Programm trainiertes Netzmodell kann weiter trainiert werden.</translation>
+    </message>
+    <message>
+        <source>%1 is not a usable vessel network: %2</source>
+        <translation>%1 ist kein verwendbares Gefäßnetz: %2</translation>
+    </message>
+    <message>
+        <source>The vessel classifier needs an image without NaN or infinite values.</source>
+        <translation>Der Gefäßklassifikator braucht ein Bild ohne NaN- oder unendliche Werte.</translation>
+    </message>
+    <message>
+        <source>Homomorphic filter needs values greater than -1 (it takes ln(v + 1)); this image holds %1.</source>
+        <translation>Der homomorphe Filter braucht Werte größer als -1 (er berechnet ln(v + 1)); dieses Bild enthält %1.</translation>
+    </message>
+    <message>
+        <source>Hysteresis thresholding needs the vessel enhancement first: the reference image is empty</source>
+        <translation>Die Hysterese-Schwellwertbildung braucht zuerst die Gefäßverstärkung: das Referenzbild ist leer</translation>
+    </message>
+    <message>
+        <source>Power: the exponent must lie between 0 and 100</source>
+        <translation>Potenz: Der Exponent muss zwischen 0 und 100 liegen</translation>
+    </message>
     <message>
         <source>Retina photographs (network)</source>
         <translation>Netzhautfotos (Netz)</translation>
@@ -1563,6 +1619,74 @@
         <source>Network fine-tuned in %1 steps on %2 vessel and %3 background pixels in %4 s: %5 % of the field of view is vessel. Train again goes on from this network.</source>
         <translation>Netz in %1 Schritten mit %2 Gefäß- und %3 Hintergrundpixeln in %4 s nachtrainiert: %5 % des Bildfelds sind Gefäß. Erneutes „Trainieren“ setzt bei diesem Netz fort.</translation>
     </message>
+    <message>
+        <source>Segment every frame</source>
+        <translation>Jedes Einzelbild segmentieren</translation>
+    </message>
+    <message>
+        <source>Are the vessels darker than their surround, as in an angiogram? Each frame is then inverted first.</source>
+        <translation>Sind die Gefäße dunkler als ihre Umgebung, wie in einem Angiogramm? Dann wird jedes Einzelbild zuerst invertiert.</translation>
+    </message>
+    <message>
+        <source>Dark vessels</source>
+        <translation>Dunkle Gefäße</translation>
+    </message>
+    <message>
+        <source>Bright vessels</source>
+        <translation>Helle Gefäße</translation>
+    </message>
+    <message>
+        <source>This document holds a single frame. Open a run of several frames (a DICOM cine run, a multi-page TIFF file) to segment every frame.</source>
+        <translation>Dieses Dokument enthält nur ein Einzelbild. Öffnen Sie eine Serie aus mehreren Einzelbildern (eine DICOM-Cine-Serie, eine mehrseitige TIFF-Datei), um jedes Einzelbild zu segmentieren.</translation>
+    </message>
+    <message>
+        <source>Method:</source>
+        <translation>Verfahren:</translation>
+    </message>
+    <message>
+        <source>Coronary angiogram</source>
+        <translation>Koronarangiogramm</translation>
+    </message>
+    <message>
+        <source>Retina</source>
+        <translation>Netzhaut</translation>
+    </message>
+    <message>
+        <source>Skin transplant</source>
+        <translation>Hauttransplantat</translation>
+    </message>
+    <message>
+        <source>Preset:</source>
+        <translation>Voreinstellung:</translation>
+    </message>
+    <message>
+        <source>The model was trained on another colour channel than the one this document holds; the frames were classified as they are.</source>
+        <translation>Das Modell wurde auf einem anderen Farbkanal trainiert als dem, den dieses Dokument enthält; die Einzelbilder wurden so klassifiziert, wie sie sind.</translation>
+    </message>
+    <message>
+        <source>Frame %1 of %2</source>
+        <translation>Einzelbild %1 von %2</translation>
+    </message>
+    <message>
+        <source>Frame %1: %2</source>
+        <translation>Einzelbild %1: %2</translation>
+    </message>
+    <message>
+        <source>frame %1: %2</source>
+        <translation>Einzelbild %1: %2</translation>
+    </message>
+    <message>
+        <source>Run curve</source>
+        <translation>Serienkurve</translation>
+    </message>
+    <message>
+        <source>There are no results per frame yet: segment every frame of the run first.</source>
+        <translation>Es gibt noch keine Ergebnisse je Einzelbild: Segmentieren Sie zuerst jedes Einzelbild der Serie.</translation>
+    </message>
+    <message>
+        <source>Run curve: image %1</source>
+        <translation>Serienkurve: Bild %1</translation>
+    </message>
 </context>
 <context>
     <name>RunCurve</name>
@@ -1573,6 +1697,49 @@
     <message>
         <source>Frame</source>
         <translation>Bild</translation>
+    </message>
+</context>
+<context>
+    <name>RunCurveWindow</name>
+    <message>
+        <source>Largest vessel area: %1 pixels in frame %2 (of %3 frames); vessel length there: %4 pixels.</source>
+        <translation>Größte Gefäßfläche: %1 Pixel in Einzelbild %2 (von %3 Einzelbildern); Gefäßlänge dort: %4 Pixel.</translation>
+    </message>
+    <message>
+        <source>Save picture...</source>
+        <translation>Bild speichern...</translation>
+    </message>
+    <message>
+        <source>Save numbers...</source>
+        <translation>Zahlen speichern...</translation>
+    </message>
+    <message>
+        <source>Save run curve picture</source>
+        <translation>Bild der Serienkurve speichern</translation>
+    </message>
+    <message>
+        <source>PNG picture (*.png)</source>
+        <translation>PNG-Bild (*.png)</translation>
+    </message>
+    <message>
+        <source>Run curve</source>
+        <translation>Serienkurve</translation>
+    </message>
+    <message>
+        <source>The picture could not be written to %1: %2</source>
+        <translation>Das Bild konnte nicht nach %1 geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Save run curve numbers</source>
+        <translation>Zahlen der Serienkurve speichern</translation>
+    </message>
+    <message>
+        <source>CSV table (*.csv)</source>
+        <translation>CSV-Tabelle (*.csv)</translation>
+    </message>
+    <message>
+        <source>The numbers could not be written to %1: %2</source>
+        <translation>Die Zahlen konnten nicht nach %1 geschrieben werden: %2</translation>
     </message>
 </context>
 <context>

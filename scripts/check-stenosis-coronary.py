@@ -3,14 +3,18 @@
 angiograms with the profile measured on the manual segmentation, along the same vessels.
 
 For every angiogram scored, the longest centre-line segment of the manual segmentation (from
-`quendra-cli stats --binary --segments`) gives the two points; `quendra-cli stenosis
+`quendra-cli stats --binary --segments-csv`) is followed on the manual segmentation; the points
+at 10 % and 90 % of that path are the two points a user would click inside the artery (its
+ends lie at the tips, which a model may draw a little shorter). `quendra-cli stenosis
 --diameters segmentation` measures the profile between them on the manual segmentation and on
 the model's, and the two profiles are compared at the same share of the path's length. Prints
 one line per path and the mean absolute difference in pixels.
 
 Usage: check-stenosis-coronary.py QUENDRA_CLI DATA_DIR WORK_DIR [MODEL]
-DATA_DIR holds images/NN.png and truth/NN.png. Without MODEL, a boosted-trees model is trained
-on the first half of the angiograms and the second half is scored.
+DATA_DIR holds images/NN.png and truth/NN.png. The second half of the angiograms is scored,
+segmented by MODEL, which must not have seen them (the coronary-FIRST fold of
+cross-validate-networks.sh is trained on the first half); without MODEL, a boosted-trees model
+is trained on the first half.
 """
 import csv
 import os
@@ -44,7 +48,7 @@ def main():
     names = sorted(n for n in os.listdir(os.path.join(data, "images")) if n.endswith(".png"))
     half = len(names) // 2
     model = sys.argv[4] if len(sys.argv) > 4 else None
-    scored = names[half:] if model is None else names
+    scored = names[half:]
     if model is None:
         for part in ("images", "truth"):
             folder = os.path.join(work, "train-" + part)
@@ -65,11 +69,22 @@ def main():
     for n in scored:
         truth, image = os.path.join(data, "truth", n), os.path.join(data, "images", n)
         segments = os.path.join(work, n + "-segments.csv")
-        run(cli, "stats", truth, "--binary", "--segments", segments)
+        run(cli, "stats", truth, "--binary", "--segments-csv", segments)
         with open(segments) as f:
             rows = [r for r in csv.DictReader(f) if r["closed"] != "yes"]
         longest = max(rows, key=lambda r: float(r["length_px"]))
         ends = ["--from", f"{longest['x0']},{longest['y0']}", "--to", f"{longest['x1']},{longest['y1']}"]
+        whole = os.path.join(work, f"{n}-whole.csv")
+        try:
+            run(cli, "stenosis", image, "--segmentation", truth, *ends, "--diameters", "segmentation", "--profile", whole)
+        except subprocess.CalledProcessError as e:
+            print(f"{n}: truth: {e.stderr.strip()}")
+            continue
+        with open(whole) as f:
+            samples = list(csv.DictReader(f))
+        inner = [samples[int(share * (len(samples) - 1))] for share in (0.1, 0.9)]
+        ends = ["--from", f"{round(float(inner[0]['x']))},{round(float(inner[0]['y']))}",
+                "--to", f"{round(float(inner[1]['x']))},{round(float(inner[1]['y']))}"]
         profiles = []
         for label, seg in (("truth", truth), ("model", os.path.join(segmented, n))):
             out = os.path.join(work, f"{n}-{label}.csv")

@@ -140,6 +140,9 @@ void MainWindow::buildMenus()
     add(menuNonlinear, MenuGroup::NonLinear);
     menuImage->addSeparator();
     menuImage->addAction(actNewWindow);
+    // The run's entries stand beside the navigation that pages through its frames.
+    menuImage->addSeparator();
+    add(menuImage, MenuGroup::Run);
     menuImage->addAction(actImgNav);
 
     menuWindow = menuBar()->addMenu(tr("&View"));

@@ -16,6 +16,7 @@
 #include "dialogs/userdialogs.h"
 #include "document/cimgdoc.h"
 #include "document/imgnavdlg.h"
+#include "ops/table/operations.h"
 #include "view/pixmapwidget.h"
 
 CImgDoc *MainWindow::activeDocument() const
@@ -60,6 +61,8 @@ void MainWindow::connectDocument(CImgDoc *doc)
     connect(doc, &CImgDoc::updateStatusBar, this, &MainWindow::updateStatusBar);
     connect(doc, &CImgDoc::doCreateNewWindow, this, &MainWindow::createNewWindow);
     connect(doc, &CImgDoc::setCurrentIndex, imgNavDlg, &ImgNavDlg::setCurrentIndexSlot);
+    // Every change of the list or of the document worked in is reported so.
+    connect(doc, &CImgDoc::setCurrentIndex, this, &MainWindow::updateRunActions);
     connect(doc, &CImgDoc::addToImg, this, &MainWindow::addToImgSlot);
     connect(doc, &CImgDoc::transmitState, this, &MainWindow::setSelectionModeBtn);
     if (doc->view)
@@ -214,6 +217,15 @@ void MainWindow::updateMenus()
         action->setEnabled(active);
     actWindowSeparator->setVisible(active);
     actMinimize->setVisible(active);
+    updateRunActions();
+}
+
+void MainWindow::updateRunActions()
+{
+    const CImgDoc *doc = activeDocument();
+    const PixmapWidget *view = doc ? doc->view : nullptr;
+    operationActions.value(int(OpCode::SegmentFrames))->setEnabled(view && view->frameCount > 1);
+    operationActions.value(int(OpCode::RunCurve))->setEnabled(view && !view->runCurve.empty());
 }
 
 void MainWindow::updateWindowMenu()

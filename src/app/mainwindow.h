@@ -69,6 +69,9 @@ private slots:
     void arrangeIcons();
     void cascade();
     void documentActivated(QMdiSubWindow *window);
+    // "Segment every frame" for a document of several frames, "Run curve" for one with
+    // per-frame results.
+    void updateRunActions();
 
 private:
     void buildActions();

@@ -46,6 +46,8 @@ public:
     }
     // The window's thread handles its events all along.
     void processEvents() override { stopWhenAsked(); }
+    // Runs that stop cleanly between steps (training, tiled inference) ask this.
+    bool cancelled() const override { return stop_; }
     void intermediate(const Image &image) override
     {
         stopWhenAsked();

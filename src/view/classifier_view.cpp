@@ -19,23 +19,6 @@
 
 namespace {
 
-// The model file chosen by the user, or empty when they cancelled. The shipped models are
-// offered by what they are for; those not installed are left out.
-QString chooseModelFile(QWidget *parent)
-{
-    const std::vector<ShippedModel> shipped = installedModels();
-    QStringList items;
-    for (const ShippedModel &m : shipped) items << m.label;
-    items << modelFileItem();
-    bool ok = false;
-    const QString choice =
-        dialogs().getItem(parent, PixmapWidget::tr("Vessel classifier"), PixmapWidget::tr("Model:"), items, 0, &ok);
-    if (!ok) return {};
-    for (const ShippedModel &m : shipped)
-        if (choice == m.label) return m.path;
-    return askModelFile(parent);
-}
-
 QString channelText(Channel channel)
 {
     switch (channel) {
@@ -57,6 +40,21 @@ QString trainedOnText(const VesselModel &model)
 }
 
 }  // namespace
+
+// The shipped models are offered by what they are for; those not installed are left out.
+QString PixmapWidget::chooseModelFile()
+{
+    const std::vector<ShippedModel> shipped = installedModels();
+    QStringList items;
+    for (const ShippedModel &m : shipped) items << m.label;
+    items << modelFileItem();
+    bool ok = false;
+    const QString choice = dialogs().getItem(this, tr("Vessel classifier"), tr("Model:"), items, 0, &ok);
+    if (!ok) return {};
+    for (const ShippedModel &m : shipped)
+        if (choice == m.label) return m.path;
+    return askModelFile(this);
+}
 
 bool PixmapWidget::takeModelChannel(const VesselModel &vessels, QStringList &notes)
 {
@@ -91,7 +89,7 @@ bool PixmapWidget::takeModelChannel(const VesselModel &vessels, QStringList &not
 
 void PixmapWidget::opVesselClassifier()
 {
-    const QString path = chooseModelFile(this);
+    const QString path = chooseModelFile();
     if (path.isEmpty()) {
         cancelled = true;
         return;

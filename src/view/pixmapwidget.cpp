@@ -55,6 +55,7 @@ PixmapWidget::PixmapWidget(const QString &fileName, int number, QWidget *parent,
     // The frames of a run in order, the first one shown; the navigation dialog pages through them.
     model = ImageModel(loaded.takeFrames());
     model.currentIndex = 0;
+    frameCount = model.count();
     model.previewImage.assign(w, h, 1, 1, 0.0);
     pixmap = std::make_unique<QPixmap>(QPixmap::fromImage(toDisplayImage(*model.currentImage())));
     finishConstruction();
@@ -116,6 +117,8 @@ void PixmapWidget::deleteImg(bool confirm)
                                                      {tr("Yes"), tr("No")}, 1, 1);
         if (answer != 0) return;
     }
+    // A deleted frame is no longer one of the run's.
+    if (model.currentIndex < frameCount) --frameCount;
     model.deleteCurrent();
     refreshView();
     update();

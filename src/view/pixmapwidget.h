@@ -16,6 +16,7 @@
 #include "ops/io/imageio.h"
 #include "ops/core/imagemodel.h"
 #include "ops/core/params.h"
+#include "ops/measure/runcurve.h"
 #include "view/tools.h"
 
 class Progress;
@@ -78,6 +79,11 @@ public:
     Image segmentationSource;
     // The time between the frames of a cine run as its file states it; 0 when it does not.
     double frameTimeMs = 0.0;
+    // How many images at the start of the list are the frames of the run the file held (1
+    // for a single picture): "Segment every frame" segments these.
+    int frameCount = 1;
+    // The vessel area and length of each frame's result of the last "Segment every frame".
+    std::vector<RunCurvePoint> runCurve;
     static QString calibrationSourceText(CalibrationSource source);
     // The hysteresis dialog this view has open, if any.
     QPointer<QWidget> hystDialog;
@@ -156,6 +162,14 @@ public:
     Q_INVOKABLE void opHystThres();
     void opFuzzyClust();
     Q_INVOKABLE void opVesselClassifier();
+    // The model file the user chooses (a shipped model or a file); empty when cancelled.
+    QString chooseModelFile();
+    // Segments each frame of the run alone with one method on a thread of its own and
+    // appends the results in frame order, the first one current; cancelled, the list stays
+    // as it was. Then shows the run curve.
+    Q_INVOKABLE void opSegmentFrames();
+    // The window of the run curve of the last "Segment every frame".
+    Q_INVOKABLE void opRunCurve();
     // When the model was trained on another channel than the document's: asks whether to
     // read the file again in the model's channel into the working copy (false: cancelled);
     // classifying as it is adds what the model was trained on to notes.

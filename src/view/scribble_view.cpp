@@ -182,8 +182,6 @@ void PixmapWidget::trainScribbles()
     const auto attempt = [&](const std::function<ScribbleResult()> &train) {
         try {
             trained = train();
-        } catch (const Cancelled &) {
-            cancelled = true;
         } catch (const OperationCancelled &) {
             cancelled = true;
         } catch (const std::bad_alloc &) {

@@ -1,9 +1,11 @@
 // The statistics reports of the view: gray-level figures of the current image and binary
 // figures (area, length, white coverage) of the current image or the hysteresis preview,
-// followed by the skeleton measurements (end and branch points, segments, length, width).
+// followed by the skeleton measurements (end and branch points, segments, length, width),
+// the morphometry and, for a photograph's segmentation, the figures inside its field of view.
 #include <algorithm>
 
 #include "dialogs/userdialogs.h"
+#include "ops/classify/fieldofview.h"
 #include "ops/measure/statistics.h"
 #include "ops/measure/morphometry.h"
 #include "ops/morphology/thinning.h"
@@ -88,6 +90,37 @@ QString notBinaryText(const Image &measured)
         .arg(100.0 * double(others) / double(std::max<size_t>(1, measured.size())), 0, 'f', 1);
 }
 
+// The field of view of the document's first image when that is a photograph with a dark
+// surround of the measured image's size; empty when it has none or is itself binary (a
+// segmentation opened as a file has no surround to find).
+Image firstImageFieldOfView(const Image &first, const Image &measured)
+{
+    if (!first.is_sameXY(measured) || notBinaryText(first).isEmpty()) return {};
+    Image fov = findFieldOfView(first);
+    if (fieldOfViewArea(fov) == (long long)fov.size()) return {};
+    return fov;
+}
+
+// The figures inside the field of view, as quendra-cli's fov_ columns and stats --mask give
+// them: every fraction and density over the field of view's area.
+QString fieldOfViewReportText(const Image &measured, const Image &fov)
+{
+    long long vessels = 0;
+    for (size_t p = 0; p < fov.size(); ++p) vessels += fov[p] == kWhite && measured[p] == kWhite ? 1 : 0;
+    const long long area = fieldOfViewArea(fov);
+    MorphometryOptions o;
+    o.mask = &fov;
+    const Morphometry m = vesselMorphometry(measured, o);
+    return PixmapWidget::tr("<p><h3>Inside the field of view</h3></p><p>Found on image 1: %1 px (%2 % of the image)<br>"
+                            "<b>Vessel area:</b> %3 px<br>White coverage of the field of view: %4 %<br>"
+                            "<b>Length density:</b> %5 px/px&sup2;</p>")
+        .arg(area)
+        .arg(numberText(100.0 * double(area) / double(std::max<size_t>(1, fov.size()))))
+        .arg(vessels)
+        .arg(numberText(100.0 * double(vessels) / double(std::max(1LL, area))))
+        .arg(numberText(m.lengthDensity));
+}
+
 }  // namespace
 
 void PixmapWidget::opBwStats()
@@ -126,6 +159,8 @@ void PixmapWidget::opBwStats()
                     .arg(numberText(v.meanWidthMm))
                     .arg(numberText(v.lengthDensity));
     text += morphometryReportText(measured, skeleton);
+    const Image fov = firstImageFieldOfView(first, measured);
+    if (!fov.is_empty()) text += fieldOfViewReportText(measured, fov);
     dialogs().report(this, tr("Binary image information"), text);
 }
 

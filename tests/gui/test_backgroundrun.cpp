@@ -94,6 +94,16 @@ private slots:
         QCOMPARE(model.count(), 1);
         QVERIFY(*model.currentImage() == input);
     }
+
+    // Runs that stop between steps without reporting (training, tiled inference) ask
+    // cancelled(): the window's Cancel reaches them as well.
+    void pollingRunsSeeTheCancel()
+    {
+        NullProgress gui;
+        bool seen = false;
+        runInBackground([&](Progress &p) { seen = p.cancelled(); }, gui, {}, [] { return true; });
+        QVERIFY(seen);
+    }
 };
 
 QTEST_MAIN(TestBackgroundRun)

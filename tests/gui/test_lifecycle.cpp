@@ -241,7 +241,10 @@ private slots:
         nan(1, 1) = std::numeric_limits<double>::quiet_NaN();
         nan(2, 0) = std::numeric_limits<double>::infinity();
         const Image one(1, 1, 1, 1, 255.0), line(50, 1, 1, 1, 0.0);
-        for (int code : {4, 7, 9, 11, 12, 13, 14, 15, 16, 17, 18, 21, 22, 29}) {
+        for (const OpCode op : {OpCode::Invert, OpCode::Normalize, OpCode::Sqrt, OpCode::Log2, OpCode::Fft, OpCode::InvFft,
+                                OpCode::Eigenv, OpCode::LaplEnh, OpCode::HessEnh, OpCode::HomoVes, OpCode::VesNonl,
+                                OpCode::FuzzyClust, OpCode::Skeletonize, OpCode::ZhangSuen}) {
+            const int code = int(op);
             QTest::addRow("%d/1x1", code) << code << one;
             QTest::addRow("%d/50x1", code) << code << line;
             QTest::addRow("%d/nan", code) << code << nan;

@@ -1,6 +1,7 @@
 // Opening real inputs in the window: a DICOM run is one document whose frames the navigation
 // dialog pages through, the open dialog's colour channel is used and remembered, and the
-// binary report gives millimetres from the file's own calibration, also in a clone.
+// binary report gives millimetres from the file's own calibration, also in a clone, and
+// measures a photograph's segmentation inside its field of view.
 #include <QApplication>
 #include <QImageWriter>
 #include <QSlider>
@@ -50,6 +51,7 @@ private slots:
         CImgDoc *doc = openThroughDialog(w, fixture("frames12-jpeg.dcm"));
         QVERIFY(doc);
         QCOMPARE(doc->view->imageCount(), 3);
+        QCOMPARE(doc->view->frameCount, 3);
         QCOMPARE(doc->view->currentIndex(), 0);
         LoadResult expected = loadFixture(fixture("frames12.dcm"));
         const ImageList frames = expected.takeFrames();
@@ -125,7 +127,37 @@ private slots:
             const QString &report = answers.shown[0];
             if (expected.isEmpty()) QVERIFY(!report.contains(" mm"));
             else QVERIFY2(report.contains(expected), qPrintable(report));
+            QVERIFY(!report.contains("Inside the field of view"));  // a segmentation file has no surround
         }
+        closeAll(w);
+    }
+
+    // A photograph's segmentation is also measured inside the field of view found on the
+    // photograph: the 50 x 50 square a 60 x 60 photograph shows, less its one-pixel rim.
+    void binaryReportMeasuresInsideTheFieldOfView()
+    {
+        QImage photo(60, 60, QImage::Format_Grayscale8);
+        photo.fill(0);
+        for (int y = 5; y < 55; ++y)
+            for (int x = 5; x < 55; ++x) photo.scanLine(y)[x] = 120;
+        const QString path = fixture("photo.png");
+        QVERIFY(QImageWriter(path, "png").write(photo));
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        w.show();
+        CImgDoc *doc = w.openFile(path);
+        QVERIFY(doc);
+        Image vessels(60, 60, 1, 1, 0.0);
+        for (int y = 20; y < 30; ++y)
+            for (int x = 20; x < 30; ++x) vessels(x, y) = kWhite;
+        doc->view->model.append(std::move(vessels));
+        doc->view->model.currentIndex = 1;
+        answers.shown.clear();
+        doc->view->opBwStats();
+        QCOMPARE(answers.shown.size(), 1);
+        QVERIFY2(answers.shown[0].contains("Found on image 1: 2304 px") &&
+                     answers.shown[0].contains("<b>Vessel area:</b> 100 px<br>White coverage of the field of view: 4.34028 %"),
+                 qPrintable(answers.shown[0]));
         closeAll(w);
     }
 };

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "documentsupport.h"
+#include "ops/core/progress.h"
 #include "ops/measure/evaluation.h"
 #include "ops/table/operations.h"
 #include "ops/classify/vesselmodel.h"
@@ -50,6 +51,7 @@ private slots:
     void appendsProbabilityAndResult();
     void leavesDocumentAsItWas_data();
     void leavesDocumentAsItWas();
+    void cancelBetweenStepsTakesTheRunBack();
 };
 
 void TestVesselClassifierGui::appendsProbabilityAndResult_data()
@@ -124,6 +126,24 @@ void TestVesselClassifierGui::leavesDocumentAsItWas()
         for (const QString &item : items) answers.items.enqueue(item);
         if (!file.isEmpty()) answers.fileNames.enqueue(dir.filePath(file));
     }
+}
+
+// The classifier heeds a Cancel between its steps (once the features are computed, between
+// the network's tiles): the run ends as cancelled, not as failed, and the image is as it was.
+void TestVesselClassifierGui::cancelBetweenStepsTakesTheRunBack()
+{
+    struct CancelledAll : Progress {
+        bool cancelled() const override { return true; }
+    } progress;
+    const synth::Fundus scene = synth::fundus(80, 80, 3);
+    ImageModel m(scene.image);
+    Params params;
+    params.set("model", model);
+    params.set("source", QString());
+    const RunOutcome outcome = runOperation(m, operationRow(OpCode::VesselClassifier), params, progress);
+    QVERIFY2(outcome.result == RunResult::Cancelled, qPrintable(outcome.error));
+    QCOMPARE(m.count(), 1);
+    QVERIFY(*m.currentImage() == scene.image);
 }
 
 QTEST_MAIN(TestVesselClassifierGui)

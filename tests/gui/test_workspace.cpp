@@ -72,8 +72,8 @@ class WorkspaceTest : public QObject {
     static QString checkedSelection(MainWindow &w)
     {
         QString checked;
-        for (int code : {23, 24, 25, 30})
-            if (w.operationAction(code)->isChecked()) checked += w.operationAction(code)->text();
+        for (const OpCode op : {OpCode::SelectRect, OpCode::SelectEllipse, OpCode::SelectArea, OpCode::SelectPoly})
+            if (w.operationAction(int(op))->isChecked()) checked += w.operationAction(int(op))->text();
         return checked;
     }
 

@@ -115,7 +115,7 @@ void TestVesselNetwork::trainingCanBeCancelled()
     settings.steps = 1000;
     settings.batch = 2;
     CancelAfter cancel(2);
-    QVERIFY_THROWS_EXCEPTION(Cancelled, trainNetwork(network, examples, settings, cancel));
+    QVERIFY_THROWS_EXCEPTION(OperationCancelled, trainNetwork(network, examples, settings, cancel));
 }
 
 void TestVesselNetwork::unlabelledPixelsDoNotMoveTheLoss()
@@ -170,7 +170,7 @@ void TestVesselNetwork::fineTuningLearnsTheStrokes()
     // Cancelled, it throws and the start is untouched.
     const QByteArray before = start.network->toBytes();
     CancelAfter cancel(1);
-    QVERIFY_THROWS_EXCEPTION(Cancelled, fineTuneOnScribbles(trainer, labels, Polarity::Dark, start, synth::quickTuning(), cancel));
+    QVERIFY_THROWS_EXCEPTION(OperationCancelled, fineTuneOnScribbles(trainer, labels, Polarity::Dark, start, synth::quickTuning(), cancel));
     QVERIFY(start.network->toBytes() == before);
 }
 

@@ -55,7 +55,7 @@ Image networkProbability(const VesselNetwork &network, const std::vector<float> 
         for (int tx = 0; tx < across; ++tx) {
             if (progress.cancelled()) {
                 progress.finish();
-                throw Cancelled();
+                throw OperationCancelled();
             }
             const int kx0 = tx * tiling.tile, ky0 = ty * tiling.tile;
             const int kx1 = std::min(W, kx0 + tiling.tile), ky1 = std::min(H, ky0 + tiling.tile);

@@ -22,6 +22,6 @@ struct NetworkTiling {
 // The vessel probability (0..1) of every pixel of a width x height input plane (row-major,
 // networkInput), computed on threads threads. Tiles start at multiples of 8, so their
 // pooling grid is the whole image's: tiled and one-pass results agree to rounding.
-// Progress counts the tiles; when it is cancelled between tiles, Cancelled is thrown.
+// Progress counts the tiles; when it is cancelled between tiles, OperationCancelled is thrown.
 Image networkProbability(const VesselNetwork &network, const std::vector<float> &plane, int width, int height,
                          int threads, Progress &progress, const NetworkTiling &tiling = NetworkTiling());

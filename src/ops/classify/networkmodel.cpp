@@ -10,6 +10,7 @@
 
 #include "ops/classify/networkinput.h"
 #include "ops/classify/vesselscale.h"
+#include "ops/core/viewtext.h"
 
 ModelScale trainingScale(const std::vector<Image> &fovs, const std::vector<double> &pixelSizesMm)
 {
@@ -33,7 +34,8 @@ VesselModel trainNetworkModel(const std::vector<NetworkExample> &examples, Chann
                               const VesselModel *from, Progress &progress, NetworkTrainingResult *result)
 {
     if (from && (from->learner != Learner::Network || !from->network || !from->network->trainable()))
-        throw std::runtime_error("Only a network model trained by this program can be trained further.");
+        throw std::runtime_error(
+            ViewText::tr("Only a network model trained by this program can be trained further.").toStdString());
     setNetworkThreads(settings.threads);
     VesselNetwork network = from ? VesselNetwork::fromBytes(from->network->toBytes(), from->network->baseChannels())
                                  : VesselNetwork(baseChannels, settings.seed);
@@ -99,7 +101,7 @@ LoadedModel loadTorchScriptModel(const QByteArray &bytes, const QString &path)
         const std::vector<float> probe(64 * 64, 0.0f);
         m.network->probability(probe.data(), 64, 64);
     } catch (const std::exception &e) {
-        return refuse(QString("%1 is not a usable vessel network: %2").arg(path, QString::fromLocal8Bit(e.what())));
+        return refuse(ViewText::tr("%1 is not a usable vessel network: %2").arg(path, QString::fromLocal8Bit(e.what())));
     }
     return loaded;
 }

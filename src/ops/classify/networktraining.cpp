@@ -122,7 +122,7 @@ NetworkTrainingResult trainNetwork(VesselNetwork &network, const std::vector<Net
 {
     size_t total = 0;
     for (const NetworkExample &e : examples) total += e.labelled.size();
-    if (total == 0) throw std::runtime_error("There is no labelled pixel to learn from.");
+    if (total == 0) throw std::runtime_error(ViewText::tr("There is no labelled pixel to learn from.").toStdString());
     if (s.patch < 8 || s.patch % 8 != 0 || s.batch < 1 || (s.steps < 1 && s.minutes <= 0.0) || s.steps < 0)
         throw std::runtime_error("The network's training settings are out of range.");
     setNetworkThreads(s.threads);
@@ -138,7 +138,7 @@ NetworkTrainingResult trainNetwork(VesselNetwork &network, const std::vector<Net
         if (before >= 1.0) break;
         if (progress.cancelled()) {
             progress.finish();
-            throw Cancelled();
+            throw OperationCancelled();
         }
         const double rate = before >= 0.8 ? s.learningRate / 10.0 : s.learningRate;
         const NetworkBatch batch = drawBatch(examples, total, s.batch, s.patch, random);

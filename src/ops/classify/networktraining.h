@@ -42,7 +42,7 @@ struct NetworkTrainingResult {
 // Trains network on the examples. Patches are centred on labelled pixels drawn uniformly
 // over all examples; each is turned by a multiple of 90 degrees, flipped at random, and
 // its field-of-view values multiplied by 0.8 to 1.2 and shifted by up to 0.2. Progress
-// reports the step, the loss and the time left; when it is cancelled, Cancelled is thrown
+// reports the step, the loss and the time left; when it is cancelled, OperationCancelled is thrown
 // (the network is then partly trained and should be dropped). The same settings, examples
 // and starting network give the same network when steps (not minutes) end the training.
 // Throws std::runtime_error when no example has a labelled pixel or a setting is invalid.

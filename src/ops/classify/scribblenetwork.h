@@ -20,8 +20,8 @@ NetworkTrainingSettings scribbleNetworkSettings();
 // by the factor from's scale gives for this image (segmentationFactor), so the network sees
 // vessels as wide as it learned them; the model keeps from's scale, threshold and smallest
 // region, so it segments this image as the saved file does (classifyVessels, field of view
-// found automatically). Progress reports every step; a cancelled run throws Cancelled (or
-// what the progress throws) and changes nothing. Throws std::runtime_error when a class has
+// found automatically). Progress reports every step; a cancelled run throws OperationCancelled
+// and changes nothing. Throws std::runtime_error when a class has
 // no stroke inside the field of view or from is not a trainable network.
 ScribbleResult fineTuneOnScribbles(const ScribbleTrainer &trainer, const Image &labels, Polarity polarity,
                                    const VesselModel &from, const NetworkTrainingSettings &settings,

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "ops/classify/fieldofview.h"
+#include "ops/core/viewtext.h"
 
 // The features of one polarity: being computed on a worker thread, or done (or failed).
 struct ScribbleTrainer::Pending {
@@ -81,8 +82,10 @@ ScribbleResult ScribbleTrainer::train(const Image &labels, Polarity polarity)
 {
     const int threads = 1;
     const ScribbleCounts counts = count(labels);
-    if (counts.vessel == 0) throw std::runtime_error("There is no vessel stroke inside the field of view.");
-    if (counts.background == 0) throw std::runtime_error("There is no background stroke inside the field of view.");
+    if (counts.vessel == 0)
+        throw std::runtime_error(ViewText::tr("There is no vessel stroke inside the field of view.").toStdString());
+    if (counts.background == 0)
+        throw std::runtime_error(ViewText::tr("There is no background stroke inside the field of view.").toStdString());
     // Strokes outside the field of view are not learned from: their features are all 0.
     Image inside = labels;
     for (size_t p = 0; p < inside.size(); ++p)

@@ -6,12 +6,18 @@
 #include "ops/classify/fieldofview.h"
 #include "ops/classify/networkinference.h"
 #include "ops/classify/networkinput.h"
+#include "ops/classify/vesselfeatures.h"
 #include "ops/classify/vesselmodel.h"
 #include "ops/core/progress.h"
 
 Image modelProbability(const VesselModel &model, const Image &image, const Image &fov, int threads, Progress &progress)
 {
-    if (model.learner == Learner::Trees) return vesselProbability(model, image, fov, threads);
+    if (model.learner == Learner::Trees) {
+        // The features take most of the time: a Cancel meanwhile is heeded before the trees run.
+        const FeatureStack features = computeVesselFeatures(image, fov, model.polarity);
+        if (progress.cancelled()) throw OperationCancelled();
+        return vesselProbability(model, features, fov, threads);
+    }
     if (!model.network) throw std::runtime_error("The model holds no network.");
     Image p = networkProbability(*model.network, networkInput(image, fov, model.polarity), image.width(), image.height(),
                                  threads, progress);

@@ -11,6 +11,7 @@
 #include "ops/classify/fieldofview.h"
 #include "ops/filters/hessian.h"
 #include "ops/core/imagehelpers.h"
+#include "ops/core/viewtext.h"
 #include "ops/morphology/morphology.h"
 #include "ops/filters/pyramid.h"
 #include "ops/filters/separable.h"
@@ -70,7 +71,8 @@ std::vector<std::pair<int, int>> lineOffsets(int k, int length)
 void requireFeatureInput(const Image &image, const Image &fov)
 {
     requireFilterSize(image, kFeatureMinimumSide, "The vessel classifier");
-    if (!allFinite(image)) throw std::runtime_error("The vessel classifier needs an image without NaN or infinite values.");
+    if (!allFinite(image)) throw std::runtime_error(
+            ViewText::tr("The vessel classifier needs an image without NaN or infinite values.").toStdString());
     if (fov.width() != image.width() || fov.height() != image.height())
         throw std::runtime_error("The field-of-view mask (" + std::to_string(fov.width()) + " x " +
                                  std::to_string(fov.height()) + ") and the image (" + std::to_string(image.width()) +

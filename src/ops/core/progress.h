@@ -3,7 +3,8 @@
 // terminal line, tests and benchmarks ignore it. Algorithms never see a widget.
 #pragma once
 #include <QString>
-#include <stdexcept>
+
+#include "ops/core/cancel.h"
 
 namespace cimg_library {
 template <typename T>
@@ -25,14 +26,8 @@ public:
     // the view shows it live, everyone else ignores it.
     virtual void intermediate(const cimg_library::CImg<double> &image) { (void)image; }
     // Whether the user asked the run to stop. Long runs that can stop cleanly (training,
-    // tiled inference) ask between steps and then throw Cancelled.
+    // tiled inference) ask between steps and then throw OperationCancelled.
     virtual bool cancelled() const { return false; }
-};
-
-// Thrown by a run that stopped because its progress was cancelled; nothing was changed.
-class Cancelled : public std::runtime_error {
-public:
-    Cancelled() : std::runtime_error("cancelled") {}
 };
 
 // Progress that goes nowhere.

@@ -1,5 +1,6 @@
 #include "ops/filters/homomorphic.h"
 
+#include <QLocale>
 #include <cmath>
 #include <stdexcept>
 
@@ -7,14 +8,17 @@
 #include "ops/filters/fourier.h"
 #include "ops/filters/hessian.h"
 #include "ops/filters/separable.h"
+#include "ops/core/viewtext.h"
 
 Image homomorphicImage(const Image &image)
 {
     requireFilterSize(image, 1, "Homomorphic filter");
     for (const double v : image)
         if (!(v > -1.0))
-            throw std::runtime_error("Homomorphic filter needs values greater than -1 (it takes ln(v + 1)); "
-                                     "this image holds " + std::to_string(v) + ".");
+            throw std::runtime_error(ViewText::tr("Homomorphic filter needs values greater than -1 (it takes ln(v + 1)); "
+                                                  "this image holds %1.")
+                                         .arg(QLocale().toString(v))
+                                         .toStdString());
     Image l, e;
     fast::allocate(l, image.width(), image.height());
     const size_t n = image.size();

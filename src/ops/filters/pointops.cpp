@@ -111,7 +111,7 @@ Image sqrtImage(const Image &image, Notes &notes)
 Image powerImage(const Image &image, double p, Notes &notes)
 {
     if (!(p >= 0.0 && p <= 100.0))
-        throw std::invalid_argument("Power: the exponent must lie between 0 and 100");
+        throw std::invalid_argument(ViewText::tr("Power: the exponent must lie between 0 and 100").toStdString());
     Image out(image);
     const bool fractional = p != std::floor(p);
     size_t negative = 0;

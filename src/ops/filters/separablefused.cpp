@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "ops/core/execution.h"
-#include "ops/filters/separable.h"
 #include "ops/filters/separablerows.h"
 
 namespace fast {

@@ -15,6 +15,23 @@ class CurveText {
 
 }  // namespace
 
+RunCurvePoint runCurvePoint(int frame, const VesselMeasures &measures)
+{
+    return {frame, double(measures.basic.area), measures.skeleton.stepLength};
+}
+
+QString runCurveCsv(const std::vector<RunCurvePoint> &curve)
+{
+    const int best = largestArea(curve);
+    QString csv = QStringLiteral("frame,area_px,length_px,largest_area\n");
+    for (size_t i = 0; i < curve.size(); ++i)
+        csv += QStringLiteral("%1,%2,%3,%4\n")
+                   .arg(curve[i].frame)
+                   .arg(QString::number(curve[i].area, 'g', 10), QString::number(curve[i].length, 'g', 10),
+                        int(i) == best ? QStringLiteral("yes") : QString());
+    return csv;
+}
+
 int largestArea(const std::vector<RunCurvePoint> &curve)
 {
     if (curve.empty()) return -1;

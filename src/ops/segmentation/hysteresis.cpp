@@ -84,7 +84,9 @@ int coverageThreshold(const Image &histogram, double coverage, double total)
 Image hysteresisCalculate(const Image &reference, double weakb, double hardb, Progress &progress)
 {
     if (reference.is_empty())
-        throw std::runtime_error("Hysteresis thresholding needs the vessel enhancement first: the reference image is empty");
+        throw std::runtime_error(
+            ViewText::tr("Hysteresis thresholding needs the vessel enhancement first: the reference image is empty")
+                .toStdString());
 
     progress.start(ViewText::tr("Hysteresis Thresholding"), ViewText::tr("Normalizing ..."), 100);
     Image inverted = getInverted(reference, false);

@@ -64,12 +64,14 @@ void runVesselClassifier(ImageModel &model, const ParamValues &values, Progress 
     const Image &image = model.current();
     progress.setLabel(ViewText::tr("Finding the field of view ..."));
     progress.setValue(1);
-    Image fov = findFieldOfView(fieldOfViewSource(values.text("source"), image));
+    // Without source= (a frame of a run) the field of view is found on the image itself.
+    Image fov = findFieldOfView(fieldOfViewSource(values.has("source") ? values.text("source") : QString(), image));
     progress.setLabel(ViewText::tr("Classifying the pixels ..."));
     progress.setValue(2);
     ClassifyOptions options;
     options.scale = values.number("scale");
     options.pixelSizeMm = values.number("pixelsize");
+    options.progress = &progress;  // tiled inference reports its tiles and heeds Cancel between them
     VesselClassification c = classifyVessels(*vessels, image, fov, execution::rowThreads(), options);
     progress.setValue(3);
     model.replaceCurrent(c.probability * 255.0);

@@ -131,6 +131,15 @@ std::vector<OperationRow> buildTable()
         // A window of its own with the path tool; on the command line it is stenosis.
         {C::VesselStenosis, "f_vesselstenosis", QT_TRANSLATE_NOOP("MainWindow", "Vessel stenosis..."), true, P::ReadOnly, "", {}, nullptr, "",
          A::Own, "", {M::Statistics, 4}, {}, "", "", false, tool::Normal, "opVesselStenosis"},
+        // A run's frames: asks for a segmentation row and its parameters, appends one result
+        // per frame; on the command line segment does it for every file of several frames.
+        {C::SegmentFrames, "f_segmentframes", QT_TRANSLATE_NOOP("MainWindow", "Segment every frame..."), true, P::ReadOnly, "", {}, nullptr, "",
+         A::Own, "", {M::Run, 1}, {}, QT_TRANSLATE_NOOP("MainWindow", "Segments every frame of the run with one method and appends the results"),
+         "", false, tool::Normal, "opSegmentFrames"},
+        // Vessel area and length of the frames' results, in a window of its own; segment --curve.
+        {C::RunCurve, "f_runcurve", QT_TRANSLATE_NOOP("MainWindow", "Run curve..."), true, P::ReadOnly, "", {}, nullptr, "",
+         A::Own, "", {M::Run, 2}, {}, QT_TRANSLATE_NOOP("MainWindow", "Plots vessel area and length against the frame number"),
+         "", false, tool::Normal, "opRunCurve"},
     };
 }
 

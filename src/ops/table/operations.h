@@ -33,9 +33,9 @@ enum class OpCode : int {
     HessEnh = 16, HomoVes = 17, VesNonl = 18, HystThres = 19, Threshold = 20, FuzzyClust = 21,
     Skeletonize = 22, SelectRect = 23, SelectEllipse = 24, SelectArea = 25, GrayStats = 26, BwStats = 27,
     Erase = 28, ZhangSuen = 29, SelectPoly = 30, VesselClassifier = 31,
-    MorphometryOverlay = 32, ScribbleClassifier = 33, VesselStenosis = 34,
+    MorphometryOverlay = 32, ScribbleClassifier = 33, VesselStenosis = 34, SegmentFrames = 35, RunCurve = 36,
 };
-inline constexpr int kOperationCount = 35;
+inline constexpr int kOperationCount = 37;
 
 // What a parameter's value is: a whole number or a number within [minimum, maximum], a
 // flag (0 or 1), one of the words listed in `help`, separated by ", " and "or", or any
@@ -62,7 +62,8 @@ enum class Ask {
 };
 
 // The menus and toolbars of the main window that carry operation actions.
-enum class MenuGroup { None, Select, Statistics, General, Morphology, Vessel, NonLinear };
+// Run: the Image menu's entries for the frames of a run, beside the image navigation.
+enum class MenuGroup { None, Select, Statistics, General, Morphology, Vessel, NonLinear, Run };
 enum class ToolBarGroup { None, General, Morphology, NonLinear, Vessel };
 
 // Where an action stands in a menu or toolbar: ordered by position, with a separator
