@@ -10,7 +10,7 @@ class Progress;
 
 // The settings of one fine-tuning in the window: 40 steps of 16 patches of 64 x 64 at
 // Adam's usual rate, on 2 threads with a fixed seed (the same strokes give the same model).
-// On a 565 x 584 photograph and the shipped retina network they take about 15 s on 2 cores.
+// Chosen so that a first Train on a 565 x 584 photograph stays under half a minute on 2 cores.
 NetworkTrainingSettings scribbleNetworkSettings();
 
 // Fine-tunes the network of from (a network model trained by this program) on the strokes
