@@ -25,6 +25,15 @@ class RealInputsTest : public QObject {
     ScriptedDialogs answers;
     QString fixture(const QString &name) const { return dir.filePath(name); }
 
+    // Writes picture as the PNG fixture name and opens it in w, shown.
+    CImgDoc *openPicture(MainWindow &w, const QImage &picture, const QString &name)
+    {
+        const QString path = fixture(name);
+        if (!QImageWriter(path, "png").write(picture)) return nullptr;
+        w.show();
+        return w.openFile(path);
+    }
+
     // Opens path through the File menu's dialog, choosing channel (-1: the one offered).
     CImgDoc *openThroughDialog(MainWindow &w, const QString &path, int channel = -1)
     {
@@ -107,13 +116,9 @@ private slots:
         for (int k = 2; k <= 18; ++k) cross.scanLine(10)[k] = cross.scanLine(k)[10] = 255;
         cross.setDotsPerMeterX(dotsPerMetre);
         cross.setDotsPerMeterY(dotsPerMetre);
-        const QString path = fixture(QString("cross%1.png").arg(dotsPerMetre));
-        QVERIFY(QImageWriter(path, "png").write(cross));
-
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        w.show();
-        CImgDoc *doc = w.openFile(path);
+        CImgDoc *doc = openPicture(w, cross, QString("cross%1.png").arg(dotsPerMetre));
         QVERIFY(doc);
         // "New window when editing" clones the document; the clone keeps the calibration.
         setNewWindowWhenEditing(w, true);
@@ -140,12 +145,9 @@ private slots:
         photo.fill(0);
         for (int y = 5; y < 55; ++y)
             for (int x = 5; x < 55; ++x) photo.scanLine(y)[x] = 120;
-        const QString path = fixture("photo.png");
-        QVERIFY(QImageWriter(path, "png").write(photo));
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        w.show();
-        CImgDoc *doc = w.openFile(path);
+        CImgDoc *doc = openPicture(w, photo, "photo.png");
         QVERIFY(doc);
         Image vessels(60, 60, 1, 1, 0.0);
         for (int y = 20; y < 30; ++y)
