@@ -135,7 +135,7 @@ void BM_Operation(benchmark::State &state, OpCode code, bool newWindow)
         }
         s.watch.reset();
         state.ResumeTiming();
-        s.window.applyOperation(int(code), false);
+        s.window.applyOperation(code, false);
         QCoreApplication::processEvents();
         state.counters["max_unpainted_s"] = s.watch.longestGapSeconds();
     }

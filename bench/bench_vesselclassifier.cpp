@@ -2,14 +2,15 @@
 // prediction and the whole classification (field of view, features, prediction, threshold),
 // with the shipped retina model; the shipped retina network on the same photograph and on
 // the photograph enlarged to 3504 x 2336 (an HRF-sized image: resized to the network's scale,
-// and at its own size in tiles). The photograph is DRIVE training image 21 when the data
-// folder beside the repository holds it (QUENDRA_DRIVE_IMAGE names another), else a
-// synthetic fundus of that size. QUENDRA_THREADS sets the thread count (2 by default).
+// and at its own size in tiles); one training step of the network. The photograph is DRIVE
+// training image 21 when the data folder beside the repository holds it (QUENDRA_DRIVE_IMAGE
+// names another), else a synthetic fundus of that size. QUENDRA_THREADS sets the thread count (2 by default).
 #include <benchmark/benchmark.h>
 
 #include <QFileInfo>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 
 #include "ops/core/execution.h"
@@ -17,6 +18,7 @@
 #include "ops/io/imageio.h"
 #include "ops/core/progress.h"
 #include "ops/classify/vesselmodel.h"
+#include "ops/classify/vesselnetwork.h"
 #include "ops/syntheticfundus.h"
 
 namespace {
@@ -103,6 +105,27 @@ void BM_NetworkClassification(benchmark::State &state)
     for (auto _ : state) benchmark::DoNotOptimize(classifyVessels(model, green, fov, benchThreads(), options));
 }
 BENCHMARK(BM_NetworkClassification)->Args({0, 0})->Args({1, 0})->Args({1, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One training step (forward, loss, backward, Adam) on 32 patches of 64 x 64 with range(0)
+// base channels, as the peer's --train-batch 32 --patch 64 --base N times it.
+void BM_NetworkTrainingStep(benchmark::State &state)
+{
+    setNetworkThreads(benchThreads());
+    VesselNetwork network(int(state.range(0)), 1);
+    NetworkBatch batch;
+    batch.count = 32, batch.side = 64;
+    const size_t values = size_t(batch.count) * 64 * 64;
+    std::mt19937 random(0);
+    std::normal_distribution<float> normal;
+    for (size_t i = 0; i < values; ++i) {
+        batch.input.push_back(normal(random));
+        batch.target.push_back(random() % 10 == 0 ? 1.0f : 0.0f);
+    }
+    batch.weight.assign(values, 1.0f);
+    network.trainStep(batch, 1e-3);  // starts the optimiser
+    for (auto _ : state) benchmark::DoNotOptimize(network.trainStep(batch, 1e-3));
+}
+BENCHMARK(BM_NetworkTrainingStep)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -22,7 +22,7 @@ QString actionText(const OperationRow &row)
 // Adds the operation actions the table places in group to a menu or toolbar, ordered by
 // their position, with the separators the table asks for.
 template <class Bar, class Group>
-void addOperations(Bar *bar, const QMap<int, QAction *> &actions, Place<Group> OperationRow::*place, Group group)
+void addOperations(Bar *bar, const QMap<OpCode, QAction *> &actions, Place<Group> OperationRow::*place, Group group)
 {
     std::vector<const OperationRow *> rows;
     for (const OperationRow &row : operationTable())
@@ -32,7 +32,7 @@ void addOperations(Bar *bar, const QMap<int, QAction *> &actions, Place<Group> O
     });
     for (const OperationRow *row : rows) {
         if ((row->*place).separatorBefore) bar->addSeparator();
-        bar->addAction(actions.value(int(row->code)));
+        bar->addAction(actions.value(row->code));
     }
 }
 
@@ -46,7 +46,7 @@ void MainWindow::buildActions()
         // The selection tools are modes: their actions stay checked while the mode is on.
         action->setCheckable(row.ask == Ask::Tool);
         if (*row.statusTip) action->setStatusTip(QCoreApplication::translate("MainWindow", row.statusTip));
-        const int code = int(row.code);
+        const OpCode code = row.code;
         const bool readOnly = row.preparation == Preparation::ReadOnly;
         connect(action, &QAction::triggered, this, [this, code, readOnly] { applyOperation(code, readOnly); });
         operationActions.insert(code, action);

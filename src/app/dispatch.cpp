@@ -35,7 +35,7 @@ std::optional<QString> failureOf(const std::function<std::optional<QString>()> &
 
 }  // namespace
 
-void MainWindow::applyOperation(int code, bool readOnly)
+void MainWindow::applyOperation(OpCode code, bool readOnly)
 {
     // Image-sized blocks kept for reuse during the operation go back to the system when it
     // has ended, so an idle window holds only its images.
@@ -44,7 +44,7 @@ void MainWindow::applyOperation(int code, bool readOnly)
     } returnKeptBlocks;
     CImgDoc *doc = activeDocument();
     if (!doc || !doc->view) return;
-    const OperationRow &row = operationRow(OpCode(code));
+    const OperationRow &row = operationRow(code);
     // Any other operation ends the scribble tool first: its preview must not be cloned or
     // edited as if it were the image.
     if (!row.keepsScribbles) doc->view->leaveScribbles();
@@ -156,8 +156,8 @@ void MainWindow::applySelectionRule(const OperationRow &row)
 {
     // One tool at a time: the other tool rows' actions are unchecked.
     for (const OperationRow &other : operationTable())
-        if (other.ask == Ask::Tool && other.code != row.code) operationActions[int(other.code)]->setChecked(false);
-    const tool::State mode = operationActions[int(row.code)]->isChecked() ? row.tool : tool::Normal;
+        if (other.ask == Ask::Tool && other.code != row.code) operationActions[other.code]->setChecked(false);
+    const tool::State mode = operationActions[row.code]->isChecked() ? row.tool : tool::Normal;
     if (CImgDoc *doc = activeDocument(); doc && doc->view) doc->view->setSelectionMode(mode);
 }
 
@@ -165,6 +165,6 @@ void MainWindow::setSelectionModeBtn(tool::State state)
 {
     const OperationRow *on = findToolRow(state);
     for (const OperationRow &row : operationTable())
-        if (row.ask == Ask::Tool) operationActions[int(row.code)]->setChecked(&row == on);
+        if (row.ask == Ask::Tool) operationActions[row.code]->setChecked(&row == on);
 }
 

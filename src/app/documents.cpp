@@ -224,8 +224,8 @@ void MainWindow::updateRunActions()
 {
     const CImgDoc *doc = activeDocument();
     const PixmapWidget *view = doc ? doc->view : nullptr;
-    operationActions.value(int(OpCode::SegmentFrames))->setEnabled(view && view->frameCount > 1);
-    operationActions.value(int(OpCode::RunCurve))->setEnabled(view && !view->runCurve.empty());
+    operationActions.value(OpCode::SegmentFrames)->setEnabled(view && view->frameCount > 1);
+    operationActions.value(OpCode::RunCurve)->setEnabled(view && !view->runCurve.empty());
 }
 
 void MainWindow::updateWindowMenu()

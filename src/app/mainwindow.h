@@ -11,6 +11,8 @@
 #include "ops/io/imageio.h"
 #include "ops/table/toolstate.h"
 
+enum class OpCode : int;
+
 class CImgDoc;
 struct OperationRow;
 class ImgNavDlg;
@@ -29,7 +31,7 @@ public:
     ~MainWindow() override;
 
     // Runs operation code on the active document, after the preparation its row names.
-    void applyOperation(int code, bool readOnly);
+    void applyOperation(OpCode code, bool readOnly);
     CImgDoc *activeDocument() const;
     CImgDoc *numberCImgDoc(int nr) const;
     QList<int> windowNumbers() const;
@@ -37,7 +39,7 @@ public:
     // Opens name as a new document in the channel last chosen in the open dialog (or
     // activates the document already showing it so).
     CImgDoc *openFile(const QString &name);
-    QAction *operationAction(int code) const { return operationActions.value(code); }
+    QAction *operationAction(OpCode code) const { return operationActions.value(code); }
 
     QMdiArea *workspace = nullptr;
     ImgNavDlg *imgNavDlg = nullptr;
@@ -105,7 +107,7 @@ private:
     QMenu *menuSelect = nullptr, *menuStats = nullptr, *menuGeneral = nullptr, *menuMorph = nullptr;
     QMenu *menuVessel = nullptr, *menuNonlinear = nullptr;
     QToolBar *fileToolBar = nullptr;
-    QMap<int, QAction *> operationActions;
+    QMap<OpCode, QAction *> operationActions;
     QAction *actOpen = nullptr, *actSaveAs = nullptr, *actPrint = nullptr, *actSettings = nullptr;
     QAction *actExit = nullptr, *actImgNav = nullptr, *actNewWindow = nullptr, *actShowToolbar = nullptr;
     QAction *actMinimize = nullptr, *actClose = nullptr, *actCloseAll = nullptr, *actTile = nullptr;

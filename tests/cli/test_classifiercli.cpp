@@ -172,7 +172,7 @@ void TestClassifierCli::windowAndCommandLineAgree()
     MainWindow w;
     CImgDoc *doc = w.openFile(photo);
     QVERIFY(doc && doc->channel == Channel::Gray);
-    w.operationAction(int(OpCode::VesselClassifier))->trigger();
+    w.operationAction(OpCode::VesselClassifier)->trigger();
     QVERIFY2(answers.shown.join("\n").contains("green channel"), qPrintable(answers.shown.join("\n")));
     const ImageModel &m = w.activeDocument()->view->model;
     QVERIFY(*m.currentImage() == cli.image);

@@ -118,7 +118,7 @@ private slots:
         CImgDoc *doc = openDocument(w, testImage());
         setNewWindowWhenEditing(w, newWindow);
         if (code != int(OpCode::Power)) answers.execs.enqueue(pressWith(5, "cancelButton"));
-        w.applyOperation(code, false);
+        w.applyOperation(OpCode(code), false);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(w.documents().size(), 1);
         QCOMPARE(w.documents().first(), doc);
@@ -136,7 +136,7 @@ private slots:
         CImgDoc *doc = openDocument(w, Image(1100, 1000, 1, 1, 40.0));  // above the block size
         const auto blocks = [] { return largeblocks::counts().mapped + largeblocks::counts().reused; };
         const size_t before = blocks();
-        w.applyOperation(int(OpCode::Invert), false);
+        w.applyOperation(OpCode::Invert, false);
         QCOMPARE(doc->view->model.current()(0, 0), 215.0);
 #if defined(__SANITIZE_ADDRESS__)
         constexpr bool newTakesBlocks = false;  // sanitizer builds keep the plain allocator

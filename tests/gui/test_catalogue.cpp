@@ -265,7 +265,7 @@ private slots:
         QFETCH(QString, text);
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        QCOMPARE(w.operationAction(code)->text(), text);
+        QCOMPARE(w.operationAction(OpCode(code))->text(), text);
     }
 
     void fixedActionsKeepTheirShortcuts()
@@ -353,7 +353,7 @@ private slots:
                       << textsOf<QCheckBox>(dialog, &QCheckBox::text) << textsOf<QPushButton>(dialog, &QPushButton::text);
             return int(QDialog::Rejected);
         });
-        w.applyOperation(int(OpCode::Threshold), false);
+        w.applyOperation(OpCode::Threshold, false);
         QCOMPARE(threshold, QStringList({"Schwellwert", "Schwellwertgrenze", "Bild anschließend invertieren", "OK",
                                          "Abbrechen"}));
 
@@ -362,11 +362,11 @@ private slots:
                                << textsOf<QPushButton>(dialog, &QPushButton::text);
             return int(QDialog::Rejected);
         });
-        w.applyOperation(int(OpCode::Erode), false);
+        w.applyOperation(OpCode::Erode, false);
         QCOMPARE(structuringElement, QStringList({"Form", "Größe", "OK", "Abbrechen"}));
 
         answers.answers.enqueue(0);  // "Weiter"
-        w.applyOperation(int(OpCode::HystThres), false);
+        w.applyOperation(OpCode::HystThres, false);
         QCOMPARE(answers.shown.last(), QString("Frage|Die Gefäße müssen weiß sein, damit der Algorithmus gut "
                                                "funktioniert."));
         QWidget *hysteresis = w.activeDocument()->view->hystDialog;
@@ -410,7 +410,7 @@ private slots:
         w.show();
         actionNamed(w, "Neues Fenster beim Bearbeiten")->setChecked(false);
         w.createNewWindow(images);
-        w.applyOperation(code, operationRow(OpCode(code)).preparation == Preparation::ReadOnly);
+        w.applyOperation(OpCode(code), operationRow(OpCode(code)).preparation == Preparation::ReadOnly);
         const QString expected = message;
         const bool found = std::any_of(answers.shown.begin(), answers.shown.end(),
                                        [&](const QString &s) { return s.startsWith(expected); });
@@ -424,7 +424,7 @@ private slots:
         MainWindow w;
         w.show();
         w.createNewWindow(crossImage());
-        w.applyOperation(int(OpCode::BwStats), true);
+        w.applyOperation(OpCode::BwStats, true);
         QVERIFY(!answers.shown.isEmpty());
         const QString report = answers.shown.last();
         for (const char *word : {"<b>Breite:</b> 16 px", "<b>Höhe:</b> 16 px", "<b>Fläche:</b>", "<b>Länge:</b>",

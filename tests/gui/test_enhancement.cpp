@@ -41,7 +41,7 @@ private slots:
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
         CImgDoc *doc = openDocument(w, testImage(3, 3));
-        w.applyOperation(code, false);
+        w.applyOperation(OpCode(code), false);
         QCOMPARE(doc->view->imageCount(), 1);
         QCOMPARE(doc->view->model.current(), testImage(3, 3));
         QVERIFY(answers.sawTitle("Operation failed"));

@@ -136,7 +136,7 @@ private slots:
             });
             params.set("size", QString::number(int(answer)));
         }
-        w.operationAction(code)->trigger();
+        w.operationAction(OpCode(code))->trigger();
 
         // The same run straight on the core, on what the operation started from.
         ImageModel expected(newWindow ? displayedImage(doc) : input);

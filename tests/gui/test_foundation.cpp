@@ -167,7 +167,7 @@ private slots:
         w.createNewWindow(listOf({10, 300}));  // displays 44
         CImgDoc *source = w.activeDocument();
         source->view->setZoomFactor(2.0f);
-        w.applyOperation(int(OpCode::Invert), false);  // Invert
+        w.applyOperation(OpCode::Invert, false);  // Invert
         CImgDoc *clone = w.activeDocument();
         QVERIFY(clone != source);
         QCOMPARE(clone->imageNumber, source->imageNumber + 1);
@@ -178,7 +178,7 @@ private slots:
         QCOMPARE(source->view->model.current()(0, 0), 300.0);
         QVERIFY(answers.sawTitle("Filter applied"));
 
-        w.applyOperation(int(OpCode::GaussBlur), false);  // Gaussian blur: an unchanged clone
+        w.applyOperation(OpCode::GaussBlur, false);  // Gaussian blur: an unchanged clone
         QCOMPARE(w.activeDocument()->view->model.current()(0, 0), 255.0 - 44.0);
         QCOMPARE(w.documents().size(), 3);
         closeAll(w);
@@ -193,17 +193,17 @@ private slots:
         w.createNewWindow(listOf({10, 20, 30}));
         CImgDoc *doc = w.activeDocument();
         doc->view->model.currentIndex = 0;
-        w.applyOperation(int(OpCode::Invert), false);
+        w.applyOperation(OpCode::Invert, false);
         QCOMPARE(w.documents().size(), 1);
         QCOMPARE(doc->view->imageCount(), 4);
         QCOMPARE(doc->view->currentIndex(), 3);
         QCOMPARE(doc->view->model.current()(0, 0), 245.0);
         QCOMPARE((*doc->view->model.image(0))(0, 0), 10.0);
         QCOMPARE((*doc->view->model.image(2))(0, 0), 30.0);
-        w.applyOperation(int(OpCode::GaussBlur), false);  // an unchanged copy
+        w.applyOperation(OpCode::GaussBlur, false);  // an unchanged copy
         QCOMPARE(doc->view->imageCount(), 5);
         QCOMPARE(doc->view->model.current()(0, 0), 245.0);
-        w.applyOperation(int(OpCode::GrayStats), true);  // statistics never append
+        w.applyOperation(OpCode::GrayStats, true);  // statistics never append
         QCOMPARE(doc->view->imageCount(), 5);
         closeAll(w);
     }
@@ -219,7 +219,7 @@ private slots:
         w.createNewWindow(broken);
         CImgDoc *doc = w.activeDocument();
         w.actNewWindow->setChecked(false);
-        w.applyOperation(int(OpCode::Invert), false);
+        w.applyOperation(OpCode::Invert, false);
         QCOMPARE(doc->view->imageCount(), 2);
         QCOMPARE(doc->view->currentIndex(), 1);
         QVERIFY(answers.sawTitle("Operation failed"));
@@ -233,8 +233,8 @@ private slots:
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
         w.show();
-        QAction *rect = w.operationAction(int(OpCode::SelectRect)), *ellipse = w.operationAction(int(OpCode::SelectEllipse));
-        QAction *area = w.operationAction(int(OpCode::SelectArea)), *poly = w.operationAction(int(OpCode::SelectPoly));
+        QAction *rect = w.operationAction(OpCode::SelectRect), *ellipse = w.operationAction(OpCode::SelectEllipse);
+        QAction *area = w.operationAction(OpCode::SelectArea), *poly = w.operationAction(OpCode::SelectPoly);
         // Without a document only the triggered action toggles.
         ellipse->setChecked(true);
         rect->trigger();
@@ -609,11 +609,11 @@ private slots:
                                         "objNonlinearToolbar", "objVesselEnhToolBar", "objNewwindowToolBar"}));
         // Four operations are reachable by no menu, toolbar or shortcut.
         for (const OpCode op : {OpCode::GaussBlur, OpCode::InvFft, OpCode::Erase, OpCode::Log2}) {
-            QAction *a = w.operationAction(int(op));
+            QAction *a = w.operationAction(op);
             QVERIFY(a->shortcut().isEmpty());
             QVERIFY2(a->associatedObjects().isEmpty(), a->text().toLatin1());
         }
-        QCOMPARE(w.operationAction(int(OpCode::InvFft))->text(), QString("Inverse FFT"));
+        QCOMPARE(w.operationAction(OpCode::InvFft)->text(), QString("Inverse FFT"));
         QCOMPARE(w.actOpen->shortcut(), QKeySequence("Ctrl+O"));
     }
 };

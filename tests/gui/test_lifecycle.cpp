@@ -47,7 +47,7 @@ class LifecycleTest : public QObject {
     {
         w.workspace->setActiveSubWindow(windowOf(doc));
         answers.answers.enqueue(0);
-        w.applyOperation(int(OpCode::HystThres), false);
+        w.applyOperation(OpCode::HystThres, false);
         QPointer<HystTDialog> dlg = qobject_cast<HystTDialog *>(doc->view->hystDialog.data());
         if (dlg && preStep) button(dlg, "calcthbtn")->click();
         return dlg;
@@ -146,7 +146,7 @@ private slots:
         CImgDoc *a = openDocument(w, lineTestImage(20, 10));
         CImgDoc *b = openDocument(w, lineTestImage(20, 10));
         w.workspace->setActiveSubWindow(windowOf(a));
-        w.applyOperation(int(OpCode::Invert), false);  // a: two images
+        w.applyOperation(OpCode::Invert, false);  // a: two images
         ImgNavDlg *nav = w.imgNavDlg;
         nav->show();
         a->forwardCurrentIndex();
@@ -260,7 +260,7 @@ private slots:
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
         CImgDoc *doc = openDocument(w, input);
-        w.applyOperation(code, false);
+        w.applyOperation(OpCode(code), false);
         settle();
         QCOMPARE(w.documents().size(), 1);
         const ImageModel &m = doc->view->model;

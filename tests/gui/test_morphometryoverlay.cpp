@@ -56,7 +56,7 @@ private slots:
         w.createNewWindow(list);
         CImgDoc *doc = w.activeDocument();
         answers.items.enqueue(choice);
-        w.operationAction(int(OpCode::MorphometryOverlay))->trigger();
+        w.operationAction(OpCode::MorphometryOverlay)->trigger();
 
         auto *viewer = doc->view->findChild<OverlayViewer *>();
         QVERIFY(viewer);
@@ -81,7 +81,7 @@ private slots:
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
         CImgDoc *doc = openDocument(w, photographAndBar()[1]);
-        w.operationAction(int(OpCode::MorphometryOverlay))->trigger();
+        w.operationAction(OpCode::MorphometryOverlay)->trigger();
         QVERIFY(!doc->view->findChild<OverlayViewer *>());
         QCOMPARE(doc->view->imageCount(), 1);
         closeAll(w);

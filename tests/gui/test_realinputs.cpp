@@ -122,8 +122,8 @@ private slots:
         QVERIFY(doc);
         // "New window when editing" clones the document; the clone keeps the calibration.
         setNewWindowWhenEditing(w, true);
-        w.applyOperation(int(OpCode::Invert), false);
-        w.applyOperation(int(OpCode::Invert), false);
+        w.applyOperation(OpCode::Invert, false);
+        w.applyOperation(OpCode::Invert, false);
         QVERIFY(w.activeDocument() != doc);
         for (CImgDoc *measured : {doc, w.activeDocument()}) {
             answers.shown.clear();

@@ -91,7 +91,7 @@ private slots:
         QFETCH(QStringList, params);
         ScriptedDialogs::Scope scope(answers);
         MainWindow w;
-        QAction *segment = w.operationAction(int(OpCode::SegmentFrames)), *curveAction = w.operationAction(int(OpCode::RunCurve));
+        QAction *segment = w.operationAction(OpCode::SegmentFrames), *curveAction = w.operationAction(OpCode::RunCurve);
         openDocument(w, syntheticRun(1, 48)[0]);
         QVERIFY(!segment->isEnabled());
         const ImageList frames = syntheticRun(4, 48);
@@ -148,14 +148,14 @@ private slots:
                 }
         });
         watch.start(0);
-        w.operationAction(int(OpCode::SegmentFrames))->trigger();
+        w.operationAction(OpCode::SegmentFrames)->trigger();
         QVERIFY(pressed);
         QCOMPARE(doc->view->model.count(), 6);
         QCOMPARE(doc->view->model.currentIndex, 0);
         for (int k = 0; k < 6; ++k) QCOMPARE(*doc->view->model.image(k), frames[k]);
         QVERIFY(doc->view->runCurve.empty());
         QVERIFY(!doc->view->findChild<RunCurveWindow *>());
-        QVERIFY(!w.operationAction(int(OpCode::RunCurve))->isEnabled());
+        QVERIFY(!w.operationAction(OpCode::RunCurve)->isEnabled());
         closeAll(w);
     }
 

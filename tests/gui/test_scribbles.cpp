@@ -81,7 +81,7 @@ class TestScribbles : public QObject {
     {
         CImgDoc *doc = openDocument(w, image);
         doc->view->setZoomFactor(zoom);
-        w.operationAction(int(OpCode::ScribbleClassifier))->trigger();
+        w.operationAction(OpCode::ScribbleClassifier)->trigger();
         doc->view->grab();  // lays the view out: its centring offsets
         return doc->view;
     }
@@ -245,8 +245,8 @@ void TestScribbles::leavingDiscards()
     if (way == "cancel") press(view, "cancel");
     if (way == "escape") QTest::keyClick(view, Qt::Key_Escape);
     if (way == "panel closed") panel->close();
-    if (way == "another tool") w.operationAction(int(OpCode::SelectRect))->trigger();
-    if (way == "another operation") w.operationAction(int(OpCode::Invert))->trigger();
+    if (way == "another tool") w.operationAction(OpCode::SelectRect)->trigger();
+    if (way == "another operation") w.operationAction(OpCode::Invert)->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!panel);
     QVERIFY(view->state != tool::Scribble);

@@ -68,7 +68,7 @@ class SegmentationTest : public QObject {
     HystTDialog *openHysteresis(MainWindow &w, CImgDoc *doc)
     {
         answers.answers.enqueue(0);
-        w.applyOperation(int(OpCode::HystThres), false);
+        w.applyOperation(OpCode::HystThres, false);
         return dialogOf(doc);
     }
     static void drag(QSlider *slider, int value)
@@ -87,7 +87,7 @@ private slots:
         MainWindow w;
         CImgDoc *doc = openDocument(w, lineTestImage(40, 30));
         answers.answers.enqueue(1);
-        w.applyOperation(int(OpCode::HystThres), false);
+        w.applyOperation(OpCode::HystThres, false);
         QVERIFY(answers.shown.contains("Question|The vessels have to be white in order to work well with the algorithm."));
         QVERIFY(!doc->view->hystDialog);
         QCOMPARE(doc->view->imageCount(), 2);
@@ -212,7 +212,7 @@ private slots:
         MainWindow w;
         CImgDoc *doc = openDocument(w, lineTestImage(40, 30));
         HystTDialog *dlg = openHysteresis(w, doc);
-        w.applyOperation(int(OpCode::Invert), false);  // invert: [source, working copy, inverted copy]
+        w.applyOperation(OpCode::Invert, false);  // invert: [source, working copy, inverted copy]
         const Image inverted = doc->view->model.current();
         child<QPushButton>(dlg, "calcthbtn")->click();
         child<QPushButton>(dlg, "calculateBtn")->click();
@@ -226,7 +226,7 @@ private slots:
         MainWindow w2;
         CImgDoc *doc2 = openDocument(w2, lineTestImage(40, 30));
         HystTDialog *dlg2 = openHysteresis(w2, doc2);
-        w2.applyOperation(int(OpCode::Invert), false);
+        w2.applyOperation(OpCode::Invert, false);
         child<QPushButton>(dlg2, "closebtn")->click();  // no calculation: nothing is taken away
         QCOMPARE(doc2->view->imageCount(), 3);
         closeAll(w2);
@@ -234,7 +234,7 @@ private slots:
         MainWindow w3;  // Close right after an appended result keeps it
         CImgDoc *doc3 = openDocument(w3, lineTestImage(40, 30));
         HystTDialog *dlg3 = openHysteresis(w3, doc3);
-        w3.applyOperation(int(OpCode::Invert), false);
+        w3.applyOperation(OpCode::Invert, false);
         child<QPushButton>(dlg3, "calcthbtn")->click();
         child<QPushButton>(dlg3, "calculateBtn")->click();
         const Image result = doc3->view->model.previewImage;
@@ -348,7 +348,7 @@ private slots:
         QSignalSpy nav(doc->view, &PixmapWidget::updateImgNav);
         // The iterations are shown while the run goes on, its progress dialog already up.
         const PaintsUnderProgress livePaints(doc->view, "Fuzzy clustering");
-        w.applyOperation(int(OpCode::FuzzyClust), false);
+        w.applyOperation(OpCode::FuzzyClust, false);
 
         ImageModel expected(in);
         expected.duplicateCurrent();

@@ -50,7 +50,7 @@ private slots:
         list.push_back(a.segmentation);
         w.createNewWindow(list);
         CImgDoc *doc = w.activeDocument();
-        w.operationAction(int(OpCode::VesselStenosis))->trigger();
+        w.operationAction(OpCode::VesselStenosis)->trigger();
         auto *window = doc->view->findChild<StenosisWindow *>();
         QVERIFY(window);
         QCOMPARE(doc->view->imageCount(), 2);
@@ -85,7 +85,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         w.workspace->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(doc->parentWidget()));
         QCOMPARE(w.activeDocument(), doc);
-        w.operationAction(int(OpCode::Invert))->trigger();
+        w.operationAction(OpCode::Invert)->trigger();
         CImgDoc *clone = w.activeDocument();
         QVERIFY(clone != doc);
         QCOMPARE(clone->view->calibration.pixelSizeMm, doc->view->calibration.pixelSizeMm);
@@ -98,7 +98,7 @@ private slots:
         MainWindow w;
         w.show();
         CImgDoc *doc = openDocument(w, lineTestImage(30, 20));
-        w.operationAction(int(OpCode::VesselStenosis))->trigger();
+        w.operationAction(OpCode::VesselStenosis)->trigger();
         QVERIFY(!doc->view->findChild<StenosisWindow *>());
         QVERIFY(answers.shown.join('\n').contains("must be a segmentation"));
     }

@@ -71,7 +71,7 @@ void TestVesselClassifierGui::appendsProbabilityAndResult()
     const synth::Fundus scene = synth::fundus(80, 80, 3);
     CImgDoc *doc = openDocument(w, scene.image);
     setNewWindowWhenEditing(w, newWindow);
-    w.operationAction(int(OpCode::VesselClassifier))->trigger();
+    w.operationAction(OpCode::VesselClassifier)->trigger();
 
     CImgDoc *target = w.activeDocument();
     QCOMPARE(target != doc, newWindow);
@@ -118,7 +118,7 @@ void TestVesselClassifierGui::leavesDocumentAsItWas()
         MainWindow w;
         CImgDoc *doc = openDocument(w, synth::fundus(40, 40, 4).image);
         setNewWindowWhenEditing(w, newWindow);
-        w.operationAction(int(OpCode::VesselClassifier))->trigger();
+        w.operationAction(OpCode::VesselClassifier)->trigger();
         QCOMPARE(w.documents().size(), 1);
         QCOMPARE(doc->view->model.count(), 1);
         if (!warning.isEmpty()) QVERIFY2(answers.shown.join("\n").contains(warning), qPrintable(answers.shown.join("\n")));

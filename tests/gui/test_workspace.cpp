@@ -73,7 +73,7 @@ class WorkspaceTest : public QObject {
     {
         QString checked;
         for (const OpCode op : {OpCode::SelectRect, OpCode::SelectEllipse, OpCode::SelectArea, OpCode::SelectPoly})
-            if (w.operationAction(int(op))->isChecked()) checked += w.operationAction(int(op))->text();
+            if (w.operationAction(op)->isChecked()) checked += w.operationAction(op)->text();
         return checked;
     }
 
@@ -127,7 +127,7 @@ private slots:
         showActive(w);
         CImgDoc *b = open(w, listOf(2));
         CImgDoc *a = open(w, listOf(4));
-        w.operationAction(int(OpCode::SelectRect))->trigger();  // "Select rectangle" on a: a working copy, state 1
+        w.operationAction(OpCode::SelectRect)->trigger();  // "Select rectangle" on a: a working copy, state 1
         QCOMPARE(a->view->state, 1);
         ImgNavDlg *nav = w.imgNavDlg;
         nav->show();
@@ -186,7 +186,7 @@ private slots:
             QCOMPARE(nav->windowTitle(), title);  // before the closing menu gives the focus back
             menu->close();
         } else if (edit == "select") {
-            w.operationAction(int(OpCode::SelectEllipse))->trigger();
+            w.operationAction(OpCode::SelectEllipse)->trigger();
         } else if (edit == "close") {
             windowOf(doc)->close();
         } else {

@@ -52,14 +52,17 @@ inline VesselModel untrainedNetwork(uint64_t seed = 7, ModelScale scale = ModelS
     return m;
 }
 
-// Few small steps at a high rate: enough for a tiny network to learn the strokes of a small image.
-inline NetworkTrainingSettings quickTuning()
+// Few small steps at a high rate: enough for a tiny network to learn the strokes of a small
+// image. keep: as the window fine-tunes a network that has learned (its answers and batch
+// statistics kept); without, for a start that has learned nothing worth keeping.
+inline NetworkTrainingSettings quickTuning(bool keep = false)
 {
     NetworkTrainingSettings s = scribbleNetworkSettings();
     s.steps = 60;
     s.batch = 8;
     s.patch = 64;  // smaller patches see too little of an enlarged photograph
     s.learningRate = 1e-2;
+    if (!keep) s.keepWeight = 0.0, s.keepStatistics = false;
     return s;
 }
 

@@ -79,6 +79,7 @@ private slots:
     void unlabelledPixelsDoNotMoveTheLoss();
     void fineTuningLearnsTheStrokes_data();
     void fineTuningLearnsTheStrokes();
+    void fineTuningKeepsTheRest();
     void tilesEqualOnePass();
     void scaleFollowsTheFieldOfView_data();
     void scaleFollowsTheFieldOfView();
@@ -172,6 +173,27 @@ void TestVesselNetwork::fineTuningLearnsTheStrokes()
     CancelAfter cancel(1);
     QVERIFY_THROWS_EXCEPTION(OperationCancelled, fineTuneOnScribbles(trainer, labels, Polarity::Dark, start, synth::quickTuning(), cancel));
     QVERIFY(start.network->toBytes() == before);
+}
+
+void TestVesselNetwork::fineTuningKeepsTheRest()
+{
+    // A network that has learned the photograph, fine-tuned by strokes on its left quarter
+    // only, still draws the vessels of the rest.
+    const synth::Fundus scene = synth::fundus(80, 80, 5);
+    ScribbleTrainer trainer(scene.image, Channel::Green);
+    NullProgress quiet;
+    const ScribbleResult first = fineTuneOnScribbles(trainer, synth::strokeLabels(scene), Polarity::Dark,
+                                                     synth::untrainedNetwork(), synth::quickTuning(), quiet);
+    Image labels = synth::strokeLabels(scene);
+    cimg_forXY(labels, x, y) if (x >= 20) labels(x, y) = kNoLabel;
+    const ScribbleResult again =
+        fineTuneOnScribbles(trainer, labels, Polarity::Dark, first.model, synth::quickTuning(true), quiet);
+    long long kept = 0, drawn = 0;
+    cimg_forXY(scene.truth, x, y) if (x >= 40 && first.segmentation(x, y) == kWhite)
+        ++drawn, kept += again.segmentation(x, y) == kWhite;
+    QVERIFY(drawn > 50);
+    QVERIFY2(kept >= 0.9 * drawn, qPrintable(QString("%1 of %2 vessel pixels kept").arg(kept).arg(drawn)));
+    QVERIFY(synth::strokesRight(again.segmentation, labels) > 0.9);
 }
 
 void TestVesselNetwork::tilesEqualOnePass()

@@ -142,7 +142,7 @@ NetworkTrainingResult trainNetwork(VesselNetwork &network, const std::vector<Net
         }
         const double rate = before >= 0.8 ? s.learningRate / 10.0 : s.learningRate;
         const NetworkBatch batch = drawBatch(examples, total, s.batch, s.patch, random);
-        losses.push_back(network.trainStep(batch, rate));
+        losses.push_back(network.trainStep(batch, rate, s.keepStatistics));
         ++r.steps;
         const double now = double(clock.elapsed()) / 1000.0, done = fraction(s, r.steps, now);
         const double left = now / std::max(done, 1e-9) - now;

@@ -31,6 +31,10 @@ struct NetworkTrainingSettings {
     double learningRate = 1e-3;  // divided by 10 for the last fifth of the steps (or time)
     uint64_t seed = 1;       // draws the patches, their changes and a new network's weights
     int threads = 1;         // libtorch's threads; with the seed they decide the result
+    // Fine-tuning by strokes only: the weight with which every unpainted field-of-view pixel
+    // asks for the starting network's own answer (0: the strokes alone count).
+    double keepWeight = 0.0;
+    bool keepStatistics = false;  // batch normalisation keeps the start's statistics
 };
 
 struct NetworkTrainingResult {

@@ -29,6 +29,17 @@ Image resizedLabels(const Image &labels, int width, int height)
     return out;
 }
 
+// Every unpainted field-of-view pixel asks, with a small weight, for the starting network's
+// own answer there, so that strokes on a few vessels do not unlearn the rest of the image.
+void keepStartingAnswer(NetworkExample &e, const Image &probability, float weight)
+{
+    for (size_t p = 0; p < e.weight.size(); ++p) {
+        if (!e.inside[p] || e.weight[p] > 0.0f) continue;
+        e.target[p] = float(probability.data()[p]);
+        e.weight[p] = weight;
+    }
+}
+
 }  // namespace
 
 NetworkTrainingSettings scribbleNetworkSettings()
@@ -40,6 +51,8 @@ NetworkTrainingSettings scribbleNetworkSettings()
     s.learningRate = 1e-3;
     s.seed = 1;
     s.threads = 2;
+    s.keepWeight = 0.2;
+    s.keepStatistics = true;
     return s;
 }
 
@@ -60,8 +73,13 @@ ScribbleResult fineTuneOnScribbles(const ScribbleTrainer &trainer, const Image &
     }
     // Strokes on the surround are not learned from: the network's input is 0 there.
     cimg_foroff(scaledLabels, p) if (scaledFov[p] != kWhite) scaledLabels[p] = kNoLabel;
-    const std::vector<NetworkExample> examples{
+    std::vector<NetworkExample> examples{
         networkExample(networkInput(scaled, scaledFov, polarity), scaledLabels, scaledFov)};
+    if (settings.keepWeight > 0.0) {
+        NullProgress quiet;
+        keepStartingAnswer(examples[0], modelProbability(from, scaled, scaledFov, settings.threads, quiet),
+                           float(settings.keepWeight));
+    }
     ScribbleResult result;
     result.model = trainNetworkModel(examples, trainer.channel(), polarity, from.scale, settings, 0, &from, progress);
     result.model.threshold = from.threshold;

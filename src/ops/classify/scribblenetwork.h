@@ -1,7 +1,8 @@
-// Fine-tuning a vessel network from strokes painted on one image: the loss counts the
-// painted pixels only (vessel strokes 1, background strokes 0, every other pixel ignored),
-// every patch is centred on a painted pixel, and a bounded number of steps keeps a training
-// in the window short.
+// Fine-tuning a vessel network from strokes painted on one image: the painted pixels count
+// in full (vessel strokes 1, background strokes 0); every other field-of-view pixel counts
+// a little towards the starting network's own answer, so that strokes on a few vessels
+// correct them without unlearning the rest of the image. Every patch is centred on a painted
+// pixel, and a bounded number of steps keeps a training in the window short.
 #pragma once
 #include "ops/classify/networktraining.h"
 #include "ops/classify/scribbletraining.h"
@@ -9,7 +10,8 @@
 class Progress;
 
 // The settings of one fine-tuning in the window: 40 steps of 16 patches of 64 x 64 at
-// Adam's usual rate, on 2 threads with a fixed seed (the same strokes give the same model).
+// Adam's usual rate, on 2 threads with a fixed seed (the same strokes give the same model),
+// the unpainted pixels at weight 0.2, and batch normalisation keeping the start's statistics.
 // Chosen so that a first Train on a 565 x 584 photograph stays under half a minute on 2 cores.
 NetworkTrainingSettings scribbleNetworkSettings();
 

@@ -154,7 +154,7 @@ long long VesselNetwork::parameterCount() const
     return n;
 }
 
-double VesselNetwork::trainStep(const NetworkBatch &batch, double learningRate)
+double VesselNetwork::trainStep(const NetworkBatch &batch, double learningRate, bool keepStatistics)
 {
     if (!impl_->unet) throw std::runtime_error("A TorchScript network cannot be trained here.");
     const size_t values = size_t(batch.count) * size_t(batch.side) * size_t(batch.side);
@@ -169,6 +169,9 @@ double VesselNetwork::trainStep(const NetworkBatch &batch, double learningRate)
         for (auto &group : impl_->optimizer->param_groups())
             static_cast<torch::optim::AdamOptions &>(group.options()).lr(learningRate);
         impl_->unet->train();
+        if (keepStatistics)
+            for (const std::shared_ptr<torch::nn::Module> &m : impl_->unet->modules(false))
+                if (m->as<torch::nn::BatchNorm2d>()) m->eval();
         const torch::Tensor x = planes(batch.input, batch.count, batch.side);
         const torch::Tensor t = planes(batch.target, batch.count, batch.side);
         const torch::Tensor w = planes(batch.weight, batch.count, batch.side);

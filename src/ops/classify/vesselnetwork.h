@@ -40,9 +40,12 @@ public:
     long long parameterCount() const;
 
     // One Adam step at learningRate on the mean over the batch of the binary cross-entropy
-    // plus the soft Dice loss, both counted where the weight is 1. Returns the loss before
-    // the step. The first call starts the optimiser (Adam, betas 0.9 and 0.999).
-    double trainStep(const NetworkBatch &batch, double learningRate);
+    // plus the soft Dice loss, each pixel counted by its weight. Returns the loss before
+    // the step. The first call starts the optimiser (Adam, betas 0.9 and 0.999). With
+    // keepStatistics, batch normalisation uses and keeps the statistics learned so far
+    // instead of the batch's: patches drawn around a few painted pixels are no sample of
+    // the image.
+    double trainStep(const NetworkBatch &batch, double learningRate, bool keepStatistics = false);
 
     // The vessel probability (0..1) of every value of a width x height plane (both multiples
     // of 8), in one pass, with the statistics learned in training (evaluation mode).
