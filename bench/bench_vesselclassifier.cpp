@@ -4,7 +4,8 @@
 // the photograph enlarged to 3504 x 2336 (an HRF-sized image: resized to the network's scale,
 // and at its own size in tiles); one training step of the network. The photograph is DRIVE
 // training image 21 when the data folder beside the repository holds it (QUENDRA_DRIVE_IMAGE
-// names another), else a synthetic fundus of that size. QUENDRA_THREADS sets the thread count (2 by default).
+// names another), else a synthetic fundus of that size. QUENDRA_THREADS sets the thread
+// count (2 by default).
 #include <benchmark/benchmark.h>
 
 #include <QFileInfo>
