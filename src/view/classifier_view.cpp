@@ -4,6 +4,7 @@
 // probability map (0..255) and the 0/255 segmentation is appended after it, ready for the
 // binary report.
 #include <QFileInfo>
+#include <exception>
 #include <new>
 #include <vector>
 #include <stdexcept>
@@ -12,6 +13,7 @@
 #include "ops/classify/fieldofview.h"
 #include "ops/table/operations.h"
 #include "ops/table/runs.h"
+#include "view/backgroundrun.h"
 #include "view/guiprogress.h"
 #include "view/modelchoice.h"
 #include "view/numbertext.h"
@@ -78,9 +80,18 @@ bool PixmapWidget::takeModelChannel(const VesselModel &vessels, QStringList &not
         return true;
     }
     // The working copy becomes the file's pixels in the model's channel (of the first frame
-    // for a file of several).
+    // for a file of several), read off the window's thread: a photograph takes a while.
     GuiProgress progress(this);
-    LoadResult reloaded = loadAnyImage(sourceFile, progress, vessels.channel);
+    LoadResult reloaded;
+    std::exception_ptr failure;
+    runInBackground([&](Progress &p) {
+        try {
+            reloaded = loadAnyImage(sourceFile, p, vessels.channel);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }, progress);
+    if (failure) std::rethrow_exception(failure);
     if (!reloaded.ok()) throw std::runtime_error(reloaded.error.toStdString());
     model.replaceCurrent(std::move(reloaded.image));
     channel = vessels.channel;

@@ -4,12 +4,14 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenu>
+#include <exception>
 
 #include "dialogs/userdialogs.h"
 #include "ops/io/dicomio.h"
 #include "ops/io/display.h"
 #include "ops/io/imageio.h"
 #include "ops/core/largebuffer.h"
+#include "view/backgroundrun.h"
 #include "view/guiprogress.h"
 
 PixmapWidget::PixmapWidget(const ImageList &list, int number, QWidget *parent)
@@ -40,9 +42,20 @@ PixmapWidget::PixmapWidget(const QPixmap &picture, int number, QWidget *parent)
 PixmapWidget::PixmapWidget(const QString &fileName, int number, QWidget *parent, Channel channel, DicomWindow window)
     : QWidget(parent), imageNumber(number)
 {
+    // Read off the window's thread, which goes on painting: a large photograph or a long
+    // run takes a while to decode.
     GuiProgress progress(this);
-    LoadResult loaded = isDicomFile(fileName) ? loadDicomImage(fileName, progress, channel, window)
-                                              : loadGrayImage(fileName, progress, channel);
+    LoadResult loaded;
+    std::exception_ptr failure;
+    runInBackground([&](Progress &p) {
+        try {
+            loaded = isDicomFile(fileName) ? loadDicomImage(fileName, p, channel, window)
+                                           : loadGrayImage(fileName, p, channel);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }, progress);
+    if (failure) std::rethrow_exception(failure);
     if (!loaded.ok()) {
         loadError_ = loaded.error;
         loaded.image.assign(1, 1, 1, 1, 0.0);

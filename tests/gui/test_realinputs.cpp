@@ -1,7 +1,8 @@
 // Opening real inputs in the window: a DICOM run is one document whose frames the navigation
 // dialog pages through, the open dialog's colour channel is used and remembered, and the
 // binary report gives millimetres from the file's own calibration, also in a clone, and
-// measures a photograph's segmentation inside its field of view.
+// measures a photograph's segmentation inside its field of view. A large photograph is
+// decoded while the window goes on handling events.
 #include <QApplication>
 #include <QImageWriter>
 #include <QSlider>
@@ -73,6 +74,23 @@ private slots:
         emit nav->horizontalSlider->sliderMoved(3);
         QCOMPARE(doc->view->currentIndex(), 2);
         QCOMPARE(nav->windowTitle(), QString("Image navigation (3/3)"));
+        closeAll(w);
+    }
+
+    // A large photograph is decoded off the window's thread: its events go on meanwhile.
+    void largePhotographOpensWhileTheWindowRuns()
+    {
+        ScriptedDialogs::Scope scope(answers);
+        MainWindow w;
+        QImage picture(3000, 3000, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, qRgb(x * 7 % 251, y * 3 % 241, (x ^ y) & 255));
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(0);
+        QVERIFY(openPicture(w, picture, "large.png"));
+        QVERIFY(ticks > 0);
         closeAll(w);
     }
 
