@@ -21,6 +21,7 @@
 #include "ops/classify/scribblenetwork.h"
 #include "ops/classify/scribbletraining.h"
 #include "ops/measure/evaluation.h"
+#include "ops/scribblefixtures.h"
 
 namespace {
 
@@ -114,15 +115,6 @@ void BM_ScribbleTrainingAgain(benchmark::State &state)
 }
 BENCHMARK(BM_ScribbleTrainingAgain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
-// The share of painted pixels a segmentation labels as painted.
-double strokesRight(const Image &segmentation, const Image &labels)
-{
-    long long painted = 0, right = 0;
-    cimg_forXY(labels, x, y) if (labels(x, y) == kVesselLabel || labels(x, y) == kBackgroundLabel)
-        ++painted, right += (segmentation(x, y) == kWhite) == (labels(x, y) == kVesselLabel);
-    return painted ? double(right) / double(painted) : 0.0;
-}
-
 double wholeDice(const Image &segmentation, const Image &fov)
 {
     return evaluationFigures(confusionCounts(segmentation, scene().truth, &fov)).dice;
@@ -171,8 +163,8 @@ void BM_ScribbleNetworkTraining(benchmark::State &state)
     for (auto _ : state) r = fineTuneOnScribbles(trainer, labels, Polarity::Dark, start.model, settings, quiet);
     state.counters["dice_before"] = wholeDice(before.segmentation, trainer.fieldOfView());
     state.counters["dice_after"] = wholeDice(r.segmentation, trainer.fieldOfView());
-    state.counters["strokes_before"] = strokesRight(before.segmentation, labels);
-    state.counters["strokes_after"] = strokesRight(r.segmentation, labels);
+    state.counters["strokes_before"] = synth::strokesRight(before.segmentation, labels);
+    state.counters["strokes_after"] = synth::strokesRight(r.segmentation, labels);
     const ScribbleCounts c = trainer.count(labels);
     state.counters["painted_px"] = double(c.vessel + c.background);
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <exception>
 #include <thread>
 
 #include "ops/core/cancel.h"
@@ -133,12 +134,18 @@ void runInBackground(const std::function<void(Progress &)> &work, Progress &gui,
     watch.start(50);
     InputGate gate;
     QCoreApplication::instance()->installEventFilter(&gate);
+    std::exception_ptr failure;
     std::thread worker([&] {
-        work(forwarding);
+        try {
+            work(forwarding);
+        } catch (...) {
+            failure = std::current_exception();
+        }
         // Queued after every report of the run, so the loop has handled them all when it ends.
         QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
     loop.exec();
     worker.join();
     QCoreApplication::instance()->removeEventFilter(&gate);
+    if (failure) std::rethrow_exception(failure);
 }

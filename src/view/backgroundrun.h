@@ -14,7 +14,8 @@ class Progress;
 // handed to showIntermediate on this thread, the latest only when the window falls behind.
 // Once cancelRequested() holds (asked on this thread), every report of the worker throws
 // OperationCancelled.
-// work must not let anything escape and must not touch widgets.
+// What work throws is thrown again here, once the worker has stopped. work must not touch
+// widgets.
 void runInBackground(const std::function<void(Progress &)> &work, Progress &gui,
                      const std::function<void(const Image &)> &showIntermediate = {},
                      const std::function<bool()> &cancelRequested = {});

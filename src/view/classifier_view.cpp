@@ -4,7 +4,6 @@
 // probability map (0..255) and the 0/255 segmentation is appended after it, ready for the
 // binary report.
 #include <QFileInfo>
-#include <exception>
 #include <new>
 #include <vector>
 #include <stdexcept>
@@ -83,15 +82,7 @@ bool PixmapWidget::takeModelChannel(const VesselModel &vessels, QStringList &not
     // for a file of several), read off the window's thread: a photograph takes a while.
     GuiProgress progress(this);
     LoadResult reloaded;
-    std::exception_ptr failure;
-    runInBackground([&](Progress &p) {
-        try {
-            reloaded = loadAnyImage(sourceFile, p, vessels.channel);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    }, progress);
-    if (failure) std::rethrow_exception(failure);
+    runInBackground([&](Progress &p) { reloaded = loadAnyImage(sourceFile, p, vessels.channel); }, progress);
     if (!reloaded.ok()) throw std::runtime_error(reloaded.error.toStdString());
     model.replaceCurrent(std::move(reloaded.image));
     channel = vessels.channel;

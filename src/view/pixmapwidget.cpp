@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenu>
-#include <exception>
 
 #include "dialogs/userdialogs.h"
 #include "ops/io/dicomio.h"
@@ -46,16 +45,9 @@ PixmapWidget::PixmapWidget(const QString &fileName, int number, QWidget *parent,
     // run takes a while to decode.
     GuiProgress progress(this);
     LoadResult loaded;
-    std::exception_ptr failure;
     runInBackground([&](Progress &p) {
-        try {
-            loaded = isDicomFile(fileName) ? loadDicomImage(fileName, p, channel, window)
-                                           : loadGrayImage(fileName, p, channel);
-        } catch (...) {
-            failure = std::current_exception();
-        }
+        loaded = isDicomFile(fileName) ? loadDicomImage(fileName, p, channel, window) : loadGrayImage(fileName, p, channel);
     }, progress);
-    if (failure) std::rethrow_exception(failure);
     if (!loaded.ok()) {
         loadError_ = loaded.error;
         loaded.image.assign(1, 1, 1, 1, 0.0);

@@ -6,6 +6,7 @@
 #include <QtTest>
 #include <atomic>
 #include <chrono>
+#include <new>
 #include <thread>
 
 #include "ops/core/imagemodel.h"
@@ -103,6 +104,13 @@ private slots:
         bool seen = false;
         runInBackground([&](Progress &p) { seen = p.cancelled(); }, gui, {}, [] { return true; });
         QVERIFY(seen);
+    }
+
+    // What the run throws reaches the caller on the window's thread, after the run has stopped.
+    void failuresAreThrownAgainHere()
+    {
+        NullProgress gui;
+        QVERIFY_THROWS_EXCEPTION(std::bad_alloc, runInBackground([](Progress &) { throw std::bad_alloc(); }, gui));
     }
 };
 
